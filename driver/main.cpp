@@ -1,0 +1,21 @@
+#include <iostream>
+
+#include "driver/run_pathshrink.h"
+
+#ifdef _WIN32
+#include "fsquery/windows_file_system.h"
+// MinGW's runtime can expand wildcards in the arguments; a path list must
+// reach the tool exactly as typed.
+extern "C" int _dowildcard;
+int _dowildcard = 0;
+using PlatformFileSystem = pathshrink::WindowsFileSystem;
+#else
+#include "fsquery/posix_file_system.h"
+using PlatformFileSystem = pathshrink::PosixFileSystem;
+#endif
+
+int main(int argc, char* argv[]) {
+  PlatformFileSystem fileSystem;
+  return pathshrink::RunPathShrink(argc, argv, fileSystem, std::cout,
+                                   std::cerr);
+}

@@ -1,0 +1,125 @@
+#include "fsquery/fake_file_system.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "compact/lower_case.h"
+#include "fsquery/junction_errors.h"
+
+namespace pathshrink {
+
+struct FakeFileSystem::Node {
+  std::string longName;
+  std::string shortName;
+  std::map<std::string, std::unique_ptr<Node>> children;  // by lower long name
+
+  const Node* Find(const std::string& component) const {
+    const std::string lower = LowerCased(component);
+    for (const auto& [key, child] : children) {
+      if (key == lower || LowerCased(child->shortName) == lower) {
+        return child.get();
+      }
+    }
+    return nullptr;
+  }
+};
+
+namespace {
+
+// Splits at either slash; a trailing separator yields a trailing empty part.
+std::vector<std::string> Components(const std::string& path,
+                                    std::vector<char>* separators = nullptr) {
+  std::vector<std::string> parts(1);
+  for (char c : path) {
+    if (kWindowsConventions.IsSeparator(c)) {
+      parts.emplace_back();
+      if (separators != nullptr) separators->push_back(c);
+    } else {
+      parts.back() += c;
+    }
+  }
+  return parts;
+}
+
+}  // namespace
+
+FakeFileSystem::FakeFileSystem() : root_(std::make_unique<Node>()) {}
+FakeFileSystem::~FakeFileSystem() = default;
+
+void FakeFileSystem::AddDirectory(const std::string& longPath,
+                                  const std::string& shortPath) {
+  const std::vector<std::string> longParts = Components(longPath);
+  const std::vector<std::string> shortParts = Components(shortPath);
+  if (longParts.size() != shortParts.size()) {
+    throw std::invalid_argument("long and short forms differ in depth: " +
+                                longPath);
+  }
+  Node* node = root_.get();
+  for (std::size_t i = 0; i < longParts.size(); ++i) {
+    std::unique_ptr<Node>& child = node->children[LowerCased(longParts[i])];
+    if (!child) {
+      child = std::make_unique<Node>();
+      child->longName = longParts[i];
+      child->shortName = shortParts[i];
+    }
+    node = child.get();
+  }
+}
+
+std::optional<FakeFileSystem::Resolved> FakeFileSystem::Resolve(
+    const std::string& path) const {
+  std::vector<char> separators;
+  const std::vector<std::string> parts = Components(path, &separators);
+  Resolved resolved;
+  const Node* node = root_.get();
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const bool last = i + 1 == parts.size();
+    if (parts[i].empty() && last && i > 0) break;  // trailing separator
+    const Node* child = node->Find(parts[i]);
+    if (child == nullptr) return std::nullopt;
+    const bool givenShort = LowerCased(parts[i]) == LowerCased(child->shortName);
+    resolved.shortForm += givenShort ? parts[i] : child->shortName;
+    if (!last) resolved.shortForm += separators[i];
+    if (i > 0) resolved.key += '\\';
+    resolved.key += LowerCased(child->longName);
+    node = child;
+  }
+  return resolved;
+}
+
+bool FakeFileSystem::ShortPathName(std::string path, std::string& shortPath) {
+  ++shortNameQueries_;
+  std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) return false;
+  shortPath.swap(resolved->shortForm);
+  return true;
+}
+
+void FakeFileSystem::AddJunction(const std::string& path,
+                                 const std::string& target) {
+  const std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) throw std::invalid_argument("no such directory: " + path);
+  junctions_[resolved->key] = {false, target};
+}
+
+void FakeFileSystem::AddUnreadableJunction(const std::string& path,
+                                           const std::string& message) {
+  const std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) throw std::invalid_argument("no such directory: " + path);
+  junctions_[resolved->key] = {true, message};
+}
+
+std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
+  const std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) {
+    throw std::runtime_error(junction_errors::kUnableToOpen + path);
+  }
+  const auto found = junctions_.find(resolved->key);
+  if (found == junctions_.end()) {
+    throw std::runtime_error(junction_errors::kNotAReparsePoint);
+  }
+  if (found->second.fails) throw std::runtime_error(found->second.text);
+  return found->second.text;
+}
+
+}  // namespace pathshrink

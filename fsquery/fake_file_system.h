@@ -1,0 +1,59 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "fsquery/file_system_queries.h"
+
+namespace pathshrink {
+
+// An in-memory volume that answers like Windows: paths are looked up without
+// regard to case, a long component is answered with its short name, a
+// component given in its short form keeps the case it was given in, and
+// separators (either slash, a trailing one too) are kept as given. Unknown
+// paths fail. Tests of the compactor and the driver run against it.
+class FakeFileSystem : public FileSystemQueries {
+ public:
+  FakeFileSystem();
+  ~FakeFileSystem() override;
+
+  // Adds a directory and its ancestors. Both paths name the same directory
+  // component by component, e.g. "C:\\Program Files\\Tools" and
+  // "C:\\PROGRA~1\\TOOLS"; the first component is the drive.
+  void AddDirectory(const std::string& longPath, const std::string& shortPath);
+
+  // Makes the existing directory `path` a junction to `target` (any text;
+  // it need not exist, as for a dangling junction).
+  void AddJunction(const std::string& path, const std::string& target);
+
+  // Makes ReadJunctionTarget(path) raise runtime_error(message).
+  void AddUnreadableJunction(const std::string& path, const std::string& message);
+
+  bool ShortPathName(std::string path, std::string& shortPath) override;
+  std::string ReadJunctionTarget(std::string path) override;
+  PathConventions Conventions() const override { return kWindowsConventions; }
+
+  int shortNameQueries() const { return shortNameQueries_; }
+
+ private:
+  struct Node;
+  // The canonical key of an existing path (its long form, lower-cased, with
+  // '\\' separators and no trailing one), and its short form as answered.
+  struct Resolved {
+    std::string key;
+    std::string shortForm;
+  };
+  std::optional<Resolved> Resolve(const std::string& path) const;
+
+  std::unique_ptr<Node> root_;
+  struct JunctionAnswer {
+    bool fails;
+    std::string text;  // the target, or the failure's message
+  };
+  std::map<std::string, JunctionAnswer> junctions_;
+  int shortNameQueries_ = 0;
+};
+
+}  // namespace pathshrink

@@ -1,0 +1,68 @@
+#include "fsquery/posix_file_system.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+#include <vector>
+
+#include "fsquery/junction_errors.h"
+
+namespace pathshrink {
+namespace {
+
+// The absolute directory, ending in '/', that holds the link `path`.
+std::string DirectoryOf(const std::string& path) {
+  const std::string::size_type slash = path.find_last_of('/');
+  if (slash != std::string::npos && path.front() == '/') {
+    return path.substr(0, slash + 1);
+  }
+  std::string cwd(256, '\0');
+  while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
+    if (errno != ERANGE) throw std::runtime_error(junction_errors::kUnableToQuery);
+    cwd.resize(cwd.size() * 2);
+  }
+  cwd.resize(cwd.find('\0'));
+  if (cwd.back() != '/') cwd += '/';
+  if (slash != std::string::npos) cwd += path.substr(0, slash + 1);
+  return cwd;
+}
+
+}  // namespace
+
+bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
+  struct stat info {};
+  // stat follows links, so a dangling link does not resolve, just as a
+  // junction to a deleted directory does not on Windows.
+  if (path.empty() || ::stat(path.c_str(), &info) != 0) return false;
+  shortPath.swap(path);
+  return true;
+}
+
+std::string PosixFileSystem::ReadJunctionTarget(std::string path) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0) {
+    throw std::runtime_error(junction_errors::kUnableToOpen + path);
+  }
+  if (!S_ISLNK(info.st_mode)) {
+    throw std::runtime_error(junction_errors::kNotAReparsePoint);
+  }
+  // st_size is the link's length, but it may change under us (or read 0 on
+  // some file systems), so grow until the answer fits with room to spare.
+  std::vector<char> buffer(static_cast<std::size_t>(info.st_size) + 2);
+  for (;;) {
+    const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    if (length < 0) throw std::runtime_error(junction_errors::kUnableToQuery);
+    if (static_cast<std::size_t>(length) < buffer.size()) {
+      std::string target(buffer.data(), static_cast<std::size_t>(length));
+      if (!target.empty() && target.front() == '/') return target;
+      // A junction's target is always absolute; a relative link counts from
+      // the directory that holds the link.
+      return DirectoryOf(path) + target;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+}  // namespace pathshrink

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "fsquery/file_system_queries.h"
+
+namespace pathshrink {
+
+// The stand-in for Windows on POSIX systems. Paths have no short form here,
+// so an existing path is its own short form; a symbolic link stands in for a
+// junction.
+class PosixFileSystem : public FileSystemQueries {
+ public:
+  bool ShortPathName(std::string path, std::string& shortPath) override;
+  std::string ReadJunctionTarget(std::string path) override;
+  PathConventions Conventions() const override { return kPosixConventions; }
+};
+
+}  // namespace pathshrink

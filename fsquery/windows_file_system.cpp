@@ -1,0 +1,101 @@
+#include "fsquery/windows_file_system.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <climits>
+#include <stdexcept>
+#include <vector>
+
+#include "fsquery/junction_errors.h"
+#include "fsquery/mount_point_reparse_data.h"
+
+namespace pathshrink {
+namespace {
+
+// The classic path limit: most short forms fit, and only longer ones cost a
+// second call.
+constexpr DWORD kShortPathBufferSize = 260;
+
+// Closes the junction's handle on every way out of the reader.
+class HandleGuard {
+ public:
+  explicit HandleGuard(HANDLE handle) : handle_(handle) {}
+  ~HandleGuard() {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+  }
+  HandleGuard(const HandleGuard&) = delete;
+  HandleGuard& operator=(const HandleGuard&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+bool WindowsFileSystem::ShortPathName(std::string path,
+                                      std::string& shortPath) {
+  std::vector<char> buffer(kShortPathBufferSize);
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const DWORD result = ::GetShortPathNameA(path.c_str(), buffer.data(), size);
+    if (result == 0) return false;
+    if (result < size) {
+      std::string answer(buffer.data(), result);
+      shortPath.swap(answer);
+      return true;
+    }
+    // The buffer was too small and nothing usable is in it: `result` is the
+    // size the answer needs, terminator included. Ask again with that much;
+    // the path may have grown in between, hence the loop.
+    buffer.assign(result, '\0');
+  }
+}
+
+bool WindowsUtf16ToUtf8(const std::u16string& units, std::string& utf8) {
+  if (units.empty() || units.size() > static_cast<std::size_t>(INT_MAX)) {
+    return false;
+  }
+  const std::wstring wide(units.begin(), units.end());
+  const int count = static_cast<int>(wide.size());
+  const int needed = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), count,
+                                           nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return false;
+  std::string out(static_cast<std::size_t>(needed), '\0');
+  if (::WideCharToMultiByte(CP_UTF8, 0, wide.data(), count, &out[0], needed,
+                            nullptr, nullptr) != needed) {
+    return false;
+  }
+  utf8.swap(out);
+  return true;
+}
+
+std::string WindowsFileSystem::ReadJunctionTarget(std::string path) {
+  // Opens the junction itself rather than what it points to.
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+  // The handle decides whether the open worked: a valid handle may come back
+  // with a last-error value set, and it must be closed all the same.
+  HandleGuard handle(::CreateFileA(
+      path.c_str(), GENERIC_READ,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, flags, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) {
+    throw std::runtime_error(junction_errors::kUnableToOpen + path);
+  }
+
+  std::vector<unsigned char> buffer(kReparseQueryBufferSize, 0);
+  DWORD returned = 0;
+  if (!::DeviceIoControl(handle.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0,
+                         buffer.data(), static_cast<DWORD>(buffer.size()),
+                         &returned, nullptr)) {
+    if (::GetLastError() == ERROR_NOT_A_REPARSE_POINT) {
+      throw std::runtime_error(junction_errors::kNotAReparsePoint);
+    }
+    throw std::runtime_error(junction_errors::kUnableToQuery);
+  }
+  return ParseMountPointTarget(buffer.data(), buffer.size(), returned,
+                               &WindowsUtf16ToUtf8);
+}
+
+}  // namespace pathshrink
