@@ -32,9 +32,17 @@ std::string SubstituteJunction(const std::string& entry,
   const std::string comparable =
       conventions.foldsCase ? LowerCased(entry) : entry;
   for (const JunctionEntry& junction : junctions) {
-    if (PrefixesAtBoundary(comparable, junction.shortTarget, conventions)) {
-      return junction.shortJunction + entry.substr(junction.shortTarget.size());
+    const std::string& target = junction.shortTarget;
+    if (!PrefixesAtBoundary(comparable, target, conventions)) continue;
+    std::string rewritten = junction.shortJunction;
+    const std::string rest = entry.substr(target.size());
+    // A target that ends in a separator (a drive root such as d:\) took the
+    // separator that the rest of the entry needs after the junction.
+    if (!rest.empty() && conventions.IsSeparator(target.back()) &&
+        (rewritten.empty() || !conventions.IsSeparator(rewritten.back()))) {
+      rewritten += target.back();
     }
+    return rewritten + rest;
   }
   return entry;
 }

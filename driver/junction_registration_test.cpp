@@ -1,1 +1,124 @@
+#include "driver/junction_registration.h"
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <new>
+#include <sstream>
+
+#include "fsquery/fake_file_system.h"
+
+namespace pathshrink {
+namespace {
+
+using ::testing::_;
+using ::testing::Return;
+using ::testing::Throw;
+
+class JunctionRegistrationTest : public ::testing::Test {
+ protected:
+  JunctionRegistrationTest() {
+    fs.AddDirectory("C:\\Program Files", "C:\\PROGRA~1");
+    fs.AddDirectory("C:\\pf", "C:\\pf");
+    fs.AddJunction("C:\\pf", "C:\\Program Files");
+  }
+
+  void Register(const std::string& junction) {
+    RegisterJunction(junction, fs, table, err);
+  }
+
+  FakeFileSystem fs;
+  JunctionTable table;
+  std::ostringstream err;
+};
+
+TEST_F(JunctionRegistrationTest, AUsableJunctionBecomesOneEntry) {
+  Register("c:\\PF");
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_EQ(table[0].shortJunction, "c:\\PF");  // as the query answered
+  EXPECT_EQ(table[0].shortTarget, "c:\\progra~1");
+  EXPECT_EQ(table[0].savings, 16 - 5);
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(JunctionRegistrationTest, Complaints) {
+  fs.AddDirectory("C:\\Windows", "C:\\Windows");
+  fs.AddDirectory("C:\\dangling", "C:\\DANGLI~1");
+  fs.AddJunction("C:\\dangling", "C:\\Deleted Directory");
+  fs.AddDirectory("C:\\symlink", "C:\\symlink");
+  fs.AddUnreadableJunction("C:\\symlink", "Not a mount point");
+  const struct {
+    const char* junction;
+    const char* complaint;
+  } cases[] = {
+      {"C:\\Windows", "[can't process junction 'C:\\Windows']\n"},
+      {"C:\\Missing", "[can't process junction 'C:\\Missing']\n"},
+      {"C:\\symlink", "[can't process junction 'C:\\symlink']\n"},
+      {"C:\\dangling", "[can't use junction 'C:\\dangling']\n"},
+  };
+  for (const auto& c : cases) {
+    err.str("");
+    Register(c.junction);
+    EXPECT_EQ(err.str(), c.complaint) << c.junction;
+  }
+  EXPECT_TRUE(table.empty());
+}
+
+TEST_F(JunctionRegistrationTest, NoSavingsNoEntryAndNoMessage) {
+  fs.AddDirectory("C:\\Tools\\Eleven Long", "C:\\Tools\\ELEVEN~1");
+  fs.AddDirectory("C:\\Sixteen-Chars", "C:\\SIXTEE~1");
+  fs.AddJunction("C:\\Sixteen-Chars", "C:\\Program Files");
+  fs.AddDirectory("C:\\Tools\\Long Junction", "C:\\Tools\\LONGJU~1");
+  fs.AddJunction("C:\\Tools\\Long Junction", "C:\\Tools\\Eleven Long");
+  Register("C:\\Sixteen-Chars\\");  // 16 as typed: savings 0
+  Register("C:\\Tools\\Long Junction");  // savings -2
+  EXPECT_TRUE(table.empty());
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(JunctionRegistrationTest, SavingsCountLongFormsNotShortOnes) {
+  // Short junction (14 bytes) is longer than the short target (11 bytes),
+  // but the long forms save 2: the junction is kept.
+  fs.AddDirectory("C:\\Jn\\Jn\\Jn\\Jn", "C:\\Jn\\Jn\\Jn\\Jn");
+  fs.AddJunction("C:\\Jn\\Jn\\Jn\\Jn", "C:\\Program Files");
+  Register("C:\\Jn\\Jn\\Jn\\Jn");
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_EQ(table[0].savings, 2);
+}
+
+class MockFileSystem : public FileSystemQueries {
+ public:
+  MOCK_METHOD(bool, ShortPathName, (std::string, std::string&), (override));
+  MOCK_METHOD(std::string, ReadJunctionTarget, (std::string), (override));
+  MOCK_METHOD(PathConventions, Conventions, (), (const, override));
+};
+
+TEST(JunctionRegistrationFailureTest, AnyFailureIsCaughtAndLeavesNoEntry) {
+  MockFileSystem fs;
+  EXPECT_CALL(fs, ReadJunctionTarget("C:\\j")).WillOnce(Return("C:\\Target"));
+  EXPECT_CALL(fs, ShortPathName(_, _)).WillOnce(Throw(std::bad_alloc()));
+  JunctionTable table;
+  std::ostringstream err;
+  RegisterJunction("C:\\j", fs, table, err);
+  EXPECT_TRUE(table.empty());
+  EXPECT_EQ(err.str(), "[can't process junction 'C:\\j']\n");
+}
+
+TEST(JunctionRegistrationFailureTest, CaseIsKeptWhereNamesDoNotFoldIt) {
+  MockFileSystem fs;
+  EXPECT_CALL(fs, ReadJunctionTarget("/j")).WillOnce(Return("/Opt/Tools"));
+  EXPECT_CALL(fs, ShortPathName(_, _))
+      .WillRepeatedly([](std::string path, std::string& shortPath) {
+        shortPath = path;
+        return true;
+      });
+  EXPECT_CALL(fs, Conventions()).WillRepeatedly(Return(kPosixConventions));
+  JunctionTable table;
+  std::ostringstream err;
+  RegisterJunction("/j", fs, table, err);
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_EQ(table[0].shortTarget, "/Opt/Tools");
+}
+
+}  // namespace
+}  // namespace pathshrink

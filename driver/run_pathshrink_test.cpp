@@ -1,1 +1,148 @@
+#include "driver/run_pathshrink.h"
+
 #include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fsquery/fake_file_system.h"
+
+namespace pathshrink {
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class RunPathShrinkTest : public ::testing::Test {
+ protected:
+  RunPathShrinkTest() {
+    fs.AddDirectory("C:\\Program Files\\Tools", "C:\\PROGRA~1\\Tools");
+    fs.AddDirectory("C:\\Windows", "C:\\Windows");
+    fs.AddDirectory("C:\\pf", "C:\\pf");
+    fs.AddJunction("C:\\pf", "C:\\Program Files");
+    fs.AddDirectory("C:\\p2", "C:\\p2");
+    fs.AddJunction("C:\\p2", "C:\\Program Files");
+    fs.AddDirectory("C:\\tl", "C:\\tl");
+    fs.AddJunction("C:\\tl", "C:\\Program Files\\Tools");
+  }
+
+  Outcome Run(const std::vector<std::string>& args) {
+    std::vector<const char*> argv;
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    argv.push_back(nullptr);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunPathShrink(static_cast<int>(args.size()),
+                                     argv.data(), fs, out, err);
+    return {status, out.str(), err.str()};
+  }
+
+  static std::string Report(const std::string& before, const std::string& after) {
+    return "Original path [" + std::to_string(before.size()) + "]:\n" + before +
+           "\n\nNew path [" + std::to_string(after.size()) + "]:\n";
+  }
+
+  FakeFileSystem fs;
+};
+
+TEST_F(RunPathShrinkTest, WithoutAListPrintsTheUsageLine) {
+  const Outcome outcome = Run({"C:\\bin\\pathshrink.exe"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, "C:\\bin\\pathshrink.exe fullpath [-j junction]+\n");
+  EXPECT_EQ(outcome.out, "");
+}
+
+TEST_F(RunPathShrinkTest, WithoutEvenAProgramNameUsesAnEmptyOne) {
+  const char* argv[] = {nullptr};
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(RunPathShrink(0, argv, fs, out, err), 1);
+  EXPECT_EQ(err.str(), " fullpath [-j junction]+\n");
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(RunPathShrinkTest, ListOnlyResolvesAndReports) {
+  const std::string list =
+      "C:\\Program Files\\Tools;C:\\Program Files\\Tools;C:\\Missing";
+  const Outcome outcome = Run({"pathshrink", list});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "C:\\PROGRA~1\\Tools\n");
+  EXPECT_EQ(outcome.err, "[invalid entry 'C:\\Missing']\n" +
+                             Report(list, "C:\\PROGRA~1\\Tools"));
+}
+
+TEST_F(RunPathShrinkTest, AnEmptyListIsOneEmptyEntry) {
+  const Outcome outcome = Run({"pathshrink", ""});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "\n");
+  EXPECT_EQ(outcome.err, "[invalid entry '']\nOriginal path [0]:\n\n\nNew path [0]:\n");
+}
+
+TEST_F(RunPathShrinkTest, ArgumentWalk) {
+  const std::string list = "C:\\Program Files\\Tools\\";
+  const struct {
+    const char* name;
+    std::vector<std::string> flags;
+    int status;
+    std::string out;
+    std::string complaints;  // before the report, when there is one
+  } cases[] = {
+      {"the flag alone is never looked at", {"-j"}, 0, "C:\\PROGRA~1\\Tools\\\n", ""},
+      {"an unpaired last argument is ignored", {"-j", "C:\\pf", "-x"}, 0,
+       "C:\\pf\\Tools\\\n", ""},
+      {"flags are case-sensitive", {"-J", "C:\\pf"}, 1, "", "Unknown flag [-J]\n"},
+      {"complaints before an unknown flag stay", {"-j", "C:\\Nope", "--", "C:\\pf"},
+       1, "", "[can't process junction 'C:\\Nope']\nUnknown flag [--]\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"pathshrink", list};
+    args.insert(args.end(), c.flags.begin(), c.flags.end());
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, c.status) << c.name;
+    EXPECT_EQ(outcome.out, c.out) << c.name;
+    const std::string report =
+        c.status == 0 ? Report(list, c.out.substr(0, c.out.size() - 1)) : "";
+    EXPECT_EQ(outcome.err, c.complaints + report) << c.name;
+  }
+}
+
+TEST_F(RunPathShrinkTest, LargestSavingsFirstThenCommandLineOrder) {
+  const std::string entry = "C:\\Program Files\\Tools\\x";
+  fs.AddDirectory(entry, "C:\\PROGRA~1\\Tools\\x");
+  const struct {
+    std::vector<std::string> junctions;
+    const char* out;
+  } cases[] = {
+      // C:\tl saves 17, C:\pf and C:\p2 save 11 each.
+      {{"C:\\pf", "C:\\tl"}, "C:\\tl\\x\n"},
+      {{"C:\\tl", "C:\\pf"}, "C:\\tl\\x\n"},
+      {{"C:\\pf", "C:\\p2"}, "C:\\pf\\Tools\\x\n"},
+      {{"C:\\p2", "C:\\pf"}, "C:\\p2\\Tools\\x\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"pathshrink", entry};
+    for (const std::string& junction : c.junctions) {
+      args.push_back("-j");
+      args.push_back(junction);
+    }
+    EXPECT_EQ(Run(args).out, c.out) << c.junctions[0] << " " << c.junctions[1];
+  }
+}
+
+TEST_F(RunPathShrinkTest, ErrorOutputIsRegistrationThenEntriesThenReport) {
+  const std::string list = "C:\\Missing;C:\\Program Files\\Tools;C:\\Windows";
+  const Outcome outcome =
+      Run({"pathshrink", list, "-j", "C:\\Windows", "-j", "C:\\pf"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "C:\\pf\\Tools;C:\\Windows\n");
+  EXPECT_EQ(outcome.err, "[can't process junction 'C:\\Windows']\n"
+                         "[invalid entry 'C:\\Missing']\n" +
+                             Report(list, "C:\\pf\\Tools;C:\\Windows"));
+}
+
+}  // namespace
+}  // namespace pathshrink
