@@ -42,9 +42,18 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
+  // The extra variables replace inherited ones of the same name.
   std::vector<char*> env;
-  for (char** e = environ; *e != nullptr; ++e) env.push_back(*e);
   for (const std::string& e : extraEnvironment) env.push_back(const_cast<char*>(e.c_str()));
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    bool replaced = false;
+    for (const std::string& extra : extraEnvironment) {
+      replaced = replaced || extra.compare(0, name.size(), name) == 0;
+    }
+    if (!replaced) env.push_back(*e);
+  }
   env.push_back(nullptr);
 
   pid_t pid = 0;

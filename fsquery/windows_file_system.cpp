@@ -13,10 +13,6 @@
 namespace pathshrink {
 namespace {
 
-// The classic path limit: most short forms fit, and only longer ones cost a
-// second call.
-constexpr DWORD kShortPathBufferSize = 260;
-
 // Closes the junction's handle on every way out of the reader.
 class HandleGuard {
  public:
@@ -36,7 +32,7 @@ class HandleGuard {
 
 bool WindowsFileSystem::ShortPathName(std::string path,
                                       std::string& shortPath) {
-  std::vector<char> buffer(kShortPathBufferSize);
+  std::vector<char> buffer(shortPathBufferSize_);
   for (;;) {
     const DWORD size = static_cast<DWORD>(buffer.size());
     const DWORD result = ::GetShortPathNameA(path.c_str(), buffer.data(), size);

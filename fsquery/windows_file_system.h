@@ -9,9 +9,18 @@ namespace pathshrink {
 // The real thing: kernel32's answers about an NTFS volume.
 class WindowsFileSystem : public FileSystemQueries {
  public:
+  // The classic path limit: most short forms fit, and only longer ones cost
+  // a second call. Tests pass a smaller size to exercise that second call.
+  static constexpr unsigned long kShortPathBufferSize = 260;
+  explicit WindowsFileSystem(unsigned long shortPathBufferSize = kShortPathBufferSize)
+      : shortPathBufferSize_(shortPathBufferSize) {}
+
   bool ShortPathName(std::string path, std::string& shortPath) override;
   std::string ReadJunctionTarget(std::string path) override;
   PathConventions Conventions() const override { return kWindowsConventions; }
+
+ private:
+  unsigned long shortPathBufferSize_;
 };
 
 // UTF-16 to UTF-8 through WideCharToMultiByte, sized by asking it first.
