@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds pathshrink and runs it on a demo list: a tree with long names, one
+# entry given twice, one that does not exist, and a link standing in for a
+# junction. Natively (where paths have no short form) and then the Windows
+# build under Wine, which has real short names.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+scripts/build.sh >/dev/null
+
+demo=$(mktemp -d "${TMPDIR:-/tmp}/pathshrink-demo.XXXXXX")
+trap 'rm -rf "$demo"' EXIT
+mkdir -p "$demo/Program Files/Common Application Tools/bin" \
+         "$demo/Program Files/Another Long Vendor Name/Utilities" \
+         "$demo/Program Files (x86)/Legacy Build Tools"
+ln -s "$demo/Program Files" "$demo/pf"
+
+tools="$demo/Program Files/Common Application Tools/bin"
+utils="$demo/Program Files/Another Long Vendor Name/Utilities"
+legacy="$demo/Program Files (x86)/Legacy Build Tools"
+list="$tools;$utils;$demo/No Such Directory;$legacy;$tools"
+
+echo "(The report and any complaints go to standard error, the new list alone to"
+echo " standard output; both are shown here, the new list last.)"
+echo
+echo "== Native build: drops the missing and the repeated entry, writes the link for its target"
+echo "\$ build/driver/pathshrink LIST -j $demo/pf"
+build/driver/pathshrink "$list" -j "$demo/pf" 2>&1
+
+echo
+echo "== Windows build under Wine: every entry in its short form"
+# Wine shows this file system's root as drive Z:.
+winlist=$(printf '%s' "$list" | sed -e 's#/#\\#g' -e 's#\(^\|;\)\\#\1Z:\\#g')
+echo "\$ wine64 build-windows/driver/pathshrink.exe LIST"
+WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+  WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}" \
+  /usr/lib/wine/wine64 build-windows/driver/pathshrink.exe "$winlist" 2>&1

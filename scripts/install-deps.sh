@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need, when any is
+# missing. Safe to run again: it does nothing when all are there.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libboost-dev
+  g++-mingw-w64-x86-64-posix
+  wine64
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
