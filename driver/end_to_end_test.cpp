@@ -28,9 +28,10 @@ class EndToEndTest : public ::testing::Test {
     other = tmp.MakeDirectories("Other");
   }
 
-  ProcessResult Run(std::vector<std::string> args) {
-    args.insert(args.begin(), PATHSHRINK_BINARY);
-    return RunProcess(args);
+  ProcessResult Run(const std::vector<std::string>& args) {
+    std::vector<std::string> command = testing::ToolCommand(PATHSHRINK_BINARY);
+    command.insert(command.end(), args.begin(), args.end());
+    return RunProcess(command);
   }
 
   void Link(const std::string& target, const std::string& name) {
@@ -53,7 +54,7 @@ TEST_F(EndToEndTest, KeepsResolvableEntriesOnceInOrder) {
 }
 
 TEST_F(EndToEndTest, UsageAndUnknownFlag) {
-  ProcessResult result = RunProcess({PATHSHRINK_BINARY});
+  ProcessResult result = RunProcess(testing::ToolCommand(PATHSHRINK_BINARY));
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.err, std::string(PATHSHRINK_BINARY) + " fullpath [-j junction]+\n");
   EXPECT_EQ(result.out, "");

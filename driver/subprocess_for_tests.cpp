@@ -100,6 +100,24 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   return result;
 }
 
+std::vector<std::string> ToolCommand(const std::string& binary) {
+  std::vector<std::string> command;
+  if (const char* wrapper = std::getenv("PATHSHRINK_TEST_WRAPPER")) {
+    std::string word;
+    for (const char* c = wrapper;; ++c) {
+      if (*c == ' ' || *c == '\0') {
+        if (!word.empty()) command.push_back(word);
+        word.clear();
+        if (*c == '\0') break;
+      } else {
+        word += *c;
+      }
+    }
+  }
+  command.push_back(binary);
+  return command;
+}
+
 TemporaryDirectory::TemporaryDirectory() {
   std::string pattern =
       (std::filesystem::temp_directory_path() / "pathshrink-test-XXXXXX").string();

@@ -17,6 +17,10 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::vector<std::string>& extraEnvironment = {});
 
+// The command that runs the tool in tests: PATHSHRINK_TEST_WRAPPER (words
+// separated by spaces, e.g. a valgrind command line), if set, then `binary`.
+std::vector<std::string> ToolCommand(const std::string& binary);
+
 // A fresh directory under the system's temporary folder, removed with
 // everything in it when the object goes.
 class TemporaryDirectory {
