@@ -68,7 +68,10 @@ class WineEndToEndTest : public ::testing::Test {
     args.insert(args.begin(), {PATHSHRINK_WINE64, program});
     const char* prefix = std::getenv("WINEPREFIX");
     ProcessResult result = RunProcess(
-        args, {"WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
+        // UTF-8 on this side, so Wine hands Windows programs their
+        // arguments in its ANSI code page (1252) the same way every time.
+        args, {"LANG=C.UTF-8", "LC_ALL=C.UTF-8",
+               "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
                std::string("WINEPREFIX=") +
                    (prefix != nullptr ? prefix : PATHSHRINK_DEFAULT_WINEPREFIX)});
     result.out = Unix(result.out);
@@ -89,6 +92,9 @@ class WineEndToEndTest : public ::testing::Test {
     return "Original path [" + std::to_string(before.size()) + "]:\n" + before +
            "\n\nNew path [" + std::to_string(after.size()) + "]:\n";
   }
+
+  void ExpectCompacted(const std::vector<std::string>& entries,
+                       std::string (*ansi)(const std::string&));
 
   TemporaryDirectory tmp;
 };
@@ -126,6 +132,69 @@ TEST_F(WineEndToEndTest, ShortFormsNoRepeatsAndInvalidEntries) {
   EXPECT_EQ(result.out, expected + "\n");
   EXPECT_EQ(result.err, complaints + Report(list, expected));
   EXPECT_LT(expected.size(), list.size());
+}
+
+// Runs the tool on `entries` and checks it against the system's own short
+// forms: each resolvable entry once, in order, and a complaint for each of
+// the rest. `ansi` turns this side's text into what the tool sees.
+void WineEndToEndTest::ExpectCompacted(const std::vector<std::string>& entries,
+                                       std::string (*ansi)(const std::string&)) {
+  const std::vector<std::string> shortForms = ShortForms(entries);
+  ASSERT_EQ(shortForms.size(), entries.size());
+  std::string list, complaints, expected;
+  std::set<std::string> seen;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    list += (i == 0 ? "" : ";") + entries[i];
+    if (shortForms[i] == "?") {
+      complaints += "[invalid entry '" + ansi(entries[i]) + "']\n";
+    } else if (seen.insert(shortForms[i]).second) {
+      expected += (expected.empty() ? "" : ";") + shortForms[i];
+    }
+  }
+  const ProcessResult result = Run({list});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, expected + "\n");
+  EXPECT_EQ(result.err, complaints + Report(ansi(list), expected));
+}
+
+std::string Unchanged(const std::string& text) { return text; }
+
+// UTF-8 to code page 1252 for the letters used here (all in Latin-1).
+std::string Latin1(const std::string& utf8) {
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c == 0xC3 && i + 1 < utf8.size()) {
+      out += static_cast<char>(0xC0 | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+TEST_F(WineEndToEndTest, PathsPast260CharactersAreShortenedWholeOrReported) {
+  std::string deep;
+  while (deep.size() < 300) deep += "/A Rather Long Directory Name";
+  tmp.MakeDirectories(deep.substr(1));
+  const std::string path = WindowsPath(tmp.path() + deep);
+  ASSERT_GT(path.size(), 260u);
+  ExpectCompacted({path, "C:\\windows", path}, &Unchanged);
+}
+
+TEST_F(WineEndToEndTest, NonAsciiLettersSurviveTheCodePage) {
+  tmp.MakeDirectories("Caf\xc3\xa9 Cr\xc3\xa8me/\xc3\x9c" "ber Lange Namen");
+  const std::string base = WindowsPath(tmp.path());
+  const std::vector<std::string> entries = {
+      base + "\\Caf\xc3\xa9 Cr\xc3\xa8me\\\xc3\x9c" "ber Lange Namen",
+      base + "\\Caf\xc3\xa9",  // missing: its complaint echoes the bytes
+      base + "\\Caf\xc3\xa9 Cr\xc3\xa8me",
+  };
+  const std::vector<std::string> shortForms = ShortForms(entries);
+  ASSERT_EQ(shortForms.size(), 3u);
+  EXPECT_NE(shortForms[0], "?");
+  EXPECT_EQ(shortForms[1], "?");
+  ExpectCompacted(entries, &Latin1);
 }
 
 TEST_F(WineEndToEndTest, UsageLineAndUnknownFlag) {

@@ -9,6 +9,7 @@ packages=(
   libboost-dev
   g++-mingw-w64-x86-64-posix
   wine64
+  valgrind
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The whole test suite: native, then the Windows build under Wine.
+# The whole test suite: native; the Windows build under Wine; each fuzz
+# target for a minute; the native suite again with AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,5 +11,17 @@ scripts/build.sh
 # a failure here, not a skip.
 export PATHSHRINK_REQUIRE_WINE=1
 
+echo "== Native suite (with memcheck runs of the end-to-end suites)"
 ctest --preset default
+echo "== Windows suite under Wine"
 ctest --preset windows
+
+echo "== Fuzzing"
+scripts/fuzz.sh "${PATHSHRINK_FUZZ_SECONDS:-60}"
+
+echo "== Native suite with AddressSanitizer and UBSan"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize
+ctest --preset sanitize -E 'memcheck'   # valgrind and ASan do not mix
+
+echo "== All suites passed"
