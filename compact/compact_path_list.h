@@ -18,9 +18,4 @@ using PathList = std::string;
 PathList CompactPathList(const JunctionTable& junctions, PathList list,
                          FileSystemQueries& queries, std::ostream& err);
 
-// The entry with the first matching junction substituted, or unchanged.
-std::string SubstituteJunction(const std::string& entry,
-                               const JunctionTable& junctions,
-                               const PathConventions& conventions);
-
 }  // namespace pathshrink

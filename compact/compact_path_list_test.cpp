@@ -68,57 +68,6 @@ TEST_F(CompactPathListTest, AsksOncePerEntryRepeatsIncluded) {
   EXPECT_EQ(fs.shortNameQueries(), 4);
 }
 
-struct SubstitutionCase {
-  const char* name;
-  const char* entry;
-  const char* expected;
-};
-
-TEST(SubstituteJunctionTest, MatchesWholeComponentsOfTheFirstJunction) {
-  const JunctionTable table = {
-      {"C:\\J", "c:\\progra~1", 12},
-      {"C:\\T", "c:\\progra~1\\tools", 4},  // longer, but later in the table
-      {"C:\\R", "d:\\", 2},                 // a drive root
-  };
-  const SubstitutionCase cases[] = {
-      {"below the target", "C:\\PROGRA~1\\Tools\\bin", "C:\\J\\Tools\\bin"},
-      {"the target itself", "C:\\PROGRA~1", "C:\\J"},
-      {"trailing separator", "C:\\PROGRA~1\\", "C:\\J\\"},
-      {"forward slash", "C:\\PROGRA~1/x", "C:\\J/x"},
-      {"case is folded, the rest keeps its own", "c:\\Progra~1\\TOOLS",
-       "C:\\J\\TOOLS"},
-      {"not at a component boundary", "C:\\PROGRA~10\\bin",
-       "C:\\PROGRA~10\\bin"},
-      {"shorter than the target", "C:\\PROGRA~", "C:\\PROGRA~"},
-      {"below a drive root", "D:\\Tools", "C:\\R\\Tools"},
-      {"a drive root itself", "D:\\", "C:\\R"},
-      {"no junction applies", "E:\\x", "E:\\x"},
-  };
-  for (const SubstitutionCase& c : cases) {
-    EXPECT_EQ(SubstituteJunction(c.entry, table, kWindowsConventions),
-              c.expected)
-        << c.name;
-  }
-}
-
-TEST(SubstituteJunctionTest, KeepsCaseAndBackslashesOnPosix) {
-  const JunctionTable table = {{"/j", "/opt", 2}};
-  const SubstitutionCase cases[] = {
-      {"below the target", "/opt/x", "/j/x"},
-      {"another directory by case", "/Opt/x", "/Opt/x"},
-      {"a backslash is part of a name", "/opt\\x", "/opt\\x"},
-  };
-  for (const SubstitutionCase& c : cases) {
-    EXPECT_EQ(SubstituteJunction(c.entry, table, kPosixConventions), c.expected)
-        << c.name;
-  }
-}
-
-TEST(SubstituteJunctionTest, AnEmptyTargetMatchesNothing) {
-  const JunctionTable table = {{"C:\\J", "", 1}};
-  EXPECT_EQ(SubstituteJunction("\\x", table, kWindowsConventions), "\\x");
-}
-
 TEST_F(CompactPathListTest, SubstitutesAfterDeduplicating) {
   const JunctionTable table = {{"C:\\J", "c:\\progra~1", 12}};
   // Two spellings that differ in the drive's case are distinct short forms,

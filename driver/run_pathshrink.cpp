@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "compact/compact_path_list.h"
 #include "compact/junction_table.h"
@@ -13,10 +14,13 @@ namespace {
 
 // Each line goes out in one insertion: standard error is unbuffered, so a
 // line built piecewise would cost a write per piece.
-void WriteReport(const PathList& fullpath, const PathList& newList,
+void WriteReport(std::string_view fullpath, const PathList& newList,
                  std::ostream& err) {
   err << "Original path [" + std::to_string(fullpath.size()) + "]:\n";
-  err << fullpath + "\n";
+  std::string line;
+  line.reserve(fullpath.size() + 1);
+  line.append(fullpath).push_back('\n');
+  err << line;
   err << "\n";
   err << "New path [" + std::to_string(newList.size()) + "]:\n";
 }
@@ -31,7 +35,8 @@ int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries,
     err << std::string(program) + " fullpath [-j junction]+\n";
     return 1;
   }
-  const PathList fullpath = argv[1];
+  // The list is copied once, for the compactor; the report reads it here.
+  const std::string_view fullpath = argv[1];
 
   JunctionTable junctions;
   // A last argument without a partner is never looked at.
@@ -49,9 +54,10 @@ int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries,
                      return a.savings > b.savings;
                    });
 
-  const PathList newList = CompactPathList(junctions, fullpath, queries, err);
+  PathList newList = CompactPathList(junctions, PathList(fullpath), queries, err);
   WriteReport(fullpath, newList, err);
-  out << newList + "\n";
+  newList.push_back('\n');
+  out << newList;
   return 0;
 }
 

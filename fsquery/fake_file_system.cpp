@@ -12,15 +12,16 @@ struct FakeFileSystem::Node {
   std::string longName;
   std::string shortName;
   std::map<std::string, std::unique_ptr<Node>> children;  // by lower long name
+  std::map<std::string, const Node*> byShortName;        // by lower short name
 
+  // The child named `component` in its long or its short form, any case.
   const Node* Find(const std::string& component) const {
     const std::string lower = LowerCased(component);
-    for (const auto& [key, child] : children) {
-      if (key == lower || LowerCased(child->shortName) == lower) {
-        return child.get();
-      }
+    if (const auto found = children.find(lower); found != children.end()) {
+      return found->second.get();
     }
-    return nullptr;
+    const auto found = byShortName.find(lower);
+    return found == byShortName.end() ? nullptr : found->second;
   }
 };
 
@@ -61,6 +62,7 @@ void FakeFileSystem::AddDirectory(const std::string& longPath,
       child = std::make_unique<Node>();
       child->longName = longParts[i];
       child->shortName = shortParts[i];
+      node->byShortName.emplace(LowerCased(shortParts[i]), child.get());
     }
     node = child.get();
   }

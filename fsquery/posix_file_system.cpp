@@ -41,19 +41,17 @@ bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
 }
 
 std::string PosixFileSystem::ReadJunctionTarget(std::string path) {
-  struct stat info {};
-  if (::lstat(path.c_str(), &info) != 0) {
-    throw std::runtime_error(junction_errors::kUnableToOpen + path);
-  }
-  if (!S_ISLNK(info.st_mode)) {
-    throw std::runtime_error(junction_errors::kNotAReparsePoint);
-  }
-  // st_size is the link's length, but it may change under us (or read 0 on
-  // some file systems), so grow until the answer fits with room to spare.
-  std::vector<char> buffer(static_cast<std::size_t>(info.st_size) + 2);
+  // readlink alone tells all three cases apart (it is asked once per -j, so
+  // a separate lstat would be a system call more for nothing): EINVAL for an
+  // existing file that is not a link, any other error for a path that cannot
+  // be reached.
+  std::vector<char> buffer(256);
   for (;;) {
     const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
-    if (length < 0) throw std::runtime_error(junction_errors::kUnableToQuery);
+    if (length < 0) {
+      if (errno == EINVAL) throw std::runtime_error(junction_errors::kNotAReparsePoint);
+      throw std::runtime_error(junction_errors::kUnableToOpen + path);
+    }
     if (static_cast<std::size_t>(length) < buffer.size()) {
       std::string target(buffer.data(), static_cast<std::size_t>(length));
       if (!target.empty() && target.front() == '/') return target;
@@ -61,7 +59,7 @@ std::string PosixFileSystem::ReadJunctionTarget(std::string path) {
       // the directory that holds the link.
       return DirectoryOf(path) + target;
     }
-    buffer.resize(buffer.size() * 2);
+    buffer.resize(buffer.size() * 2);  // may have been cut: ask again
   }
 }
 

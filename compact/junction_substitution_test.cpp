@@ -1,0 +1,75 @@
+#include "compact/junction_substitution.h"
+
+#include <gtest/gtest.h>
+
+namespace pathshrink {
+namespace {
+
+std::string Rewritten(const JunctionTable& table, PathConventions conventions,
+                      std::string entry) {
+  JunctionSubstitution(table, conventions).Apply(entry);
+  return entry;
+}
+
+struct SubstitutionCase {
+  const char* name;
+  const char* entry;
+  const char* expected;
+};
+
+TEST(JunctionSubstitutionTest, MatchesWholeComponentsOfTheFirstJunction) {
+  const JunctionTable table = {
+      {"C:\\J", "c:\\progra~1", 12},
+      {"C:\\T", "c:\\progra~1\\tools", 4},  // longer, but later in the table
+      {"C:\\R", "d:\\", 2},                 // a drive root
+  };
+  const SubstitutionCase cases[] = {
+      {"below the target", "C:\\PROGRA~1\\Tools\\bin", "C:\\J\\Tools\\bin"},
+      {"the target itself", "C:\\PROGRA~1", "C:\\J"},
+      {"trailing separator", "C:\\PROGRA~1\\", "C:\\J\\"},
+      {"forward slash", "C:\\PROGRA~1/x", "C:\\J/x"},
+      {"case is folded, the rest keeps its own", "c:\\Progra~1\\TOOLS",
+       "C:\\J\\TOOLS"},
+      {"not at a component boundary", "C:\\PROGRA~10\\bin",
+       "C:\\PROGRA~10\\bin"},
+      {"shorter than the target", "C:\\PROGRA~", "C:\\PROGRA~"},
+      {"below a drive root", "D:\\Tools", "C:\\R\\Tools"},
+      {"a drive root itself", "D:\\", "C:\\R"},
+      {"no junction applies", "E:\\x", "E:\\x"},
+  };
+  for (const SubstitutionCase& c : cases) {
+    EXPECT_EQ(Rewritten(table, kWindowsConventions, c.entry),
+              c.expected)
+        << c.name;
+  }
+}
+
+TEST(JunctionSubstitutionTest, KeepsCaseAndBackslashesOnPosix) {
+  const JunctionTable table = {{"/j", "/opt", 2}};
+  const SubstitutionCase cases[] = {
+      {"below the target", "/opt/x", "/j/x"},
+      {"another directory by case", "/Opt/x", "/Opt/x"},
+      {"a backslash is part of a name", "/opt\\x", "/opt\\x"},
+  };
+  for (const SubstitutionCase& c : cases) {
+    EXPECT_EQ(Rewritten(table, kPosixConventions, c.entry), c.expected)
+        << c.name;
+  }
+}
+
+TEST(JunctionSubstitutionTest, AnEmptyTargetMatchesNothing) {
+  const JunctionTable table = {{"C:\\J", "", 1}};
+  EXPECT_EQ(Rewritten(table, kWindowsConventions, "\\x"), "\\x");
+}
+
+TEST(JunctionSubstitutionTest, TheFirstOfTwoJunctionsToOneTargetWins) {
+  const JunctionTable table = {
+      {"C:\\first", "c:\\progra~1", 5},
+      {"C:\\second", "c:\\progra~1", 5},
+  };
+  EXPECT_EQ(Rewritten(table, kWindowsConventions, "C:\\PROGRA~1\\x"),
+            "C:\\first\\x");
+}
+
+}  // namespace
+}  // namespace pathshrink
