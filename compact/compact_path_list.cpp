@@ -4,7 +4,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include <boost/algorithm/string/classification.hpp>
 #include <boost/algorithm/string/join.hpp>
 #include <boost/algorithm/string/split.hpp>
 
@@ -14,10 +13,13 @@ namespace pathshrink {
 
 PathList CompactPathList(const JunctionTable& junctions, PathList list,
                          FileSystemQueries& queries, std::ostream& err) {
-  // The entries as ranges of `list`: no copy until one is asked about.
+  // The entries as ranges of `list`: no copy until one is asked about. Every
+  // ';' separates, so n separators give n + 1 entries, empty ones included.
+  // (A plain comparison: is_any_of's set lookup per byte costs more than
+  // everything else done with an entry here.)
   using Range = boost::iterator_range<PathList::const_iterator>;
   std::vector<Range> entries;
-  boost::algorithm::split(entries, list, boost::algorithm::is_from_range(';', ';'),
+  boost::algorithm::split(entries, list, [](char c) { return c == ';'; },
                           boost::algorithm::token_compress_off);
 
   // Reserved up front, so the views in `seen` stay valid as `kept` grows.

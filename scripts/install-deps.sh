@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine64
   valgrind
+  gnuplot-nox
 )
 
 missing=()
