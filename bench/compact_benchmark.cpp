@@ -35,22 +35,20 @@ struct Workload {
         fs.AddDirectory(path, path);
         fs.AddJunction(path, "C:\\Vendor Directory " + n);
         junctionPaths.push_back(path);
-        table.push_back({path, "c:\\vendor~" + n,
-                         static_cast<std::int32_t>(20 + n.size() - path.size())});
+        table.push_back(
+            {path, "c:\\vendor~" + n, static_cast<std::int32_t>(20 + n.size() - path.size())});
       }
     }
-    std::stable_sort(table.begin(), table.end(),
-                     [](const JunctionEntry& a, const JunctionEntry& b) {
-                       return a.savings > b.savings;
-                     });
+    std::stable_sort(
+        table.begin(), table.end(),
+        [](const JunctionEntry& a, const JunctionEntry& b) { return a.savings > b.savings; });
     for (int i = 0; i < entries; ++i) {
       const int product = i % 2 == 1 ? i / 2 : i;  // every second one repeats
       const std::string vendor = std::to_string(product % vendors);
       const std::string name = "Product With A Long Name " + std::to_string(product);
       const std::string longPath = "C:\\Vendor Directory " + vendor + "\\" + name;
       if (i % 20 != 19) {
-        fs.AddDirectory(longPath, "C:\\VENDOR~" + vendor + "\\PRODUC~" +
-                                      std::to_string(product));
+        fs.AddDirectory(longPath, "C:\\VENDOR~" + vendor + "\\PRODUC~" + std::to_string(product));
       }
       list += (i == 0 ? "" : ";") + longPath;
     }
@@ -69,8 +67,7 @@ class NullBuffer : public std::streambuf {
 void ReportPerEntry(benchmark::State& state, int entries) {
   state.SetComplexityN(entries);
   state.counters["time_per_entry"] = benchmark::Counter(
-      entries, benchmark::Counter::kIsIterationInvariantRate |
-                   benchmark::Counter::kInvert);
+      entries, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_CompactPathList(benchmark::State& state) {
@@ -96,8 +93,8 @@ void BM_RunPathShrink(benchmark::State& state) {
   std::ostream out(&discard);
   std::ostream err(&discard);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(RunPathShrink(static_cast<int>(argv.size()),
-                                           argv.data(), work.fs, out, err));
+    benchmark::DoNotOptimize(
+        RunPathShrink(static_cast<int>(argv.size()), argv.data(), work.fs, out, err));
   }
   ReportPerEntry(state, entries);
 }
@@ -108,9 +105,9 @@ void Sizes(benchmark::internal::Benchmark* b, int junctions) {
   for (int n = 10; n <= 100000; n *= 10) b->Args({n, junctions});
 }
 
-#define PATHSHRINK_BENCH(fn, junctions)                               \
-  BENCHMARK(fn)                                                       \
-      ->Name(#fn "/junctions:" #junctions)                            \
+#define PATHSHRINK_BENCH(fn, junctions)                                       \
+  BENCHMARK(fn)                                                               \
+      ->Name(#fn "/junctions:" #junctions)                                    \
       ->Apply([](benchmark::internal::Benchmark* b) { Sizes(b, junctions); }) \
       ->Complexity(benchmark::oNLogN)
 

@@ -16,7 +16,7 @@ static long long now_us(void) {
   return ts.tv_sec * 1000000LL + ts.tv_nsec / 1000;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc < 2) {
     fprintf(stderr, "usage: %s command [args...]\n", argv[0]);
     return 2;

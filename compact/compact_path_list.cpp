@@ -11,16 +11,16 @@
 
 namespace pathshrink {
 
-PathList CompactPathList(const JunctionTable& junctions, PathList list,
-                         FileSystemQueries& queries, std::ostream& err) {
+PathList CompactPathList(const JunctionTable& junctions, PathList list, FileSystemQueries& queries,
+                         std::ostream& err) {
   // The entries as ranges of `list`: no copy until one is asked about. Every
   // ';' separates, so n separators give n + 1 entries, empty ones included.
   // (A plain comparison: is_any_of's set lookup per byte costs more than
   // everything else done with an entry here.)
   using Range = boost::iterator_range<PathList::const_iterator>;
   std::vector<Range> entries;
-  boost::algorithm::split(entries, list, [](char c) { return c == ';'; },
-                          boost::algorithm::token_compress_off);
+  boost::algorithm::split(
+      entries, list, [](char c) { return c == ';'; }, boost::algorithm::token_compress_off);
 
   // Reserved up front, so the views in `seen` stay valid as `kept` grows.
   std::vector<std::string> kept;

@@ -15,7 +15,7 @@ using PathList = std::string;
 // resolve (each reported on `err`) and repeats, then rewrites the first
 // junction target (in table order) that prefixes an entry at a component
 // boundary. Returns the kept entries joined by ';'.
-PathList CompactPathList(const JunctionTable& junctions, PathList list,
-                         FileSystemQueries& queries, std::ostream& err);
+PathList CompactPathList(const JunctionTable& junctions, PathList list, FileSystemQueries& queries,
+                         std::ostream& err);
 
 }  // namespace pathshrink

@@ -37,24 +37,21 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
   const ListCase cases[] = {
       {"empty list", "", "", "[invalid entry '']\n"},
       {"one entry", "C:\\Program Files", "C:\\PROGRA~1", ""},
-      {"trailing separator", "C:\\Windows;", "C:\\Windows",
+      {"trailing separator", "C:\\Windows;", "C:\\Windows", "[invalid entry '']\n"},
+      {"empty middle entry", "C:\\Windows;;C:\\Program Files (x86)", "C:\\Windows;C:\\PROGRA~2",
        "[invalid entry '']\n"},
-      {"empty middle entry", "C:\\Windows;;C:\\Program Files (x86)",
-       "C:\\Windows;C:\\PROGRA~2", "[invalid entry '']\n"},
-      {"separators only", ";;", "",
-       "[invalid entry '']\n[invalid entry '']\n[invalid entry '']\n"},
+      {"separators only", ";;", "", "[invalid entry '']\n[invalid entry '']\n[invalid entry '']\n"},
       {"first occurrence kept, in input order",
        "C:\\Nope;C:\\Windows;C:\\Program Files;C:\\windows\\;C:\\Windows",
        "C:\\Windows;C:\\PROGRA~1;C:\\windows\\", "[invalid entry 'C:\\Nope']\n"},
-      {"long and short spelling are one entry",
-       "C:\\Program Files\\Tools;C:\\PROGRA~1\\Tools", "C:\\PROGRA~1\\Tools", ""},
+      {"long and short spelling are one entry", "C:\\Program Files\\Tools;C:\\PROGRA~1\\Tools",
+       "C:\\PROGRA~1\\Tools", ""},
       // Short forms are compared byte for byte: the drive keeps its case.
-      {"case-distinct short forms both stay",
-       "C:\\Program Files;c:\\program files", "C:\\PROGRA~1;c:\\PROGRA~1", ""},
+      {"case-distinct short forms both stay", "C:\\Program Files;c:\\program files",
+       "C:\\PROGRA~1;c:\\PROGRA~1", ""},
       {"nothing is trimmed", " C:\\Windows;C:\\Windows ", "",
        "[invalid entry ' C:\\Windows']\n[invalid entry 'C:\\Windows ']\n"},
-      {"every entry invalid", "a;b", "",
-       "[invalid entry 'a']\n[invalid entry 'b']\n"},
+      {"every entry invalid", "a;b", "", "[invalid entry 'a']\n[invalid entry 'b']\n"},
   };
   for (const ListCase& c : cases) {
     err.str("");

@@ -34,8 +34,7 @@ void JunctionSubstitution::Apply(std::string& entry) const {
   std::size_t best = junctions_.size();
   for (const std::size_t k : targetLengths_) {
     if (k > comparable.size()) break;
-    const bool boundary = k == comparable.size() ||
-                          conventions_.IsSeparator(comparable[k]) ||
+    const bool boundary = k == comparable.size() || conventions_.IsSeparator(comparable[k]) ||
                           conventions_.IsSeparator(comparable[k - 1]);
     if (!boundary) continue;
     const auto found = firstByTarget_.find(comparable.substr(0, k));

@@ -5,8 +5,7 @@
 namespace pathshrink {
 namespace {
 
-std::string Rewritten(const JunctionTable& table, PathConventions conventions,
-                      std::string entry) {
+std::string Rewritten(const JunctionTable& table, PathConventions conventions, std::string entry) {
   JunctionSubstitution(table, conventions).Apply(entry);
   return entry;
 }
@@ -28,19 +27,15 @@ TEST(JunctionSubstitutionTest, MatchesWholeComponentsOfTheFirstJunction) {
       {"the target itself", "C:\\PROGRA~1", "C:\\J"},
       {"trailing separator", "C:\\PROGRA~1\\", "C:\\J\\"},
       {"forward slash", "C:\\PROGRA~1/x", "C:\\J/x"},
-      {"case is folded, the rest keeps its own", "c:\\Progra~1\\TOOLS",
-       "C:\\J\\TOOLS"},
-      {"not at a component boundary", "C:\\PROGRA~10\\bin",
-       "C:\\PROGRA~10\\bin"},
+      {"case is folded, the rest keeps its own", "c:\\Progra~1\\TOOLS", "C:\\J\\TOOLS"},
+      {"not at a component boundary", "C:\\PROGRA~10\\bin", "C:\\PROGRA~10\\bin"},
       {"shorter than the target", "C:\\PROGRA~", "C:\\PROGRA~"},
       {"below a drive root", "D:\\Tools", "C:\\R\\Tools"},
       {"a drive root itself", "D:\\", "C:\\R"},
       {"no junction applies", "E:\\x", "E:\\x"},
   };
   for (const SubstitutionCase& c : cases) {
-    EXPECT_EQ(Rewritten(table, kWindowsConventions, c.entry),
-              c.expected)
-        << c.name;
+    EXPECT_EQ(Rewritten(table, kWindowsConventions, c.entry), c.expected) << c.name;
   }
 }
 
@@ -52,8 +47,7 @@ TEST(JunctionSubstitutionTest, KeepsCaseAndBackslashesOnPosix) {
       {"a backslash is part of a name", "/opt\\x", "/opt\\x"},
   };
   for (const SubstitutionCase& c : cases) {
-    EXPECT_EQ(Rewritten(table, kPosixConventions, c.entry), c.expected)
-        << c.name;
+    EXPECT_EQ(Rewritten(table, kPosixConventions, c.entry), c.expected) << c.name;
   }
 }
 
@@ -67,8 +61,7 @@ TEST(JunctionSubstitutionTest, TheFirstOfTwoJunctionsToOneTargetWins) {
       {"C:\\first", "c:\\progra~1", 5},
       {"C:\\second", "c:\\progra~1", 5},
   };
-  EXPECT_EQ(Rewritten(table, kWindowsConventions, "C:\\PROGRA~1\\x"),
-            "C:\\first\\x");
+  EXPECT_EQ(Rewritten(table, kWindowsConventions, "C:\\PROGRA~1\\x"), "C:\\first\\x");
 }
 
 }  // namespace

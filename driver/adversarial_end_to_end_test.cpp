@@ -22,8 +22,8 @@ using testing::TemporaryDirectory;
 constexpr std::size_t kLongestArgument = 32 * 4096 - 1;
 
 std::string Report(const std::string& before, const std::string& after) {
-  return "Original path [" + std::to_string(before.size()) + "]:\n" + before +
-         "\n\nNew path [" + std::to_string(after.size()) + "]:\n";
+  return "Original path [" + std::to_string(before.size()) + "]:\n" + before + "\n\nNew path [" +
+         std::to_string(after.size()) + "]:\n";
 }
 
 std::string Join(const std::vector<std::string>& entries) {
@@ -41,8 +41,7 @@ struct Expectation {
   std::string out;
   std::string err;
 };
-Expectation Expect(const std::vector<std::string>& entries,
-                   const std::set<std::string>& existing) {
+Expectation Expect(const std::vector<std::string>& entries, const std::set<std::string>& existing) {
   std::vector<std::string> kept;
   std::set<std::string> seen;
   std::string complaints;
@@ -64,8 +63,7 @@ class AdversarialTest : public ::testing::Test {
     command.insert(command.end(), args.begin(), args.end());
     return RunProcess(command);
   }
-  void ExpectRun(const std::vector<std::string>& entries,
-                 const std::set<std::string>& existing) {
+  void ExpectRun(const std::vector<std::string>& entries, const std::set<std::string>& existing) {
     const Expectation expected = Expect(entries, existing);
     const ProcessResult result = Run({Join(entries)});
     EXPECT_EQ(result.status, 0);
@@ -80,8 +78,7 @@ TEST_F(AdversarialTest, TheLongestListOneArgumentCarries) {
   std::vector<std::string> directories;
   std::set<std::string> existing;
   for (int i = 0; i < 1000; ++i) {
-    directories.push_back(tmp.MakeDirectories(
-        "Long Directory " + std::to_string(i)));
+    directories.push_back(tmp.MakeDirectories("Long Directory " + std::to_string(i)));
     existing.insert(directories.back());
   }
   // Each directory, a repeat now and then, a missing entry now and then,
@@ -120,8 +117,8 @@ TEST_F(AdversarialTest, EntriesSeveralKilobytesLong) {
   const std::string existingDeep = tmp.MakeDirectories(deep);
   const std::vector<std::string> entries = {
       existingDeep,
-      existingDeep + "/" + std::string(200, 'e'),     // missing
-      tmp.path() + "/" + std::string(8192, 'm'),      // past any limit
+      existingDeep + "/" + std::string(200, 'e'),  // missing
+      tmp.path() + "/" + std::string(8192, 'm'),   // past any limit
       existingDeep,
   };
   ExpectRun(entries, {existingDeep});
@@ -131,9 +128,15 @@ TEST_F(AdversarialTest, OddBytesComeBackUnchanged) {
   std::string highBytes;
   for (int c = 0x80; c <= 0xFF; ++c) highBytes += static_cast<char>(c);
   const std::vector<std::string> names = {
-      highBytes,           "\xc3\x28 invalid \xe2\x82",  "it's \"quoted\"",
-      "[brackets] {x} (y)", "star * and ? mark",          "tab\there",
-      "-j",                 " leading and trailing ",      "back\\slash",
+      highBytes,
+      "\xc3\x28 invalid \xe2\x82",
+      "it's \"quoted\"",
+      "[brackets] {x} (y)",
+      "star * and ? mark",
+      "tab\there",
+      "-j",
+      " leading and trailing ",
+      "back\\slash",
   };
   std::vector<std::string> entries;
   std::set<std::string> existing;

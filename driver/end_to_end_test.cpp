@@ -16,8 +16,8 @@ using testing::RunProcess;
 using testing::TemporaryDirectory;
 
 std::string Report(const std::string& before, const std::string& after) {
-  return "Original path [" + std::to_string(before.size()) + "]:\n" + before +
-         "\n\nNew path [" + std::to_string(after.size()) + "]:\n";
+  return "Original path [" + std::to_string(before.size()) + "]:\n" + before + "\n\nNew path [" +
+         std::to_string(after.size()) + "]:\n";
 }
 
 class EndToEndTest : public ::testing::Test {
@@ -49,8 +49,8 @@ TEST_F(EndToEndTest, KeepsResolvableEntriesOnceInOrder) {
   const std::string expected = bin + ";" + other + ";" + tools;
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, expected + "\n");
-  EXPECT_EQ(result.err, "[invalid entry '" + missing + "']\n[invalid entry '']\n" +
-                            Report(list, expected));
+  EXPECT_EQ(result.err,
+            "[invalid entry '" + missing + "']\n[invalid entry '']\n" + Report(list, expected));
 }
 
 TEST_F(EndToEndTest, UsageAndUnknownFlag) {
@@ -85,9 +85,8 @@ TEST_F(EndToEndTest, ErrorOutputOrderAndJunctionComplaints) {
   Link("Program Files", "relative");  // counts from the link's directory
   const std::string missingEntry = tmp.path() + "/Gone";
   const std::string list = missingEntry + ";" + tools;
-  const std::vector<std::string> junctions = {
-      other, tmp.path() + "/nothing", tmp.path() + "/dangling",
-      tmp.path() + "/relative"};
+  const std::vector<std::string> junctions = {other, tmp.path() + "/nothing",
+                                              tmp.path() + "/dangling", tmp.path() + "/relative"};
   std::vector<std::string> args = {list};
   for (const std::string& j : junctions) {
     args.push_back("-j");
@@ -99,9 +98,8 @@ TEST_F(EndToEndTest, ErrorOutputOrderAndJunctionComplaints) {
   EXPECT_EQ(result.out, expected + "\n");
   EXPECT_EQ(result.err, "[can't process junction '" + junctions[0] + "']\n" +
                             "[can't process junction '" + junctions[1] + "']\n" +
-                            "[can't use junction '" + junctions[2] + "']\n" +
-                            "[invalid entry '" + missingEntry + "']\n" +
-                            Report(list, expected));
+                            "[can't use junction '" + junctions[2] + "']\n" + "[invalid entry '" +
+                            missingEntry + "']\n" + Report(list, expected));
 }
 
 TEST_F(EndToEndTest, NamesThatDifferInCaseAreDifferentDirectories) {

@@ -22,10 +22,8 @@ struct Junction {
   const char* target;
 };
 constexpr Junction kJunctions[] = {
-    {"C:\\pf", "C:\\Program Files"},
-    {"C:\\p86", "C:\\Program Files (x86)"},
-    {"C:\\t", "C:\\Program Files\\Tools"},
-    {"C:\\d", "D:\\"},
+    {"C:\\pf", "C:\\Program Files"},       {"C:\\p86", "C:\\Program Files (x86)"},
+    {"C:\\t", "C:\\Program Files\\Tools"}, {"C:\\d", "D:\\"},
     {"C:\\gone", "C:\\Deleted Directory"},
 };
 
@@ -81,8 +79,7 @@ bool WrittenThroughAJunction(const std::string& entry, const std::string& writte
     if (lowerEntry.compare(0, shortTarget.size(), shortTarget) != 0) continue;
     const std::string rest = entry.substr(shortTarget.size());
     // Only whole components are replaced.
-    if (!rest.empty() && !IsSeparator(rest.front()) &&
-        !IsSeparator(shortTarget.back())) {
+    if (!rest.empty() && !IsSeparator(rest.front()) && !IsSeparator(shortTarget.back())) {
       continue;
     }
     if (written.size() < rest.size() ||
@@ -111,8 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   MakeVolume(fs);
   std::ostringstream out;
   std::ostringstream err;
-  const int status = RunPathShrink(static_cast<int>(args.size()), argv.data(),
-                                   fs, out, err);
+  const int status = RunPathShrink(static_cast<int>(args.size()), argv.data(), fs, out, err);
   if (status == 1) {
     if (!out.str().empty()) std::abort();
     return 0;

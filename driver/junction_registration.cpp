@@ -11,8 +11,8 @@ namespace {
 // The characters saved by writing the junction instead of its target, both
 // in their long forms. Lengths beyond 2 GiB saturate rather than wrap.
 std::int32_t Savings(const std::string& target, const std::string& junction) {
-  const auto difference = static_cast<long long>(target.size()) -
-                          static_cast<long long>(junction.size());
+  const auto difference =
+      static_cast<long long>(target.size()) - static_cast<long long>(junction.size());
   constexpr long long kMax = std::numeric_limits<std::int32_t>::max();
   constexpr long long kMin = std::numeric_limits<std::int32_t>::min();
   if (difference > kMax) return static_cast<std::int32_t>(kMax);
@@ -22,8 +22,8 @@ std::int32_t Savings(const std::string& target, const std::string& junction) {
 
 }  // namespace
 
-void RegisterJunction(const std::string& junction, FileSystemQueries& queries,
-                      JunctionTable& table, std::ostream& err) {
+void RegisterJunction(const std::string& junction, FileSystemQueries& queries, JunctionTable& table,
+                      std::ostream& err) {
   try {
     const std::string target = queries.ReadJunctionTarget(junction);
     std::string shortJunction;

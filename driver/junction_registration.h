@@ -12,7 +12,7 @@ namespace pathshrink {
 // its target can be read, the junction and the target both have short forms,
 // and the junction's path is shorter than its target's. Any failure is
 // reported on `err`, naming the junction, and never leaves a partial entry.
-void RegisterJunction(const std::string& junction, FileSystemQueries& queries,
-                      JunctionTable& table, std::ostream& err);
+void RegisterJunction(const std::string& junction, FileSystemQueries& queries, JunctionTable& table,
+                      std::ostream& err);
 
 }  // namespace pathshrink

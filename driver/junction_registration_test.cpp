@@ -23,9 +23,7 @@ class JunctionRegistrationTest : public ::testing::Test {
     fs.AddJunction("C:\\pf", "C:\\Program Files");
   }
 
-  void Register(const std::string& junction) {
-    RegisterJunction(junction, fs, table, err);
-  }
+  void Register(const std::string& junction) { RegisterJunction(junction, fs, table, err); }
 
   FakeFileSystem fs;
   JunctionTable table;
@@ -70,7 +68,7 @@ TEST_F(JunctionRegistrationTest, NoSavingsNoEntryAndNoMessage) {
   fs.AddJunction("C:\\Sixteen-Chars", "C:\\Program Files");
   fs.AddDirectory("C:\\Tools\\Long Junction", "C:\\Tools\\LONGJU~1");
   fs.AddJunction("C:\\Tools\\Long Junction", "C:\\Tools\\Eleven Long");
-  Register("C:\\Sixteen-Chars\\");  // 16 as typed: savings 0
+  Register("C:\\Sixteen-Chars\\");       // 16 as typed: savings 0
   Register("C:\\Tools\\Long Junction");  // savings -2
   EXPECT_TRUE(table.empty());
   EXPECT_EQ(err.str(), "");
@@ -107,11 +105,10 @@ TEST(JunctionRegistrationFailureTest, AnyFailureIsCaughtAndLeavesNoEntry) {
 TEST(JunctionRegistrationFailureTest, CaseIsKeptWhereNamesDoNotFoldIt) {
   MockFileSystem fs;
   EXPECT_CALL(fs, ReadJunctionTarget("/j")).WillOnce(Return("/Opt/Tools"));
-  EXPECT_CALL(fs, ShortPathName(_, _))
-      .WillRepeatedly([](std::string path, std::string& shortPath) {
-        shortPath = path;
-        return true;
-      });
+  EXPECT_CALL(fs, ShortPathName(_, _)).WillRepeatedly([](std::string path, std::string& shortPath) {
+    shortPath = path;
+    return true;
+  });
   EXPECT_CALL(fs, Conventions()).WillRepeatedly(Return(kPosixConventions));
   JunctionTable table;
   std::ostringstream err;

@@ -14,8 +14,7 @@ namespace {
 
 // Each line goes out in one insertion: standard error is unbuffered, so a
 // line built piecewise would cost a write per piece.
-void WriteReport(std::string_view fullpath, const PathList& newList,
-                 std::ostream& err) {
+void WriteReport(std::string_view fullpath, const PathList& newList, std::ostream& err) {
   err << "Original path [" + std::to_string(fullpath.size()) + "]:\n";
   std::string line;
   line.reserve(fullpath.size() + 1);
@@ -27,8 +26,8 @@ void WriteReport(std::string_view fullpath, const PathList& newList,
 
 }  // namespace
 
-int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries,
-                  std::ostream& out, std::ostream& err) {
+int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries, std::ostream& out,
+                  std::ostream& err) {
   if (argc < 2) {
     // Some systems start a program with no argument 0 at all.
     const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
@@ -49,10 +48,9 @@ int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries,
   }
   // Largest savings first; equal savings keep their command-line order, so
   // the junction given first is tried first.
-  std::stable_sort(junctions.begin(), junctions.end(),
-                   [](const JunctionEntry& a, const JunctionEntry& b) {
-                     return a.savings > b.savings;
-                   });
+  std::stable_sort(
+      junctions.begin(), junctions.end(),
+      [](const JunctionEntry& a, const JunctionEntry& b) { return a.savings > b.savings; });
 
   PathList newList = CompactPathList(junctions, PathList(fullpath), queries, err);
   WriteReport(fullpath, newList, err);

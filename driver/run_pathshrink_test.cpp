@@ -36,14 +36,13 @@ class RunPathShrinkTest : public ::testing::Test {
     argv.push_back(nullptr);
     std::ostringstream out;
     std::ostringstream err;
-    const int status = RunPathShrink(static_cast<int>(args.size()),
-                                     argv.data(), fs, out, err);
+    const int status = RunPathShrink(static_cast<int>(args.size()), argv.data(), fs, out, err);
     return {status, out.str(), err.str()};
   }
 
   static std::string Report(const std::string& before, const std::string& after) {
-    return "Original path [" + std::to_string(before.size()) + "]:\n" + before +
-           "\n\nNew path [" + std::to_string(after.size()) + "]:\n";
+    return "Original path [" + std::to_string(before.size()) + "]:\n" + before + "\n\nNew path [" +
+           std::to_string(after.size()) + "]:\n";
   }
 
   FakeFileSystem fs;
@@ -66,13 +65,11 @@ TEST_F(RunPathShrinkTest, WithoutEvenAProgramNameUsesAnEmptyOne) {
 }
 
 TEST_F(RunPathShrinkTest, ListOnlyResolvesAndReports) {
-  const std::string list =
-      "C:\\Program Files\\Tools;C:\\Program Files\\Tools;C:\\Missing";
+  const std::string list = "C:\\Program Files\\Tools;C:\\Program Files\\Tools;C:\\Missing";
   const Outcome outcome = Run({"pathshrink", list});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.out, "C:\\PROGRA~1\\Tools\n");
-  EXPECT_EQ(outcome.err, "[invalid entry 'C:\\Missing']\n" +
-                             Report(list, "C:\\PROGRA~1\\Tools"));
+  EXPECT_EQ(outcome.err, "[invalid entry 'C:\\Missing']\n" + Report(list, "C:\\PROGRA~1\\Tools"));
 }
 
 TEST_F(RunPathShrinkTest, AnEmptyListIsOneEmptyEntry) {
@@ -92,11 +89,13 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
     std::string complaints;  // before the report, when there is one
   } cases[] = {
       {"the flag alone is never looked at", {"-j"}, 0, "C:\\PROGRA~1\\Tools\\\n", ""},
-      {"an unpaired last argument is ignored", {"-j", "C:\\pf", "-x"}, 0,
-       "C:\\pf\\Tools\\\n", ""},
+      {"an unpaired last argument is ignored", {"-j", "C:\\pf", "-x"}, 0, "C:\\pf\\Tools\\\n", ""},
       {"flags are case-sensitive", {"-J", "C:\\pf"}, 1, "", "Unknown flag [-J]\n"},
-      {"complaints before an unknown flag stay", {"-j", "C:\\Nope", "--", "C:\\pf"},
-       1, "", "[can't process junction 'C:\\Nope']\nUnknown flag [--]\n"},
+      {"complaints before an unknown flag stay",
+       {"-j", "C:\\Nope", "--", "C:\\pf"},
+       1,
+       "",
+       "[can't process junction 'C:\\Nope']\nUnknown flag [--]\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = {"pathshrink", list};
@@ -104,8 +103,7 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
     const Outcome outcome = Run(args);
     EXPECT_EQ(outcome.status, c.status) << c.name;
     EXPECT_EQ(outcome.out, c.out) << c.name;
-    const std::string report =
-        c.status == 0 ? Report(list, c.out.substr(0, c.out.size() - 1)) : "";
+    const std::string report = c.status == 0 ? Report(list, c.out.substr(0, c.out.size() - 1)) : "";
     EXPECT_EQ(outcome.err, c.complaints + report) << c.name;
   }
 }
@@ -135,13 +133,13 @@ TEST_F(RunPathShrinkTest, LargestSavingsFirstThenCommandLineOrder) {
 
 TEST_F(RunPathShrinkTest, ErrorOutputIsRegistrationThenEntriesThenReport) {
   const std::string list = "C:\\Missing;C:\\Program Files\\Tools;C:\\Windows";
-  const Outcome outcome =
-      Run({"pathshrink", list, "-j", "C:\\Windows", "-j", "C:\\pf"});
+  const Outcome outcome = Run({"pathshrink", list, "-j", "C:\\Windows", "-j", "C:\\pf"});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.out, "C:\\pf\\Tools;C:\\Windows\n");
-  EXPECT_EQ(outcome.err, "[can't process junction 'C:\\Windows']\n"
-                         "[invalid entry 'C:\\Missing']\n" +
-                             Report(list, "C:\\pf\\Tools;C:\\Windows"));
+  EXPECT_EQ(outcome.err,
+            "[can't process junction 'C:\\Windows']\n"
+            "[invalid entry 'C:\\Missing']\n" +
+                Report(list, "C:\\pf\\Tools;C:\\Windows"));
 }
 
 }  // namespace

@@ -57,8 +57,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   env.push_back(nullptr);
 
   pid_t pid = 0;
-  const int spawned = ::posix_spawn(&pid, argv.at(0).c_str(), &actions, nullptr,
-                                    args.data(), env.data());
+  const int spawned =
+      ::posix_spawn(&pid, argv.at(0).c_str(), &actions, nullptr, args.data(), env.data());
   posix_spawn_file_actions_destroy(&actions);
   ::close(outPipe[1]);
   ::close(errPipe[1]);

@@ -70,10 +70,10 @@ class WineEndToEndTest : public ::testing::Test {
     ProcessResult result = RunProcess(
         // UTF-8 on this side, so Wine hands Windows programs their
         // arguments in its ANSI code page (1252) the same way every time.
-        args, {"LANG=C.UTF-8", "LC_ALL=C.UTF-8",
-               "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
-               std::string("WINEPREFIX=") +
-                   (prefix != nullptr ? prefix : PATHSHRINK_DEFAULT_WINEPREFIX)});
+        args,
+        {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
+         std::string("WINEPREFIX=") +
+             (prefix != nullptr ? prefix : PATHSHRINK_DEFAULT_WINEPREFIX)});
     result.out = Unix(result.out);
     result.err = Unix(result.err);
     return result;
@@ -89,8 +89,8 @@ class WineEndToEndTest : public ::testing::Test {
   }
 
   static std::string Report(const std::string& before, const std::string& after) {
-    return "Original path [" + std::to_string(before.size()) + "]:\n" + before +
-           "\n\nNew path [" + std::to_string(after.size()) + "]:\n";
+    return "Original path [" + std::to_string(before.size()) + "]:\n" + before + "\n\nNew path [" +
+           std::to_string(after.size()) + "]:\n";
   }
 
   void ExpectCompacted(const std::vector<std::string>& entries,
@@ -183,10 +183,14 @@ TEST_F(WineEndToEndTest, PathsPast260CharactersAreShortenedWholeOrReported) {
 }
 
 TEST_F(WineEndToEndTest, NonAsciiLettersSurviveTheCodePage) {
-  tmp.MakeDirectories("Caf\xc3\xa9 Cr\xc3\xa8me/\xc3\x9c" "ber Lange Namen");
+  tmp.MakeDirectories(
+      "Caf\xc3\xa9 Cr\xc3\xa8me/\xc3\x9c"
+      "ber Lange Namen");
   const std::string base = WindowsPath(tmp.path());
   const std::vector<std::string> entries = {
-      base + "\\Caf\xc3\xa9 Cr\xc3\xa8me\\\xc3\x9c" "ber Lange Namen",
+      base +
+          "\\Caf\xc3\xa9 Cr\xc3\xa8me\\\xc3\x9c"
+          "ber Lange Namen",
       base + "\\Caf\xc3\xa9",  // missing: its complaint echoes the bytes
       base + "\\Caf\xc3\xa9 Cr\xc3\xa8me",
   };
@@ -216,8 +220,7 @@ TEST_F(WineEndToEndTest, JunctionsThatCannotBeReadAreReported) {
   tmp.MakeDirectories("Ordinary Directory");
   const std::string ordinary = WindowsPath(tmp.path()) + "\\Ordinary Directory";
   const std::string missing = WindowsPath(tmp.path()) + "\\Missing";
-  const ProcessResult result =
-      Run({"C:\\windows", "-j", ordinary, "-j", missing});
+  const ProcessResult result = Run({"C:\\windows", "-j", ordinary, "-j", missing});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "C:\\windows\n");
   EXPECT_EQ(result.err, "[can't process junction '" + ordinary + "']\n" +

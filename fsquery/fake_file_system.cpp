@@ -12,7 +12,7 @@ struct FakeFileSystem::Node {
   std::string longName;
   std::string shortName;
   std::map<std::string, std::unique_ptr<Node>> children;  // by lower long name
-  std::map<std::string, const Node*> byShortName;        // by lower short name
+  std::map<std::string, const Node*> byShortName;         // by lower short name
 
   // The child named `component` in its long or its short form, any case.
   const Node* Find(const std::string& component) const {
@@ -47,13 +47,11 @@ std::vector<std::string> Components(const std::string& path,
 FakeFileSystem::FakeFileSystem() : root_(std::make_unique<Node>()) {}
 FakeFileSystem::~FakeFileSystem() = default;
 
-void FakeFileSystem::AddDirectory(const std::string& longPath,
-                                  const std::string& shortPath) {
+void FakeFileSystem::AddDirectory(const std::string& longPath, const std::string& shortPath) {
   const std::vector<std::string> longParts = Components(longPath);
   const std::vector<std::string> shortParts = Components(shortPath);
   if (longParts.size() != shortParts.size()) {
-    throw std::invalid_argument("long and short forms differ in depth: " +
-                                longPath);
+    throw std::invalid_argument("long and short forms differ in depth: " + longPath);
   }
   Node* node = root_.get();
   for (std::size_t i = 0; i < longParts.size(); ++i) {
@@ -68,8 +66,7 @@ void FakeFileSystem::AddDirectory(const std::string& longPath,
   }
 }
 
-std::optional<FakeFileSystem::Resolved> FakeFileSystem::Resolve(
-    const std::string& path) const {
+std::optional<FakeFileSystem::Resolved> FakeFileSystem::Resolve(const std::string& path) const {
   std::vector<char> separators;
   const std::vector<std::string> parts = Components(path, &separators);
   Resolved resolved;
@@ -97,15 +94,13 @@ bool FakeFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   return true;
 }
 
-void FakeFileSystem::AddJunction(const std::string& path,
-                                 const std::string& target) {
+void FakeFileSystem::AddJunction(const std::string& path, const std::string& target) {
   const std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) throw std::invalid_argument("no such directory: " + path);
   junctions_[resolved->key] = {false, target};
 }
 
-void FakeFileSystem::AddUnreadableJunction(const std::string& path,
-                                           const std::string& message) {
+void FakeFileSystem::AddUnreadableJunction(const std::string& path, const std::string& message) {
   const std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) throw std::invalid_argument("no such directory: " + path);
   junctions_[resolved->key] = {true, message};

@@ -12,8 +12,7 @@ namespace {
 class FakeFileSystemTest : public ::testing::Test {
  protected:
   FakeFileSystemTest() {
-    fs.AddDirectory("C:\\Program Files\\Common Files",
-                    "C:\\PROGRA~1\\COMMON~1");
+    fs.AddDirectory("C:\\Program Files\\Common Files", "C:\\PROGRA~1\\COMMON~1");
     fs.AddDirectory("C:\\Windows\\System32", "C:\\Windows\\System32");
   }
   FakeFileSystem fs;

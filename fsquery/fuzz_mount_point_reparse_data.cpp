@@ -17,14 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t returned = data[0] | (data[1] << 8);
   const std::vector<unsigned char> buffer(data + 2, data + size);
   const std::size_t readable = std::min(buffer.size(), returned);
-  auto u16 = [&](std::size_t at) -> std::size_t {
-    return buffer[at] | (buffer[at + 1] << 8);
-  };
-  const bool nameInside =
-      readable >= 16 && 16 + u16(8) + (u16(10) / 2) * 2 <= readable;
+  auto u16 = [&](std::size_t at) -> std::size_t { return buffer[at] | (buffer[at + 1] << 8); };
+  const bool nameInside = readable >= 16 && 16 + u16(8) + (u16(10) / 2) * 2 <= readable;
   try {
-    const std::string target = ParseMountPointTarget(
-        buffer.data(), buffer.size(), returned, &PortableUtf16ToUtf8);
+    const std::string target =
+        ParseMountPointTarget(buffer.data(), buffer.size(), returned, &PortableUtf16ToUtf8);
     if (!nameInside) std::abort();  // answered from outside the data
   } catch (const std::runtime_error& e) {
     const std::string message = e.what();

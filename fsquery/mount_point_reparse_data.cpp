@@ -19,18 +19,14 @@ std::uint16_t ReadU16(const unsigned char* p) {
 }
 
 std::uint32_t ReadU32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) |
-         (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) |
-         (static_cast<std::uint32_t>(p[3]) << 24);
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 }  // namespace
 
-std::string ParseMountPointTarget(const unsigned char* buffer,
-                                  std::size_t bufferSize,
-                                  std::size_t returnedBytes,
-                                  Utf16ToUtf8Converter convert) {
+std::string ParseMountPointTarget(const unsigned char* buffer, std::size_t bufferSize,
+                                  std::size_t returnedBytes, Utf16ToUtf8Converter convert) {
   const std::size_t readable = std::min(bufferSize, returnedBytes);
   if (readable < kTagOffset + 4) {
     throw std::runtime_error(junction_errors::kUnableToQuery);

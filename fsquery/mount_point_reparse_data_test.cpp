@@ -16,15 +16,13 @@ namespace {
 
 // A zero-filled query buffer as the file system would leave it.
 struct ReparseData {
-  std::vector<unsigned char> bytes =
-      std::vector<unsigned char>(kReparseQueryBufferSize, 0);
+  std::vector<unsigned char> bytes = std::vector<unsigned char>(kReparseQueryBufferSize, 0);
   std::size_t returned = 0;
 
   // Mount-point data whose path buffer holds `pathBuffer`; the substitute
   // name starts `offset` bytes into it and is `length` bytes long.
-  static ReparseData MountPoint(const std::u16string& pathBuffer,
-                                std::size_t offset, std::size_t length,
-                                std::uint32_t tag = kMountPointReparseTag) {
+  static ReparseData MountPoint(const std::u16string& pathBuffer, std::size_t offset,
+                                std::size_t length, std::uint32_t tag = kMountPointReparseTag) {
     ReparseData data;
     data.Put32(0, tag);
     data.Put16(8, offset);
@@ -73,22 +71,19 @@ std::vector<ParseCase> Cases() {
 
   using namespace junction_errors;
   return {
-      {"with the prefix", ReparseData::Name(u"\\??\\C:\\Program Files"),
-       "C:\\Program Files"},
+      {"with the prefix", ReparseData::Name(u"\\??\\C:\\Program Files"), "C:\\Program Files"},
       {"without the prefix", ReparseData::Name(u"C:\\Target"), "C:\\Target"},
       {"shorter than the prefix", ReparseData::Name(u"C:"), "C:"},
       {"the prefix alone", ReparseData::Name(u"\\??\\"), ""},
-      {"after the print name",
-       ReparseData::MountPoint(u"C:\\print\\??\\C:\\sub", 16, 2 * 10), "C:\\sub"},
+      {"after the print name", ReparseData::MountPoint(u"C:\\print\\??\\C:\\sub", 16, 2 * 10),
+       "C:\\sub"},
       {"an odd length drops the half unit", odd, "C:\\ab"},
       {"name ends where the returned data ends", atEnd, "C:\\x"},
       {"non-ASCII letters keep every byte",
        ReparseData::Name(u"\\??\\C:\\\u00c9t\u00e9\\\u65e5\u672c"),
        "C:\\\xc3\x89t\xc3\xa9\\\xe6\x97\xa5\xe6\x9c\xac"},
-      {"one byte more than units", ReparseData::Name(u"C:\\\u00e9"),
-       "C:\\\xc3\xa9"},
-      {"a symbolic link", ReparseData::MountPoint(u"C:\\x", 0, 8, 0xA000000C),
-       kNotAMountPoint},
+      {"one byte more than units", ReparseData::Name(u"C:\\\u00e9"), "C:\\\xc3\xa9"},
+      {"a symbolic link", ReparseData::MountPoint(u"C:\\x", 0, 8, 0xA000000C), kNotAMountPoint},
       {"another tag, only the tag returned", symlinkTagOnly, kNotAMountPoint},
       {"an empty name", ReparseData::Name(u""), kUnableToConvert},
       {"name past the returned data", pastReturned, kUnableToQuery},
@@ -99,15 +94,14 @@ std::vector<ParseCase> Cases() {
   };
 }
 
-class ParseMountPointTargetTest
-    : public ::testing::TestWithParam<Utf16ToUtf8Converter> {};
+class ParseMountPointTargetTest : public ::testing::TestWithParam<Utf16ToUtf8Converter> {};
 
 TEST_P(ParseMountPointTargetTest, ReadsTheTargetOrFailsWithAFixedText) {
   for (const ParseCase& c : Cases()) {
     std::string answer;
     try {
-      answer = ParseMountPointTarget(c.data.bytes.data(), c.data.bytes.size(),
-                                     c.data.returned, GetParam());
+      answer = ParseMountPointTarget(c.data.bytes.data(), c.data.bytes.size(), c.data.returned,
+                                     GetParam());
     } catch (const std::runtime_error& e) {
       answer = e.what();
     }
@@ -119,12 +113,9 @@ TEST_P(ParseMountPointTargetTest, ReadsNoFurtherThanTheBufferItIsGiven) {
   // A buffer cut right after the name: reading past it would be caught by
   // the sanitizers, and the answer must still be whole.
   const ReparseData data = ReparseData::Name(u"C:\\x");
-  const std::vector<unsigned char> exact(data.bytes.begin(),
-                                         data.bytes.begin() + data.returned);
-  EXPECT_EQ(ParseMountPointTarget(exact.data(), exact.size(), 100000, GetParam()),
-            "C:\\x");
-  EXPECT_THROW(ParseMountPointTarget(exact.data(), exact.size() - 1, 100000,
-                                     GetParam()),
+  const std::vector<unsigned char> exact(data.bytes.begin(), data.bytes.begin() + data.returned);
+  EXPECT_EQ(ParseMountPointTarget(exact.data(), exact.size(), 100000, GetParam()), "C:\\x");
+  EXPECT_THROW(ParseMountPointTarget(exact.data(), exact.size() - 1, 100000, GetParam()),
                std::runtime_error);
 }
 

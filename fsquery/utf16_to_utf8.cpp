@@ -33,8 +33,7 @@ bool PortableUtf16ToUtf8(const std::u16string& units, std::string& utf8) {
   out.reserve(units.size() * 3);
   for (std::size_t i = 0; i < units.size(); ++i) {
     const char16_t u = units[i];
-    if (IsHighSurrogate(u) && i + 1 < units.size() &&
-        IsLowSurrogate(units[i + 1])) {
+    if (IsHighSurrogate(u) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
       const char32_t high = u - 0xD800;
       const char32_t low = units[++i] - 0xDC00;
       AppendCodePoint(0x10000 + (high << 10) + low, out);

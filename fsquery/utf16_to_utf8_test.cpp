@@ -18,9 +18,9 @@ TEST_P(Utf16ToUtf8Test, KeepsEveryByteOfTheResult) {
     std::string utf8;
   } cases[] = {
       {u"C:\\Tools", "C:\\Tools"},
-      {u"\u00e9", "\xc3\xa9"},                       // two bytes from one unit
-      {u"C:\\\u65e5\u672c", "C:\\\xe6\x97\xa5\xe6\x9c\xac"},  // three bytes
-      {u"\U0001F600", "\xf0\x9f\x98\x80"},          // a surrogate pair
+      {u"\u00e9", "\xc3\xa9"},                                        // two bytes from one unit
+      {u"C:\\\u65e5\u672c", "C:\\\xe6\x97\xa5\xe6\x9c\xac"},          // three bytes
+      {u"\U0001F600", "\xf0\x9f\x98\x80"},                            // a surrogate pair
       {std::u16string(1, char16_t(0xD800)) + u"x", "\xef\xbf\xbdx"},  // lone high
       {u"x" + std::u16string(1, char16_t(0xDC00)), "x\xef\xbf\xbd"},  // lone low
   };
@@ -37,11 +37,9 @@ TEST_P(Utf16ToUtf8Test, RejectsZeroUnits) {
   EXPECT_EQ(utf8, "old");
 }
 
-INSTANTIATE_TEST_SUITE_P(Portable, Utf16ToUtf8Test,
-                         ::testing::Values(&PortableUtf16ToUtf8));
+INSTANTIATE_TEST_SUITE_P(Portable, Utf16ToUtf8Test, ::testing::Values(&PortableUtf16ToUtf8));
 #ifdef _WIN32
-INSTANTIATE_TEST_SUITE_P(Windows, Utf16ToUtf8Test,
-                         ::testing::Values(&WindowsUtf16ToUtf8));
+INSTANTIATE_TEST_SUITE_P(Windows, Utf16ToUtf8Test, ::testing::Values(&WindowsUtf16ToUtf8));
 #endif
 
 }  // namespace

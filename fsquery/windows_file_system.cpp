@@ -30,8 +30,7 @@ class HandleGuard {
 
 }  // namespace
 
-bool WindowsFileSystem::ShortPathName(std::string path,
-                                      std::string& shortPath) {
+bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   std::vector<char> buffer(shortPathBufferSize_);
   for (;;) {
     const DWORD size = static_cast<DWORD>(buffer.size());
@@ -55,12 +54,12 @@ bool WindowsUtf16ToUtf8(const std::u16string& units, std::string& utf8) {
   }
   const std::wstring wide(units.begin(), units.end());
   const int count = static_cast<int>(wide.size());
-  const int needed = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), count,
-                                           nullptr, 0, nullptr, nullptr);
+  const int needed =
+      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), count, nullptr, 0, nullptr, nullptr);
   if (needed <= 0) return false;
   std::string out(static_cast<std::size_t>(needed), '\0');
-  if (::WideCharToMultiByte(CP_UTF8, 0, wide.data(), count, &out[0], needed,
-                            nullptr, nullptr) != needed) {
+  if (::WideCharToMultiByte(CP_UTF8, 0, wide.data(), count, &out[0], needed, nullptr, nullptr) !=
+      needed) {
     return false;
   }
   utf8.swap(out);
@@ -72,26 +71,23 @@ std::string WindowsFileSystem::ReadJunctionTarget(std::string path) {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
   // The handle decides whether the open worked: a valid handle may come back
   // with a last-error value set, and it must be closed all the same.
-  HandleGuard handle(::CreateFileA(
-      path.c_str(), GENERIC_READ,
-      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, flags, nullptr));
+  HandleGuard handle(::CreateFileA(path.c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, flags, nullptr));
   if (handle.get() == INVALID_HANDLE_VALUE) {
     throw std::runtime_error(junction_errors::kUnableToOpen + path);
   }
 
   std::vector<unsigned char> buffer(kReparseQueryBufferSize, 0);
   DWORD returned = 0;
-  if (!::DeviceIoControl(handle.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0,
-                         buffer.data(), static_cast<DWORD>(buffer.size()),
-                         &returned, nullptr)) {
+  if (!::DeviceIoControl(handle.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+                         static_cast<DWORD>(buffer.size()), &returned, nullptr)) {
     if (::GetLastError() == ERROR_NOT_A_REPARSE_POINT) {
       throw std::runtime_error(junction_errors::kNotAReparsePoint);
     }
     throw std::runtime_error(junction_errors::kUnableToQuery);
   }
-  return ParseMountPointTarget(buffer.data(), buffer.size(), returned,
-                               &WindowsUtf16ToUtf8);
+  return ParseMountPointTarget(buffer.data(), buffer.size(), returned, &WindowsUtf16ToUtf8);
 }
 
 }  // namespace pathshrink

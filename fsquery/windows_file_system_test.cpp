@@ -13,9 +13,7 @@
 namespace pathshrink {
 namespace {
 
-std::wstring Widen(const std::string& ascii) {
-  return std::wstring(ascii.begin(), ascii.end());
-}
+std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 // A fresh directory under the user's temporary folder.
 class WindowsFileSystemTest : public ::testing::Test {
@@ -23,13 +21,10 @@ class WindowsFileSystemTest : public ::testing::Test {
   WindowsFileSystemTest() {
     char temp[MAX_PATH + 1];
     const DWORD length = ::GetTempPathA(sizeof temp, temp);
-    root = std::string(temp, length) + "pathshrink test " +
-           std::to_string(::GetCurrentProcessId());
+    root = std::string(temp, length) + "pathshrink test " + std::to_string(::GetCurrentProcessId());
     ::CreateDirectoryA(root.c_str(), nullptr);
   }
-  ~WindowsFileSystemTest() override {
-    RemoveTree(Widen(root));
-  }
+  ~WindowsFileSystemTest() override { RemoveTree(Widen(root)); }
 
   static void RemoveTree(const std::wstring& dir) {
     WIN32_FIND_DATAW found;
@@ -119,8 +114,8 @@ TEST_F(WindowsFileSystemTest, AShortFormPast260CharactersIsWholeOrAFailure) {
     EXPECT_EQ(answer, "untouched");
     return;
   }
-  std::cout << "a path of " << path.size() << " bytes has a short form of "
-            << answer.size() << "\n";
+  std::cout << "a path of " << path.size() << " bytes has a short form of " << answer.size()
+            << "\n";
   EXPECT_GT(answer.size(), 260u);
   // Every component is there, in short form: one separator per component.
   std::size_t separators = 0;

@@ -22,12 +22,10 @@ class RealJunctionTest : public ::testing::Test {
     junction = base + "\\j";
     ::CreateDirectoryA(base.c_str(), nullptr);
     ::CreateDirectoryA(target.c_str(), nullptr);
-    const std::string command =
-        "mklink /J \"" + junction + "\" \"" + target + "\" >NUL 2>&1";
+    const std::string command = "mklink /J \"" + junction + "\" \"" + target + "\" >NUL 2>&1";
     std::system(command.c_str());
     const DWORD attributes = ::GetFileAttributesA(junction.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
       GTEST_SKIP() << "this system cannot make junctions";
     }
   }
