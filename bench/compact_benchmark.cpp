@@ -46,7 +46,8 @@ struct Workload {
       const int product = i % 2 == 1 ? i / 2 : i;  // every second one repeats
       const std::string vendor = std::to_string(product % vendors);
       const std::string name = "Product With A Long Name " + std::to_string(product);
-      const std::string longPath = "C:\\Vendor Directory " + vendor + "\\" + name;
+      std::string longPath = "C:\\Vendor Directory ";
+      longPath.append(vendor).append("\\").append(name);
       if (i % 20 != 19) {
         fs.AddDirectory(longPath, "C:\\VENDOR~" + vendor + "\\PRODUC~" + std::to_string(product));
       }

@@ -5,6 +5,7 @@
 
 #include <new>
 #include <sstream>
+#include <utility>
 
 #include "fsquery/fake_file_system.h"
 
@@ -106,7 +107,7 @@ TEST(JunctionRegistrationFailureTest, CaseIsKeptWhereNamesDoNotFoldIt) {
   MockFileSystem fs;
   EXPECT_CALL(fs, ReadJunctionTarget("/j")).WillOnce(Return("/Opt/Tools"));
   EXPECT_CALL(fs, ShortPathName(_, _)).WillRepeatedly([](std::string path, std::string& shortPath) {
-    shortPath = path;
+    shortPath = std::move(path);
     return true;
   });
   EXPECT_CALL(fs, Conventions()).WillRepeatedly(Return(kPosixConventions));

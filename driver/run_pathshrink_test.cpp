@@ -32,6 +32,7 @@ class RunPathShrinkTest : public ::testing::Test {
 
   Outcome Run(const std::vector<std::string>& args) {
     std::vector<const char*> argv;
+    argv.reserve(args.size() + 1);
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     argv.push_back(nullptr);
     std::ostringstream out;

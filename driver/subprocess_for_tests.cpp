@@ -40,10 +40,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   }
 
   std::vector<char*> args;
+  args.reserve(argv.size() + 1);
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   // The extra variables replace inherited ones of the same name.
   std::vector<char*> env;
+  env.reserve(extraEnvironment.size() + 64);
   for (const std::string& e : extraEnvironment) env.push_back(const_cast<char*>(e.c_str()));
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry = *e;
@@ -131,7 +133,7 @@ TemporaryDirectory::~TemporaryDirectory() {
 }
 
 std::string TemporaryDirectory::MakeDirectories(const std::string& relative) const {
-  const std::string full = path_ + "/" + relative;
+  std::string full = path_ + "/" + relative;
   std::filesystem::create_directories(full);
   return full;
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <stdexcept>
 #include <vector>
 
@@ -75,7 +76,7 @@ std::vector<ParseCase> Cases() {
       {"without the prefix", ReparseData::Name(u"C:\\Target"), "C:\\Target"},
       {"shorter than the prefix", ReparseData::Name(u"C:"), "C:"},
       {"the prefix alone", ReparseData::Name(u"\\??\\"), ""},
-      {"after the print name", ReparseData::MountPoint(u"C:\\print\\??\\C:\\sub", 16, 2 * 10),
+      {"after the print name", ReparseData::MountPoint(u"C:\\print\\??\\C:\\sub", 16, 20),
        "C:\\sub"},
       {"an odd length drops the half unit", odd, "C:\\ab"},
       {"name ends where the returned data ends", atEnd, "C:\\x"},
@@ -113,7 +114,8 @@ TEST_P(ParseMountPointTargetTest, ReadsNoFurtherThanTheBufferItIsGiven) {
   // A buffer cut right after the name: reading past it would be caught by
   // the sanitizers, and the answer must still be whole.
   const ReparseData data = ReparseData::Name(u"C:\\x");
-  const std::vector<unsigned char> exact(data.bytes.begin(), data.bytes.begin() + data.returned);
+  const std::vector<unsigned char> exact(
+      data.bytes.begin(), data.bytes.begin() + static_cast<std::ptrdiff_t>(data.returned));
   EXPECT_EQ(ParseMountPointTarget(exact.data(), exact.size(), 100000, GetParam()), "C:\\x");
   EXPECT_THROW(ParseMountPointTarget(exact.data(), exact.size() - 1, 100000, GetParam()),
                std::runtime_error);

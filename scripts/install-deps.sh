@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-dev
+  cmake ninja-build g++ clang libclang-rt-dev clang-format clang-tidy
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev
   g++-mingw-w64-x86-64-posix
