@@ -11,6 +11,7 @@ packages=(
   wine64
   valgrind
   gnuplot-nox
+  unzip
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The whole test suite: native; the Windows build under Wine; each fuzz
-# target for a minute; the native suite again with AddressSanitizer and UBSan.
+# The whole test suite: native; the Windows build under Wine; the house
+# style; the release packages; each fuzz target for a minute; the native
+# suite again with AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,12 @@ echo "== Native suite (with memcheck runs of the end-to-end suites)"
 ctest --preset default
 echo "== Windows suite under Wine"
 ctest --preset windows
+
+echo "== House style"
+scripts/lint.sh
+
+echo "== Release packages"
+scripts/check-packages.sh
 
 echo "== Fuzzing"
 scripts/fuzz.sh "${PATHSHRINK_FUZZ_SECONDS:-60}"
