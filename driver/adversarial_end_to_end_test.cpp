@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "driver/expected_report_for_tests.h"
 #include "driver/subprocess_for_tests.h"
 
 namespace pathshrink {
 namespace {
 
+using testing::ExpectedReport;
 using testing::ProcessResult;
 using testing::RunProcess;
 using testing::TemporaryDirectory;
@@ -20,11 +22,6 @@ using testing::TemporaryDirectory;
 // Linux refuses a single argument of more than 32 pages (MAX_ARG_STRLEN),
 // its terminating zero included.
 constexpr std::size_t kLongestArgument = 32 * 4096 - 1;
-
-std::string Report(const std::string& before, const std::string& after) {
-  return "Original path [" + std::to_string(before.size()) + "]:\n" + before + "\n\nNew path [" +
-         std::to_string(after.size()) + "]:\n";
-}
 
 std::string Join(const std::vector<std::string>& entries) {
   std::string joined;
@@ -53,7 +50,7 @@ Expectation Expect(const std::vector<std::string>& entries, const std::set<std::
     }
   }
   const std::string list = Join(kept);
-  return {list + "\n", complaints + Report(Join(entries), list)};
+  return {list + "\n", complaints + ExpectedReport(Join(entries), list)};
 }
 
 class AdversarialTest : public ::testing::Test {
@@ -177,7 +174,7 @@ TEST_F(AdversarialTest, ManyJunctionsOneGivenTwiceOneListedItself) {
   const ProcessResult result = Run(args);
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, Join(expected) + "\n");
-  EXPECT_EQ(result.err, Report(args[0], Join(expected)));
+  EXPECT_EQ(result.err, ExpectedReport(args[0], Join(expected)));
 }
 
 }  // namespace

@@ -6,19 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "driver/expected_report_for_tests.h"
 #include "driver/subprocess_for_tests.h"
 
 namespace pathshrink {
 namespace {
 
+using testing::ExpectedReport;
 using testing::ProcessResult;
 using testing::RunProcess;
 using testing::TemporaryDirectory;
-
-std::string Report(const std::string& before, const std::string& after) {
-  return "Original path [" + std::to_string(before.size()) + "]:\n" + before + "\n\nNew path [" +
-         std::to_string(after.size()) + "]:\n";
-}
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -49,8 +46,8 @@ TEST_F(EndToEndTest, KeepsResolvableEntriesOnceInOrder) {
   const std::string expected = bin + ";" + other + ";" + tools;
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, expected + "\n");
-  EXPECT_EQ(result.err,
-            "[invalid entry '" + missing + "']\n[invalid entry '']\n" + Report(list, expected));
+  EXPECT_EQ(result.err, "[invalid entry '" + missing + "']\n[invalid entry '']\n" +
+                            ExpectedReport(list, expected));
 }
 
 TEST_F(EndToEndTest, UsageAndUnknownFlag) {
@@ -77,7 +74,7 @@ TEST_F(EndToEndTest, SubstitutesTheLargestSavingsFirst) {
   const std::string expected = t + "/bin;" + other + ";" + pf;
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, expected + "\n");
-  EXPECT_EQ(result.err, Report(list, expected));
+  EXPECT_EQ(result.err, ExpectedReport(list, expected));
 }
 
 TEST_F(EndToEndTest, ErrorOutputOrderAndJunctionComplaints) {
@@ -99,7 +96,7 @@ TEST_F(EndToEndTest, ErrorOutputOrderAndJunctionComplaints) {
   EXPECT_EQ(result.err, "[can't process junction '" + junctions[0] + "']\n" +
                             "[can't process junction '" + junctions[1] + "']\n" +
                             "[can't use junction '" + junctions[2] + "']\n" + "[invalid entry '" +
-                            missingEntry + "']\n" + Report(list, expected));
+                            missingEntry + "']\n" + ExpectedReport(list, expected));
 }
 
 TEST_F(EndToEndTest, NamesThatDifferInCaseAreDifferentDirectories) {

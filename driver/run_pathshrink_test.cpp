@@ -6,10 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "driver/expected_report_for_tests.h"
 #include "fsquery/fake_file_system.h"
 
 namespace pathshrink {
 namespace {
+
+using testing::ExpectedReport;
 
 struct Outcome {
   int status;
@@ -41,11 +44,6 @@ class RunPathShrinkTest : public ::testing::Test {
     return {status, out.str(), err.str()};
   }
 
-  static std::string Report(const std::string& before, const std::string& after) {
-    return "Original path [" + std::to_string(before.size()) + "]:\n" + before + "\n\nNew path [" +
-           std::to_string(after.size()) + "]:\n";
-  }
-
   FakeFileSystem fs;
 };
 
@@ -70,7 +68,8 @@ TEST_F(RunPathShrinkTest, ListOnlyResolvesAndReports) {
   const Outcome outcome = Run({"pathshrink", list});
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.out, "C:\\PROGRA~1\\Tools\n");
-  EXPECT_EQ(outcome.err, "[invalid entry 'C:\\Missing']\n" + Report(list, "C:\\PROGRA~1\\Tools"));
+  EXPECT_EQ(outcome.err,
+            "[invalid entry 'C:\\Missing']\n" + ExpectedReport(list, "C:\\PROGRA~1\\Tools"));
 }
 
 TEST_F(RunPathShrinkTest, AnEmptyListIsOneEmptyEntry) {
@@ -104,7 +103,8 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
     const Outcome outcome = Run(args);
     EXPECT_EQ(outcome.status, c.status) << c.name;
     EXPECT_EQ(outcome.out, c.out) << c.name;
-    const std::string report = c.status == 0 ? Report(list, c.out.substr(0, c.out.size() - 1)) : "";
+    const std::string report =
+        c.status == 0 ? ExpectedReport(list, c.out.substr(0, c.out.size() - 1)) : "";
     EXPECT_EQ(outcome.err, c.complaints + report) << c.name;
   }
 }
@@ -140,7 +140,7 @@ TEST_F(RunPathShrinkTest, ErrorOutputIsRegistrationThenEntriesThenReport) {
   EXPECT_EQ(outcome.err,
             "[can't process junction 'C:\\Windows']\n"
             "[invalid entry 'C:\\Missing']\n" +
-                Report(list, "C:\\pf\\Tools;C:\\Windows"));
+                ExpectedReport(list, "C:\\pf\\Tools;C:\\Windows"));
 }
 
 }  // namespace

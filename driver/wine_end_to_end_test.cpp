@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "driver/expected_report_for_tests.h"
 #include "driver/subprocess_for_tests.h"
 
 namespace pathshrink {
 namespace {
 
+using testing::ExpectedReport;
 using testing::ProcessResult;
 using testing::RunProcess;
 using testing::TemporaryDirectory;
@@ -88,11 +90,6 @@ class WineEndToEndTest : public ::testing::Test {
     return Lines(probe.out);
   }
 
-  static std::string Report(const std::string& before, const std::string& after) {
-    return "Original path [" + std::to_string(before.size()) + "]:\n" + before + "\n\nNew path [" +
-           std::to_string(after.size()) + "]:\n";
-  }
-
   void ExpectCompacted(const std::vector<std::string>& entries,
                        std::string (*ansi)(const std::string&));
 
@@ -130,7 +127,7 @@ TEST_F(WineEndToEndTest, ShortFormsNoRepeatsAndInvalidEntries) {
   const ProcessResult result = Run({list});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, expected + "\n");
-  EXPECT_EQ(result.err, complaints + Report(list, expected));
+  EXPECT_EQ(result.err, complaints + ExpectedReport(list, expected));
   EXPECT_LT(expected.size(), list.size());
 }
 
@@ -154,7 +151,7 @@ void WineEndToEndTest::ExpectCompacted(const std::vector<std::string>& entries,
   const ProcessResult result = Run({list});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, expected + "\n");
-  EXPECT_EQ(result.err, complaints + Report(ansi(list), expected));
+  EXPECT_EQ(result.err, complaints + ExpectedReport(ansi(list), expected));
 }
 
 std::string Unchanged(const std::string& text) { return text; }
@@ -225,7 +222,7 @@ TEST_F(WineEndToEndTest, JunctionsThatCannotBeReadAreReported) {
   EXPECT_EQ(result.out, "C:\\windows\n");
   EXPECT_EQ(result.err, "[can't process junction '" + ordinary + "']\n" +
                             "[can't process junction '" + missing + "']\n" +
-                            Report("C:\\windows", "C:\\windows"));
+                            ExpectedReport("C:\\windows", "C:\\windows"));
 }
 
 }  // namespace

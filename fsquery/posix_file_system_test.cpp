@@ -10,9 +10,12 @@
 #include <string>
 
 #include "fsquery/junction_errors.h"
+#include "fsquery/junction_target_for_tests.h"
 
 namespace pathshrink {
 namespace {
+
+using testing::TargetOrMessage;
 
 namespace fs = std::filesystem;
 
@@ -27,14 +30,6 @@ class PosixFileSystemTest : public ::testing::Test {
     fs::create_symlink(root + "/Deleted", root + "/dangling");
   }
   ~PosixFileSystemTest() override { fs::remove_all(root); }
-
-  std::string ReadOrMessage(const std::string& path) {
-    try {
-      return queries.ReadJunctionTarget(path);
-    } catch (const std::runtime_error& e) {
-      return e.what();
-    }
-  }
 
   std::string root;
   PosixFileSystem queries;
@@ -61,11 +56,11 @@ TEST_F(PosixFileSystemTest, AnExistingPathIsItsOwnShortForm) {
 }
 
 TEST_F(PosixFileSystemTest, ASymbolicLinkStandsInForAJunction) {
-  EXPECT_EQ(ReadOrMessage(root + "/absolute"), root + "/Long Directory");
-  EXPECT_EQ(ReadOrMessage(root + "/relative"), root + "/Long Directory/sub");
-  EXPECT_EQ(ReadOrMessage(root + "/dangling"), root + "/Deleted");
-  EXPECT_EQ(ReadOrMessage(root + "/Long Directory"), junction_errors::kNotAReparsePoint);
-  EXPECT_EQ(ReadOrMessage(root + "/Missing"),
+  EXPECT_EQ(TargetOrMessage(queries, root + "/absolute"), root + "/Long Directory");
+  EXPECT_EQ(TargetOrMessage(queries, root + "/relative"), root + "/Long Directory/sub");
+  EXPECT_EQ(TargetOrMessage(queries, root + "/dangling"), root + "/Deleted");
+  EXPECT_EQ(TargetOrMessage(queries, root + "/Long Directory"), junction_errors::kNotAReparsePoint);
+  EXPECT_EQ(TargetOrMessage(queries, root + "/Missing"),
             std::string(junction_errors::kUnableToOpen) + root + "/Missing");
 }
 
@@ -73,9 +68,9 @@ TEST_F(PosixFileSystemTest, ARelativeLinkPathCountsFromTheWorkingDirectory) {
   const fs::path before = fs::current_path();
   fs::current_path(root + "/Long Directory");
   fs::create_symlink("sub", "here");
-  const std::string fromHere = ReadOrMessage("here");
+  const std::string fromHere = TargetOrMessage(queries, "here");
   fs::current_path(root);
-  const std::string fromParent = ReadOrMessage("relative");
+  const std::string fromParent = TargetOrMessage(queries, "relative");
   fs::current_path(before);
   EXPECT_EQ(fromHere, root + "/Long Directory/sub");
   EXPECT_EQ(fromParent, root + "/Long Directory/sub");

@@ -9,9 +9,12 @@
 #include <string>
 
 #include "fsquery/junction_errors.h"
+#include "fsquery/junction_target_for_tests.h"
 
 namespace pathshrink {
 namespace {
+
+using testing::TargetOrMessage;
 
 std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
@@ -55,14 +58,6 @@ class WindowsFileSystemTest : public ::testing::Test {
       start = end + 1;
     }
     return path;
-  }
-
-  std::string ReadOrMessage(const std::string& path) {
-    try {
-      return queries.ReadJunctionTarget(path);
-    } catch (const std::runtime_error& e) {
-      return e.what();
-    }
   }
 
   std::string root;
@@ -129,8 +124,8 @@ TEST_F(WindowsFileSystemTest, AShortFormPast260CharactersIsWholeOrAFailure) {
 }
 
 TEST_F(WindowsFileSystemTest, JunctionReaderFailures) {
-  EXPECT_EQ(ReadOrMessage(root), junction_errors::kNotAReparsePoint);
-  EXPECT_EQ(ReadOrMessage(root + "\\Missing"),
+  EXPECT_EQ(TargetOrMessage(queries, root), junction_errors::kNotAReparsePoint);
+  EXPECT_EQ(TargetOrMessage(queries, root + "\\Missing"),
             std::string(junction_errors::kUnableToOpen) + root + "\\Missing");
 }
 
