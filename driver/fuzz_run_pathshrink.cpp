@@ -101,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> args;
   if (size > 0) args = SplitAt(input, '\0');
   std::vector<const char*> argv;
+  argv.reserve(args.size() + 1);
   for (const std::string& arg : args) argv.push_back(arg.c_str());
   argv.push_back(nullptr);
 

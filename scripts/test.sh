@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The whole test suite: native; the Windows build under Wine; the house
-# style; the release packages; each fuzz target for a minute; the native
-# suite again with AddressSanitizer and UBSan.
+# The whole test suite: native; the Windows build under Wine; the release
+# packages; each fuzz target for a minute; the house style; the native suite
+# again with AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,14 +17,14 @@ ctest --preset default
 echo "== Windows suite under Wine"
 ctest --preset windows
 
-echo "== House style"
-scripts/lint.sh
-
 echo "== Release packages"
 scripts/check-packages.sh
 
 echo "== Fuzzing"
 scripts/fuzz.sh "${PATHSHRINK_FUZZ_SECONDS:-60}"
+
+echo "== House style"
+scripts/lint.sh
 
 echo "== Native suite with AddressSanitizer and UBSan"
 cmake --preset sanitize >/dev/null
