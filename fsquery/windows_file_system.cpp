@@ -43,7 +43,10 @@ bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) 
     }
     // The buffer was too small and nothing usable is in it: `result` is the
     // size the answer needs, terminator included. Ask again with that much;
-    // the path may have grown in between, hence the loop.
+    // the path may have grown in between, hence the loop. An answer that
+    // asks for no more than was offered cannot be right: give up rather
+    // than ask forever.
+    if (result <= size) return false;
     buffer.assign(result, '\0');
   }
 }
