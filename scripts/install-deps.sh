@@ -25,5 +25,7 @@ done
 echo "Installing: ${missing[*]}" >&2
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
+# With the recommended packages: Wine relies on several of them (fonts and
+# libraries it loads at run time).
 "${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >&2
