@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang libclang-rt-dev clang-format clang-tidy
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
   libboost-dev
   g++-mingw-w64-x86-64-posix
   wine64
@@ -28,4 +28,4 @@ if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
 # With the recommended packages: Wine relies on several of them (fonts and
 # libraries it loads at run time).
 "${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}" >&2
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2
