@@ -18,9 +18,7 @@ unzip -q "$zip" -d "$work/zip"
 for file in pathshrink.exe README.md LICENSE; do
   [ -f "$work/zip/pathshrink-$version-win64/$file" ] || fail "$file is not in $zip"
 done
-out=$(WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-  WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}" \
-  /usr/lib/wine/wine64 "$work/zip/pathshrink-$version-win64/pathshrink.exe" \
+out=$(scripts/wine.sh "$work/zip/pathshrink-$version-win64/pathshrink.exe" \
   'C:\windows;C:\No Such Directory;C:\windows' 2>/dev/null | tr -d '\r')
 [ "$out" = 'C:\windows' ] || fail "the packaged pathshrink.exe answered '$out'"
 echo "$zip: pathshrink.exe, README.md, LICENSE; runs under Wine"

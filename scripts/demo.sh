@@ -33,6 +33,4 @@ echo "== Windows build under Wine: every entry in its short form"
 # Wine shows this file system's root as drive Z:.
 winlist=$(printf '%s' "$list" | sed -e 's#/#\\#g' -e 's#\(^\|;\)\\#\1Z:\\#g')
 echo "\$ wine64 build-windows/driver/pathshrink.exe LIST"
-WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
-  WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}" \
-  /usr/lib/wine/wine64 build-windows/driver/pathshrink.exe "$winlist" 2>&1
+scripts/wine.sh build-windows/driver/pathshrink.exe "$winlist" 2>&1
