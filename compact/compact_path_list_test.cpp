@@ -15,7 +15,10 @@ class CompactPathListTest : public ::testing::Test {
     fs.AddDirectory("C:\\Program Files\\Tools", "C:\\PROGRA~1\\Tools");
     fs.AddDirectory("C:\\Program Files (x86)", "C:\\PROGRA~2");
     fs.AddDirectory("C:\\Programs Ten\\bin", "C:\\PROGRA~10\\bin");
-    fs.AddDirectory("C:\\Windows", "C:\\Windows");
+    fs.AddDirectory("C:\\Windows\\System32", "C:\\Windows\\System32");
+    fs.AddDirectory("C:\\a b\\.git", "C:\\AB~1\\GIT~1");
+    fs.AddDirectory("C:\\semi;colon", "C:\\semi;colon");  // no short name
+    fs.AddDirectory("C:\\J\\Tools", "C:\\J\\Tools");
   }
 
   std::string Compact(const std::string& list, const JunctionTable& table = {}) {
@@ -43,12 +46,24 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
       {"separators only", ";;", "", "[invalid entry '']\n[invalid entry '']\n[invalid entry '']\n"},
       {"first occurrence kept, in input order",
        "C:\\Nope;C:\\Windows;C:\\Program Files;C:\\windows\\;C:\\Windows",
-       "C:\\Windows;C:\\PROGRA~1;C:\\windows\\", "[invalid entry 'C:\\Nope']\n"},
+       "C:\\Windows;C:\\PROGRA~1", "[invalid entry 'C:\\Nope']\n"},
       {"long and short spelling are one entry", "C:\\Program Files\\Tools;C:\\PROGRA~1\\Tools",
        "C:\\PROGRA~1\\Tools", ""},
-      // Short forms are compared byte for byte: the drive keeps its case.
-      {"case-distinct short forms both stay", "C:\\Program Files;c:\\program files",
-       "C:\\PROGRA~1;c:\\PROGRA~1", ""},
+      {"one directory in many spellings",
+       "C:\\Windows\\System32;c:\\windows\\system32;C:\\Windows\\System32\\;"
+       "C:/Windows/System32;C:\\Windows\\\\System32;C:\\Windows\\.\\System32;"
+       "C:\\Windows\\System32\\..\\System32;C:\\Nope\\..\\Windows\\System32",
+       "C:\\Windows\\System32", ""},
+      {"a short name longer than the name given", "C:\\a b\\.git;C:\\AB~1\\GIT~1",
+       "C:\\a b\\.git", ""},
+      {"quotes group, and are written only around a ';'",
+       "\"C:\\Program Files\";\"C:\\semi;colon\";C:\\Windows",
+       "C:\\PROGRA~1;\"C:\\semi;colon\";C:\\Windows", ""},
+      {"an unbalanced quote hides nothing", "C:\\Windows;\"C:\\Nope;C:\\Program Files",
+       "C:\\Windows;C:\\PROGRA~1", "[invalid entry '\"C:\\Nope']\n"},
+      {"environment references stay as given, once",
+       "%SystemRoot%\\system32;C:\\Windows;%SYSTEMROOT%\\System32\\;%%",
+       "%SystemRoot%\\system32;C:\\Windows", "[invalid entry '%%']\n"},
       {"nothing is trimmed", " C:\\Windows;C:\\Windows ", "",
        "[invalid entry ' C:\\Windows']\n[invalid entry 'C:\\Windows ']\n"},
       {"every entry invalid", "a;b", "", "[invalid entry 'a']\n[invalid entry 'b']\n"},
@@ -65,14 +80,15 @@ TEST_F(CompactPathListTest, AsksOncePerEntryRepeatsIncluded) {
   EXPECT_EQ(fs.shortNameQueries(), 4);
 }
 
-TEST_F(CompactPathListTest, SubstitutesAfterDeduplicating) {
+TEST_F(CompactPathListTest, RepeatsMadeByAJunctionAreDroppedToo) {
   const JunctionTable table = {{"C:\\J", "c:\\progra~1", 12}};
-  // Two spellings that differ in the drive's case are distinct short forms,
-  // so both stay even though the junction makes them equal.
+  // The entry given through the junction and the one the junction rewrites
+  // are one directory; whichever comes first stays.
   EXPECT_EQ(Compact("C:\\Program Files\\Tools;C:\\Windows;"
-                    "c:\\Program Files\\Tools;C:\\Programs Ten\\bin",
+                    "C:\\J\\Tools;C:\\Programs Ten\\bin",
                     table),
-            "C:\\J\\Tools;C:\\Windows;C:\\J\\Tools;C:\\PROGRA~10\\bin");
+            "C:\\J\\Tools;C:\\Windows;C:\\PROGRA~10\\bin");
+  EXPECT_EQ(Compact("C:\\j\\tools;C:\\Program Files\\Tools", table), "C:\\j\\tools");
   EXPECT_EQ(err.str(), "");
 }
 

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "compact/lower_case.h"
-
 namespace pathshrink {
 
 JunctionSubstitution::JunctionSubstitution(const JunctionTable& junctions,
@@ -22,36 +20,34 @@ JunctionSubstitution::JunctionSubstitution(const JunctionTable& junctions,
                        targetLengths_.end());
 }
 
-void JunctionSubstitution::Apply(std::string& entry) const {
-  if (firstByTarget_.empty()) return;
-  // Only where names fold case does the entry need a lower-case copy.
-  const std::string folded = conventions_.foldsCase ? LowerCased(entry) : std::string();
-  const std::string_view comparable = conventions_.foldsCase ? folded : entry;
-
+std::size_t JunctionSubstitution::FirstMatch(std::string_view key) const {
   // A leading part of length k ends at a boundary when the entry ends there,
   // continues with a separator, or the part itself ends with one (a drive
   // root such as d:\).
-  std::size_t best = junctions_.size();
+  std::size_t best = npos;
   for (const std::size_t k : targetLengths_) {
-    if (k > comparable.size()) break;
-    const bool boundary = k == comparable.size() || conventions_.IsSeparator(comparable[k]) ||
-                          conventions_.IsSeparator(comparable[k - 1]);
+    if (k > key.size()) break;
+    const bool boundary = k == key.size() || conventions_.IsSeparator(key[k]) ||
+                          conventions_.IsSeparator(key[k - 1]);
     if (!boundary) continue;
-    const auto found = firstByTarget_.find(comparable.substr(0, k));
+    const auto found = firstByTarget_.find(key.substr(0, k));
     if (found != firstByTarget_.end() && found->second < best) best = found->second;
   }
-  if (best == junctions_.size()) return;
+  return best;
+}
 
-  const JunctionEntry& junction = junctions_[best];
-  const std::string& target = junction.shortTarget;
-  std::string replacement = junction.shortJunction;
-  // A target that ends in a separator took the separator that the rest of
-  // the entry needs after the junction.
-  if (entry.size() > target.size() && conventions_.IsSeparator(target.back()) &&
-      (replacement.empty() || !conventions_.IsSeparator(replacement.back()))) {
-    replacement += target.back();
-  }
-  entry.replace(0, target.size(), replacement);
+std::string JunctionSubstitution::Written(const ResolvedEntry& entry) const {
+  if (entry.verbatim || firstByTarget_.empty()) return entry.spelling;
+  const std::size_t match = FirstMatch(entry.key);
+  if (match == npos) return entry.spelling;
+
+  const std::string& spelling = entry.spelling;
+  const std::size_t restStart = AlignedLength(
+      entry.key, junctions_[match].shortTarget.size(), spelling, conventions_);
+  std::string written = junctions_[match].shortJunction;
+  // A drive root alone leaves only its separator: no trailing one.
+  if (spelling.size() - restStart > 1) written.append(spelling, restStart);
+  return written;
 }
 
 }  // namespace pathshrink

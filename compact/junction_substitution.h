@@ -5,15 +5,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "compact/compact_path_list.h"
 #include "compact/junction_table.h"
-#include "fsquery/file_system_queries.h"
 
 namespace pathshrink {
 
 // Writes entries through the first junction of a table (in table order)
-// whose short target is a leading part of the entry that ends at a component
-// boundary: `c:\progra~1` rewrites `c:\progra~1\x` but not `c:\progra~10`.
-// Names are compared without regard to case where the platform folds it.
+// whose short target is a leading part of the entry's short form that ends
+// at a component boundary: `c:\progra~1` rewrites `c:\progra~1\x` but not
+// `c:\progra~10`. The rest of the entry keeps its own spelling.
 //
 // Rather than trying every junction on every entry, it looks up each of the
 // entry's few leading parts that end at a boundary, so the cost of an entry
@@ -23,9 +23,15 @@ class JunctionSubstitution {
   // The table must outlive this object.
   JunctionSubstitution(const JunctionTable& junctions, PathConventions conventions);
 
-  // Rewrites `entry` in place through the first matching junction; leaves
-  // it as it is when none matches.
-  void Apply(std::string& entry) const;
+  // The position in the table of the first junction that applies to the
+  // entry whose key is `key`, or npos.
+  std::size_t FirstMatch(std::string_view key) const;
+
+  // The entry as written: through the first junction that applies, or in
+  // its own spelling.
+  std::string Written(const ResolvedEntry& entry) const;
+
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
  private:
   const JunctionTable& junctions_;

@@ -5,9 +5,13 @@
 namespace pathshrink {
 namespace {
 
-std::string Rewritten(const JunctionTable& table, PathConventions conventions, std::string entry) {
-  JunctionSubstitution(table, conventions).Apply(entry);
-  return entry;
+// The entry, already in its short form, as the compactor writes it.
+std::string Rewritten(const JunctionTable& table, PathConventions conventions,
+                      const std::string& entry) {
+  ResolvedEntry resolved;
+  resolved.given = resolved.shortForm = resolved.spelling = NormalizedPath(entry, conventions);
+  resolved.key = PathKey(resolved.shortForm, conventions);
+  return JunctionSubstitution(table, conventions).Written(resolved);
 }
 
 struct SubstitutionCase {
@@ -25,8 +29,8 @@ TEST(JunctionSubstitutionTest, MatchesWholeComponentsOfTheFirstJunction) {
   const SubstitutionCase cases[] = {
       {"below the target", "C:\\PROGRA~1\\Tools\\bin", "C:\\J\\Tools\\bin"},
       {"the target itself", "C:\\PROGRA~1", "C:\\J"},
-      {"trailing separator", "C:\\PROGRA~1\\", "C:\\J\\"},
-      {"forward slash", "C:\\PROGRA~1/x", "C:\\J/x"},
+      {"trailing separator", "C:\\PROGRA~1\\", "C:\\J"},
+      {"forward slash", "C:\\PROGRA~1/x", "C:\\J\\x"},
       {"case is folded, the rest keeps its own", "c:\\Progra~1\\TOOLS", "C:\\J\\TOOLS"},
       {"not at a component boundary", "C:\\PROGRA~10\\bin", "C:\\PROGRA~10\\bin"},
       {"shorter than the target", "C:\\PROGRA~", "C:\\PROGRA~"},

@@ -89,11 +89,19 @@ class MockFileSystem : public FileSystemQueries {
  public:
   MOCK_METHOD(bool, ShortPathName, (std::string, std::string&), (override));
   MOCK_METHOD(std::string, ReadJunctionTarget, (std::string), (override));
+  MOCK_METHOD(std::string, AbsolutePath, (std::string), (override));
   MOCK_METHOD(PathConventions, Conventions, (), (const, override));
 };
 
+// A mock that answers every path as absolute already, on Windows.
+void AnswerAsGiven(MockFileSystem& fs, PathConventions conventions = kWindowsConventions) {
+  EXPECT_CALL(fs, AbsolutePath(_)).WillRepeatedly([](std::string path) { return path; });
+  EXPECT_CALL(fs, Conventions()).WillRepeatedly(Return(conventions));
+}
+
 TEST(JunctionRegistrationFailureTest, AnyFailureIsCaughtAndLeavesNoEntry) {
   MockFileSystem fs;
+  AnswerAsGiven(fs);
   EXPECT_CALL(fs, ReadJunctionTarget("C:\\j")).WillOnce(Return("C:\\Target"));
   EXPECT_CALL(fs, ShortPathName(_, _)).WillOnce(Throw(std::bad_alloc()));
   JunctionTable table;
@@ -105,12 +113,12 @@ TEST(JunctionRegistrationFailureTest, AnyFailureIsCaughtAndLeavesNoEntry) {
 
 TEST(JunctionRegistrationFailureTest, CaseIsKeptWhereNamesDoNotFoldIt) {
   MockFileSystem fs;
+  AnswerAsGiven(fs, kPosixConventions);
   EXPECT_CALL(fs, ReadJunctionTarget("/j")).WillOnce(Return("/Opt/Tools"));
   EXPECT_CALL(fs, ShortPathName(_, _)).WillRepeatedly([](std::string path, std::string& shortPath) {
     shortPath = std::move(path);
     return true;
   });
-  EXPECT_CALL(fs, Conventions()).WillRepeatedly(Return(kPosixConventions));
   JunctionTable table;
   std::ostringstream err;
   RegisterJunction("/j", fs, table, err);

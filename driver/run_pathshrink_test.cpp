@@ -88,8 +88,8 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
     std::string out;
     std::string complaints;  // before the report, when there is one
   } cases[] = {
-      {"the flag alone is never looked at", {"-j"}, 0, "C:\\PROGRA~1\\Tools\\\n", ""},
-      {"an unpaired last argument is ignored", {"-j", "C:\\pf", "-x"}, 0, "C:\\pf\\Tools\\\n", ""},
+      {"the flag alone is never looked at", {"-j"}, 0, "C:\\PROGRA~1\\Tools\n", ""},
+      {"an unpaired last argument is ignored", {"-j", "C:\\pf", "-x"}, 0, "C:\\pf\\Tools\n", ""},
       {"flags are case-sensitive", {"-J", "C:\\pf"}, 1, "", "Unknown flag [-J]\n"},
       {"complaints before an unknown flag stay",
        {"-j", "C:\\Nope", "--", "C:\\pf"},

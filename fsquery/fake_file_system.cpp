@@ -3,7 +3,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "compact/lower_case.h"
 #include "fsquery/junction_errors.h"
 
 namespace pathshrink {
@@ -16,7 +15,7 @@ struct FakeFileSystem::Node {
 
   // The child named `component` in its long or its short form, any case.
   const Node* Find(const std::string& component) const {
-    const std::string lower = LowerCased(component);
+    const std::string lower = FoldCase(component);
     if (const auto found = children.find(lower); found != children.end()) {
       return found->second.get();
     }
@@ -55,12 +54,12 @@ void FakeFileSystem::AddDirectory(const std::string& longPath, const std::string
   }
   Node* node = root_.get();
   for (std::size_t i = 0; i < longParts.size(); ++i) {
-    std::unique_ptr<Node>& child = node->children[LowerCased(longParts[i])];
+    std::unique_ptr<Node>& child = node->children[FoldCase(longParts[i])];
     if (!child) {
       child = std::make_unique<Node>();
       child->longName = longParts[i];
       child->shortName = shortParts[i];
-      node->byShortName.emplace(LowerCased(shortParts[i]), child.get());
+      node->byShortName.emplace(FoldCase(shortParts[i]), child.get());
     }
     node = child.get();
   }
@@ -76,11 +75,11 @@ std::optional<FakeFileSystem::Resolved> FakeFileSystem::Resolve(const std::strin
     if (parts[i].empty() && last && i > 0) break;  // trailing separator
     const Node* child = node->Find(parts[i]);
     if (child == nullptr) return std::nullopt;
-    const bool givenShort = LowerCased(parts[i]) == LowerCased(child->shortName);
+    const bool givenShort = FoldCase(parts[i]) == FoldCase(child->shortName);
     resolved.shortForm += givenShort ? parts[i] : child->shortName;
     if (!last) resolved.shortForm += separators[i];
     if (i > 0) resolved.key += '\\';
-    resolved.key += LowerCased(child->longName);
+    resolved.key += FoldCase(child->longName);
     node = child;
   }
   return resolved;
@@ -104,6 +103,17 @@ void FakeFileSystem::AddUnreadableJunction(const std::string& path, const std::s
   const std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) throw std::invalid_argument("no such directory: " + path);
   junctions_[resolved->key] = {true, message};
+}
+
+std::string FakeFileSystem::AbsolutePath(std::string path) {
+  const auto isSeparator = [&](std::size_t i) {
+    return i < path.size() && kWindowsConventions.IsSeparator(path[i]);
+  };
+  if (path.empty() || (path.size() >= 2 && path[1] == ':') || (isSeparator(0) && isSeparator(1))) {
+    return path;  // absolute, on a drive of its own, or a share
+  }
+  if (isSeparator(0)) return currentFolder_.substr(0, 2) + path;  // the current drive's root
+  return currentFolder_ + "\\" + path;
 }
 
 std::string FakeFileSystem::ReadJunctionTarget(std::string path) {

@@ -33,7 +33,12 @@ class FakeFileSystem : public FileSystemQueries {
 
   bool ShortPathName(std::string path, std::string& shortPath) override;
   std::string ReadJunctionTarget(std::string path) override;
+  std::string AbsolutePath(std::string path) override;
   PathConventions Conventions() const override { return kWindowsConventions; }
+
+  // The folder that relative paths count from in AbsolutePath (the root of
+  // C: at first); the volume itself resolves only absolute paths.
+  void SetCurrentFolder(std::string folder) { currentFolder_ = std::move(folder); }
 
   int shortNameQueries() const { return shortNameQueries_; }
 
@@ -54,6 +59,7 @@ class FakeFileSystem : public FileSystemQueries {
   };
   std::map<std::string, JunctionAnswer> junctions_;
   int shortNameQueries_ = 0;
+  std::string currentFolder_ = "C:";
 };
 
 }  // namespace pathshrink

@@ -12,21 +12,21 @@
 namespace pathshrink {
 namespace {
 
-// The absolute directory, ending in '/', that holds the link `path`.
-std::string DirectoryOf(const std::string& path) {
-  const std::string::size_type slash = path.find_last_of('/');
-  if (slash != std::string::npos && path.front() == '/') {
-    return path.substr(0, slash + 1);
-  }
+// The current folder, or nothing when it cannot be told (it was removed).
+std::string CurrentFolder() {
   std::string cwd(256, '\0');
   while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
-    if (errno != ERANGE) throw std::runtime_error(junction_errors::kUnableToQuery);
+    if (errno != ERANGE) return std::string();
     cwd.resize(cwd.size() * 2);
   }
   cwd.resize(cwd.find('\0'));
-  if (cwd.back() != '/') cwd += '/';
-  if (slash != std::string::npos) cwd += path.substr(0, slash + 1);
   return cwd;
+}
+
+// The directory, ending in '/', that holds `path`.
+std::string DirectoryOf(const std::string& path) {
+  const std::string::size_type slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 }  // namespace
@@ -38,6 +38,14 @@ bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   if (path.empty() || ::stat(path.c_str(), &info) != 0) return false;
   shortPath.swap(path);
   return true;
+}
+
+std::string PosixFileSystem::AbsolutePath(std::string path) {
+  if (path.empty() || path.front() == '/') return path;
+  std::string cwd = CurrentFolder();
+  if (cwd.empty()) return path;
+  if (cwd.back() != '/') cwd += '/';
+  return cwd + path;
 }
 
 std::string PosixFileSystem::ReadJunctionTarget(std::string path) {
@@ -57,7 +65,9 @@ std::string PosixFileSystem::ReadJunctionTarget(std::string path) {
       if (!target.empty() && target.front() == '/') return target;
       // A junction's target is always absolute; a relative link counts from
       // the directory that holds the link.
-      return DirectoryOf(path) + target;
+      const std::string directory = DirectoryOf(AbsolutePath(path));
+      if (directory.empty()) throw std::runtime_error(junction_errors::kUnableToQuery);
+      return directory + target;
     }
     buffer.resize(buffer.size() * 2);  // may have been cut: ask again
   }

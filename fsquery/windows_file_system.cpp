@@ -9,6 +9,7 @@
 
 #include "fsquery/junction_errors.h"
 #include "fsquery/mount_point_reparse_data.h"
+#include "fsquery/windows_utf8.h"
 
 namespace pathshrink {
 namespace {
@@ -31,13 +32,18 @@ class HandleGuard {
 }  // namespace
 
 bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) {
-  std::vector<char> buffer(shortPathBufferSize_);
+  // The wide call: every name reaches the system exactly as given, whatever
+  // the process's code page (a narrow call would see best-fit letters).
+  std::wstring widePath;
+  if (path.empty() || !Utf8ToWide(path, widePath)) return false;
+  std::vector<wchar_t> buffer(shortPathBufferSize_);
   for (;;) {
     const DWORD size = static_cast<DWORD>(buffer.size());
-    const DWORD result = ::GetShortPathNameA(path.c_str(), buffer.data(), size);
+    const DWORD result = ::GetShortPathNameW(widePath.c_str(), buffer.data(), size);
     if (result == 0) return false;
     if (result < size) {
-      std::string answer(buffer.data(), result);
+      std::string answer;
+      if (!WideToUtf8(std::wstring_view(buffer.data(), result), answer)) return false;
       shortPath.swap(answer);
       return true;
     }
@@ -47,7 +53,25 @@ bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) 
     // asks for no more than was offered cannot be right: give up rather
     // than ask forever.
     if (result <= size) return false;
-    buffer.assign(result, '\0');
+    buffer.assign(result, L'\0');
+  }
+}
+
+std::string WindowsFileSystem::AbsolutePath(std::string path) {
+  std::wstring widePath;
+  if (path.empty() || !Utf8ToWide(path, widePath)) return path;
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const DWORD result = ::GetFullPathNameW(widePath.c_str(), size, buffer.data(), nullptr);
+    if (result == 0) return path;
+    if (result < size) {
+      std::string answer;
+      if (!WideToUtf8(std::wstring_view(buffer.data(), result), answer)) return path;
+      return answer;
+    }
+    if (result <= size) return path;
+    buffer.assign(result, L'\0');
   }
 }
 
@@ -72,9 +96,16 @@ bool WindowsUtf16ToUtf8(const std::u16string& units, std::string& utf8) {
 std::string WindowsFileSystem::ReadJunctionTarget(std::string path) {
   // Opens the junction itself rather than what it points to.
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+  std::wstring widePath;
+  if (path.empty() || !Utf8ToWide(path, widePath)) {
+    throw std::runtime_error(junction_errors::kUnableToOpen + path);
+  }
   // The handle decides whether the open worked: a valid handle may come back
-  // with a last-error value set, and it must be closed all the same.
-  HandleGuard handle(::CreateFileA(path.c_str(), GENERIC_READ,
+  // with a last-error value set, and it must be closed all the same. Reading
+  // the reparse data needs no data access, only the attributes: a junction
+  // that denies listing (as Windows' own compatibility junctions do) still
+  // opens.
+  HandleGuard handle(::CreateFileW(widePath.c_str(), FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, flags, nullptr));
   if (handle.get() == INVALID_HANDLE_VALUE) {

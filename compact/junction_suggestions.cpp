@@ -1,0 +1,183 @@
+#include "compact/junction_suggestions.h"
+
+#include <map>
+#include <set>
+#include <string_view>
+#include <unordered_map>
+
+#include "compact/junction_substitution.h"
+
+namespace pathshrink {
+namespace {
+
+// A directory that a junction could stand for: a leading part of entries.
+struct Candidate {
+  std::string key;     // of its short form, as junction targets are matched
+  std::string target;  // as the user spelled it
+  std::string folder;  // where its link goes
+  std::vector<std::size_t> members;  // written entries below it
+};
+
+// How long the root of a key is where a junction can stand for what lies
+// below it: a drive's root on Windows ("c:\"), "/" on POSIX; 0 elsewhere
+// (a relative path, a network share).
+std::size_t LocalRootLength(const std::string& key, const PathConventions& c) {
+  if (!c.win32Syntax) return !key.empty() && c.IsSeparator(key[0]) ? 1 : 0;
+  return key.size() >= 3 && key[1] == ':' && c.IsSeparator(key[2]) && key[0] != c.Separator() ? 3
+                                                                                             : 0;
+}
+
+// The leading parts of a key that end at a component boundary below its
+// root (a junction to a root saves nothing).
+std::vector<std::size_t> DirectoryPrefixLengths(const std::string& key, std::size_t rootLength,
+                                                const PathConventions& c) {
+  std::vector<std::size_t> lengths;
+  for (std::size_t i = rootLength + 1; i < key.size(); ++i) {
+    if (c.IsSeparator(key[i])) lengths.push_back(i);
+  }
+  if (key.size() > rootLength) lengths.push_back(key.size());
+  return lengths;
+}
+
+// The folder a link for `target` goes in by default: its drive's root.
+std::string RootOf(const std::string& target, const PathConventions& c) {
+  if (!c.win32Syntax) return std::string(1, c.Separator());
+  return target.substr(0, 2) + c.Separator();
+}
+
+bool IsReservedName(const std::string& name) {
+  static const char* const kDevices[] = {"con", "prn", "aux", "nul"};
+  for (const char* device : kDevices) {
+    if (name == device) return true;
+  }
+  return false;
+}
+
+// Hands out the shortest names that are free in each folder: a, b, ... z,
+// aa, ab, ... Free means unused by this run and unknown to the file system.
+class LinkNames {
+ public:
+  LinkNames(FileSystemQueries& queries, const PathConventions& conventions)
+      : queries_(queries), conventions_(conventions) {}
+
+  // The next free link path in `folder`, without taking it.
+  const std::string& Peek(const std::string& folder) {
+    std::string& next = next_[folder];
+    while (next.empty()) next = Find(folder);
+    return next;
+  }
+  void Take(const std::string& folder) { next_.erase(folder); }
+
+ private:
+  std::string Find(const std::string& folder) {
+    std::string path;
+    std::string unused;
+    for (;;) {
+      const std::string name = Name(counter_[folder]++);
+      path = folder;
+      if (!conventions_.IsSeparator(path.back())) path += conventions_.Separator();
+      path += name;
+      if (!IsReservedName(name) && !queries_.ShortPathName(path, unused)) return path;
+    }
+  }
+  static std::string Name(std::size_t n) {  // 0 -> a, 25 -> z, 26 -> aa
+    std::string name;
+    for (++n; n > 0; n = (n - 1) / 26) name.insert(name.begin(), char('a' + (n - 1) % 26));
+    return name;
+  }
+
+  FileSystemQueries& queries_;
+  PathConventions conventions_;
+  std::map<std::string, std::size_t> counter_;
+  std::map<std::string, std::string> next_;
+};
+
+}  // namespace
+
+std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>& entries,
+                                                const JunctionTable& junctions,
+                                                const std::string& linkFolder,
+                                                FileSystemQueries& queries,
+                                                const SuggestionLimits& limits) {
+  const PathConventions conventions = queries.Conventions();
+  JunctionTable table = junctions;
+  std::vector<WrittenEntry> written = WriteEntries(entries, table, conventions);
+
+  // Every directory that holds written entries, in order of appearance.
+  std::vector<Candidate> candidates;
+  std::unordered_map<std::string, std::size_t> byKey;
+  for (std::size_t w = 0; w < written.size(); ++w) {
+    const ResolvedEntry& entry = entries[written[w].resolved];
+    const std::size_t root = LocalRootLength(entry.key, conventions);
+    if (entry.verbatim || root == 0) continue;
+    for (const std::size_t length : DirectoryPrefixLengths(entry.key, root, conventions)) {
+      auto [at, added] = byKey.emplace(entry.key.substr(0, length), candidates.size());
+      if (added) {
+        std::string target =
+            entry.given.substr(0, AlignedLength(entry.key, length, entry.given, conventions));
+        std::string folder = linkFolder.empty() ? RootOf(target, conventions) : linkFolder;
+        candidates.push_back({at->first, std::move(target), std::move(folder), {}});
+      }
+      candidates[at->second].members.push_back(w);
+    }
+  }
+
+  LinkNames names(queries, conventions);
+  std::vector<SuggestedJunction> proposals;
+  std::set<std::size_t> proposed;
+  while (proposals.size() < limits.most) {
+    // What each written entry is now: its length and the savings of the
+    // junction it is written through, which a new one must beat.
+    const JunctionSubstitution substitution(table, conventions);
+    std::vector<std::int64_t> beaten(written.size(), std::numeric_limits<std::int32_t>::min());
+    for (std::size_t w = 0; w < written.size(); ++w) {
+      const std::size_t match = substitution.FirstMatch(entries[written[w].resolved].key);
+      if (match != JunctionSubstitution::npos) beaten[w] = table[match].savings;
+    }
+
+    std::size_t best = candidates.size();
+    long long bestGain = 0;
+    for (std::size_t c = 0; c < candidates.size(); ++c) {
+      const Candidate& candidate = candidates[c];
+      if (proposed.count(c) != 0) continue;
+      const std::string& link = names.Peek(candidate.folder);
+      const std::int32_t savings = JunctionSavings(candidate.target, link);
+      if (savings <= 0) continue;  // the tool would not use it
+      long long gain = 0;
+      for (const std::size_t w : candidate.members) {
+        if (savings <= beaten[w]) continue;  // an earlier junction wins
+        const ResolvedEntry& entry = entries[written[w].resolved];
+        const std::size_t rest = entry.spelling.size() -
+                                 AlignedLength(entry.key, candidate.key.size(), entry.spelling,
+                                               conventions);
+        const std::size_t after = link.size() + (rest > 1 ? rest : 0);
+        gain += static_cast<long long>(written[w].text.size()) - static_cast<long long>(after);
+      }
+      if (gain > bestGain) {
+        bestGain = gain;
+        best = c;
+      }
+    }
+    if (best == candidates.size() || bestGain < static_cast<long long>(limits.leastSaving)) break;
+
+    const Candidate& chosen = candidates[best];
+    const std::string link = names.Peek(chosen.folder);
+    names.Take(chosen.folder);
+    proposed.insert(best);
+    proposals.push_back({link, chosen.target});
+    table.push_back({link, chosen.key, JunctionSavings(chosen.target, link)});
+    OrderBySavings(table);
+    // Entries keep their places: only texts change as junctions are added.
+    std::vector<WrittenEntry> rewritten = WriteEntries(entries, table, conventions);
+    std::map<std::size_t, std::string> textOf;
+    for (WrittenEntry& entry : rewritten) textOf[entry.resolved] = std::move(entry.text);
+    for (WrittenEntry& entry : written) {
+      if (const auto found = textOf.find(entry.resolved); found != textOf.end()) {
+        entry.text = found->second;
+      }
+    }
+  }
+  return proposals;
+}
+
+}  // namespace pathshrink

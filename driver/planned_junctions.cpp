@@ -1,0 +1,31 @@
+#include "driver/planned_junctions.h"
+
+namespace pathshrink {
+
+const SuggestedJunction* PlannedJunctions::Find(const std::string& link) const {
+  for (const SuggestedJunction& junction : planned_) {
+    if (junction.link == link) return &junction;
+  }
+  return nullptr;
+}
+
+bool PlannedJunctions::ShortPathName(std::string path, std::string& shortPath) {
+  if (Find(path) == nullptr) return system_.ShortPathName(std::move(path), shortPath);
+  // A link is named in 8.3 form already: its short form is its folder's
+  // followed by its own name.
+  const PathConventions conventions = Conventions();
+  std::size_t slash = path.size();
+  while (slash > 0 && !conventions.IsSeparator(path[slash - 1])) --slash;
+  std::string folder = path.substr(0, slash);
+  if (!system_.ShortPathName(folder, folder)) return false;
+  if (!folder.empty() && !conventions.IsSeparator(folder.back())) folder += conventions.Separator();
+  shortPath = folder + path.substr(slash);
+  return true;
+}
+
+std::string PlannedJunctions::ReadJunctionTarget(std::string path) {
+  if (const SuggestedJunction* junction = Find(path)) return junction->target;
+  return system_.ReadJunctionTarget(std::move(path));
+}
+
+}  // namespace pathshrink

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "compact/junction_suggestions.h"
+#include "fsquery/file_system_queries.h"
+
+namespace pathshrink {
+
+// The file system as it will be once the proposed junctions are made: each
+// link exists and points to its target; everything else is asked of the
+// system. Registering the proposals through it shows what the tool will make
+// of them later, by the very code that will then run.
+class PlannedJunctions : public FileSystemQueries {
+ public:
+  PlannedJunctions(FileSystemQueries& system, const std::vector<SuggestedJunction>& planned)
+      : system_(system), planned_(planned) {}
+
+  bool ShortPathName(std::string path, std::string& shortPath) override;
+  std::string ReadJunctionTarget(std::string path) override;
+  std::string AbsolutePath(std::string path) override { return system_.AbsolutePath(path); }
+  PathConventions Conventions() const override { return system_.Conventions(); }
+
+ private:
+  const SuggestedJunction* Find(const std::string& link) const;
+
+  FileSystemQueries& system_;
+  const std::vector<SuggestedJunction>& planned_;
+};
+
+}  // namespace pathshrink

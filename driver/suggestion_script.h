@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "compact/junction_suggestions.h"
+#include "fsquery/path_conventions.h"
+
+namespace pathshrink {
+
+// What the lists come to with and without the proposals.
+struct SuggestionLengths {
+  std::size_t without;
+  std::size_t with;
+};
+
+// The proposals as a script for the platform's shell: one line that makes
+// each junction (`mklink /J` for cmd.exe, `ln -s` for sh), and comment lines
+// that say what they save and the command line to use once they exist: the
+// junctions already given (`given`, as typed) and then the new ones.
+std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
+                             const std::vector<std::string>& given, SuggestionLengths lengths,
+                             const PathConventions& conventions);
+
+}  // namespace pathshrink

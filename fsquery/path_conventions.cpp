@@ -1,0 +1,149 @@
+#include "fsquery/path_conventions.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace pathshrink {
+namespace {
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The leading part of a path that names where it starts.
+struct Root {
+  std::string text;        // as written in the normalized path
+  std::size_t length = 0;  // how much of the input it took
+  bool anchored = false;   // ".." cannot climb above it
+};
+
+Root ParseRoot(std::string_view path, const PathConventions& c) {
+  Root root;
+  const char sep = c.Separator();
+  const auto isSep = [&](std::size_t i) { return i < path.size() && c.IsSeparator(path[i]); };
+  if (!c.win32Syntax) {
+    if (isSep(0)) root = {std::string(1, sep), 1, true};
+    return root;
+  }
+  if (path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':') {
+    // "C:\x" starts at the drive's root; "C:x" at that drive's current folder.
+    if (isSep(2)) return {std::string(path.substr(0, 2)) + sep, 3, true};
+    return {std::string(path.substr(0, 2)), 2, false};
+  }
+  if (isSep(0) && isSep(1)) {
+    // \\server\share: both names belong to the root.
+    root = {std::string(2, sep), 2, true};
+    for (int name = 0; name < 2; ++name) {
+      const std::size_t start = root.length;
+      std::size_t end = start;
+      while (end < path.size() && !c.IsSeparator(path[end])) ++end;
+      if (name == 1) root.text += sep;
+      root.text.append(path.substr(start, end - start));
+      root.length = end;
+      if (!isSep(end)) break;
+      if (name == 0) ++root.length;
+    }
+    return root;
+  }
+  if (isSep(0)) return {std::string(1, sep), 1, true};
+  return root;
+}
+
+// The components after the root, split at every separator, empty ones kept.
+std::vector<std::string_view> Components(std::string_view rest, const PathConventions& c) {
+  std::vector<std::string_view> parts;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= rest.size(); ++i) {
+    if (i == rest.size() || c.IsSeparator(rest[i])) {
+      parts.push_back(rest.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return parts;
+}
+
+std::string Joined(const Root& root, const std::vector<std::string_view>& parts,
+                   const PathConventions& c) {
+  std::string path = root.text;
+  // After a drive root or "/" the separator is already there; after a UNC
+  // share it is not.
+  bool needsSeparator = !path.empty() && !c.IsSeparator(path.back()) && root.anchored;
+  for (const std::string_view part : parts) {
+    if (needsSeparator) path += c.Separator();
+    path.append(part);
+    needsSeparator = true;
+  }
+  if (path.empty()) path = ".";
+  return path;
+}
+
+bool IsVerbatim(std::string_view path) {
+  return path.size() >= 4 && path[0] == '\\' && path[1] == '\\' &&
+         (path[2] == '?' || path[2] == '.') && path[3] == '\\';
+}
+
+}  // namespace
+
+std::string FoldCase(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+std::string NormalizedPath(std::string_view path, const PathConventions& conventions) {
+  if (path.empty() || (conventions.win32Syntax && IsVerbatim(path))) return std::string(path);
+  const Root root = ParseRoot(path, conventions);
+  std::vector<std::string_view> kept;
+  for (const std::string_view part : Components(path.substr(root.length), conventions)) {
+    if (part.empty() || part == ".") continue;
+    if (part == ".." && conventions.win32Syntax) {
+      if (!kept.empty() && kept.back() != "..") {
+        kept.pop_back();
+        continue;
+      }
+      if (root.anchored) continue;  // nothing above a root
+    }
+    kept.push_back(part);
+  }
+  if (kept.empty() && !root.text.empty()) return root.text;
+  return Joined(root, kept, conventions);
+}
+
+std::string PathKey(std::string_view normalized, const PathConventions& conventions) {
+  std::string key(normalized);
+  return conventions.foldsCase ? FoldCase(std::move(key)) : key;
+}
+
+std::string ShortestSpelling(const std::string& shortForm, const std::string& given,
+                             const PathConventions& conventions) {
+  if (shortForm.size() <= given.size()) return shortForm;  // nothing can be shorter
+  const Root root = ParseRoot(shortForm, conventions);
+  const Root givenRoot = ParseRoot(given, conventions);
+  if (root.text.size() != givenRoot.text.size()) return shortForm;
+  const std::vector<std::string_view> shortParts =
+      Components(std::string_view(shortForm).substr(root.length), conventions);
+  const std::vector<std::string_view> givenParts =
+      Components(std::string_view(given).substr(givenRoot.length), conventions);
+  if (shortParts.size() != givenParts.size()) return shortForm;
+  std::vector<std::string_view> parts;
+  parts.reserve(shortParts.size());
+  for (std::size_t i = 0; i < shortParts.size(); ++i) {
+    parts.push_back(givenParts[i].size() < shortParts[i].size() ? givenParts[i] : shortParts[i]);
+  }
+  if (parts.size() == 1 && parts[0].empty()) return shortForm;  // a root alone
+  return Joined(root, parts, conventions);
+}
+
+std::size_t AlignedLength(std::string_view path, std::size_t length, std::string_view other,
+                          const PathConventions& conventions) {
+  // The rest of `path` starts at the separator after the leading part, or at
+  // the one that ends it when it ends in one (a drive root such as d:\).
+  if (length >= path.size()) return other.size();  // nothing is left
+  const auto isSeparator = [&](char c) { return conventions.IsSeparator(c); };
+  auto separators = std::count_if(path.begin(), path.begin() + length + 1, isSeparator);
+  for (std::size_t i = 0; i < other.size(); ++i) {
+    if (isSeparator(other[i]) && --separators == 0) return i;
+  }
+  return other.size();
+}
+
+}  // namespace pathshrink
