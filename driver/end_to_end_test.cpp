@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,6 +102,76 @@ TEST_F(EndToEndTest, ErrorOutputOrderAndJunctionComplaints) {
                             "[can't process junction '" + junctions[1] + "']\n" +
                             "[can't use junction '" + junctions[2] + "']\n" + "[invalid entry '" +
                             missingEntry + "']\n" + ExpectedReport(list, expected));
+}
+
+TEST_F(EndToEndTest, RelativeJunctionsAndRepeatsThatJunctionsMake) {
+  Link(tmp.path() + "/Program Files", "pf");
+  const std::string pf = tmp.path() + "/pf";
+  // The same directory through the link and through its target, the
+  // second also with a trailing separator and a "." in it.
+  const std::string list = pf + "/Tools;" + tmp.path() + "/Program Files/./Tools/;" + other;
+  const std::string expected = pf + "/Tools;" + other;
+  // Run from the folder that holds the link, named relatively and with a
+  // trailing separator: entries stay absolute.
+  const ProcessResult result =
+      RunProcess({"/bin/sh", "-c", "cd \"$1\" && exec \"$2\" \"$3\" -j pf/", "sh", tmp.path(),
+                  PATHSHRINK_BINARY, list});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, expected + "\n");
+  EXPECT_EQ(result.err, ExpectedReport(list, expected));
+}
+
+std::string RealPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  return ::realpath(path.c_str(), resolved) != nullptr ? resolved : "?" + path;
+}
+
+TEST_F(EndToEndTest, SuggestedLinksGiveThePredictedListOfTheSameDirectories) {
+  const std::vector<std::string> directories = {
+      tmp.MakeDirectories("Program Files/Another Long Vendor Name/Utilities"),
+      tmp.MakeDirectories("Program Files/Another Long Vendor Name/Other Utilities"),
+      bin,
+      tmp.MakeDirectories("Program Files (x86)/Legacy Build Tools/bin"),
+      other,
+  };
+  Link(tmp.path() + "/Program Files", "pf");  // given: some entries are under it already
+  const std::string links = tmp.MakeDirectories("links");
+  std::string list;
+  for (const std::string& directory : directories) list += directory + ";";
+  list += tmp.path() + "/pf/Tools";  // already written through the given link
+  const std::string pf = tmp.path() + "/pf";
+
+  const ProcessResult suggested =
+      Run({"--suggest", "--junctions-in", links, list, "-j", pf});
+  ASSERT_EQ(suggested.status, 0) << suggested.err;
+  const std::string predicted = suggested.err.substr(suggested.err.rfind("New path ["));
+
+  // Run the proposals as a script, then the tool as they say.
+  const std::string script = tmp.path() + "/make-links.sh";
+  std::ofstream(script) << suggested.out;
+  ASSERT_EQ(RunProcess({"/bin/sh", "-e", script}).status, 0) << suggested.out;
+  std::istringstream lines(suggested.out);
+  std::string line, command;
+  while (std::getline(lines, line)) {
+    if (line.rfind("# pathshrink ", 0) == 0) command = line.substr(2);
+  }
+  ASSERT_NE(command, "") << suggested.out;
+  ASSERT_NE(command.find("-j '" + links + "/a'"), std::string::npos) << command;
+  const ProcessResult applied = RunProcess(
+      {"/bin/sh", "-c", "LIST=\"$1\"; PATH=\"$2:$PATH\"; eval \"$3\"", "sh", list,
+       std::string(PATHSHRINK_BINARY).substr(0, std::string(PATHSHRINK_BINARY).rfind('/')),
+       command});
+  ASSERT_EQ(applied.status, 0) << applied.err;
+  EXPECT_EQ(applied.err.substr(applied.err.rfind("New path [")), predicted);
+  EXPECT_LT(applied.out.size(), Run({list, "-j", pf}).out.size());
+
+  std::set<std::string> before;
+  for (const std::string& directory : directories) before.insert(RealPath(directory));
+  std::set<std::string> after;
+  std::istringstream entries(applied.out.substr(0, applied.out.size() - 1));
+  for (std::string entry; std::getline(entries, entry, ';');) after.insert(RealPath(entry));
+  before.insert(RealPath(tmp.path() + "/pf/Tools"));
+  EXPECT_EQ(after, before);
 }
 
 TEST_F(EndToEndTest, NamesThatDifferInCaseAreDifferentDirectories) {

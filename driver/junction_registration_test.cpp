@@ -32,11 +32,27 @@ class JunctionRegistrationTest : public ::testing::Test {
 };
 
 TEST_F(JunctionRegistrationTest, AUsableJunctionBecomesOneEntry) {
-  Register("c:\\PF");
-  ASSERT_EQ(table.size(), 1u);
-  EXPECT_EQ(table[0].shortJunction, "c:\\PF");  // as the query answered
-  EXPECT_EQ(table[0].shortTarget, "c:\\progra~1");
-  EXPECT_EQ(table[0].savings, 16 - 5);
+  fs.SetCurrentFolder("C:\\Program Files");
+  fs.AddDirectory("C:\\Program Files\\Tools", "C:\\PROGRA~1\\Tools");
+  const struct {
+    const char* typed;
+    const char* shortJunction;
+  } cases[] = {
+      {"c:\\PF", "c:\\PF"},  // as the query answered
+      {"C:\\pf\\", "C:\\pf"},
+      // Counts from the current folder, so entries written through it stay
+      // absolute; the savings count the absolute path.
+      {"..\\pf", "C:\\pf"},
+      {"\\pf", "C:\\pf"},
+  };
+  for (const auto& c : cases) {
+    table.clear();
+    Register(c.typed);
+    ASSERT_EQ(table.size(), 1u) << c.typed;
+    EXPECT_EQ(table[0].shortJunction, c.shortJunction);
+    EXPECT_EQ(table[0].shortTarget, "c:\\progra~1");
+    EXPECT_EQ(table[0].savings, 16 - 5) << c.typed;
+  }
   EXPECT_EQ(err.str(), "");
 }
 
@@ -69,7 +85,7 @@ TEST_F(JunctionRegistrationTest, NoSavingsNoEntryAndNoMessage) {
   fs.AddJunction("C:\\Sixteen-Chars", "C:\\Program Files");
   fs.AddDirectory("C:\\Tools\\Long Junction", "C:\\Tools\\LONGJU~1");
   fs.AddJunction("C:\\Tools\\Long Junction", "C:\\Tools\\Eleven Long");
-  Register("C:\\Sixteen-Chars\\");       // 16 as typed: savings 0
+  Register("C:\\Sixteen-Chars\\");       // 16 without its separator: savings 0
   Register("C:\\Tools\\Long Junction");  // savings -2
   EXPECT_TRUE(table.empty());
   EXPECT_EQ(err.str(), "");

@@ -34,14 +34,18 @@ class RunPathShrinkTest : public ::testing::Test {
   }
 
   Outcome Run(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    return Run(args, out);
+  }
+  Outcome Run(const std::vector<std::string>& args, std::ostream& out) {
     std::vector<const char*> argv;
     argv.reserve(args.size() + 1);
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     argv.push_back(nullptr);
-    std::ostringstream out;
     std::ostringstream err;
     const int status = RunPathShrink(static_cast<int>(args.size()), argv.data(), fs, out, err);
-    return {status, out.str(), err.str()};
+    const auto* written = dynamic_cast<std::ostringstream*>(&out);
+    return {status, written != nullptr ? written->str() : "", err.str()};
   }
 
   FakeFileSystem fs;
@@ -70,6 +74,39 @@ TEST_F(RunPathShrinkTest, ListOnlyResolvesAndReports) {
   EXPECT_EQ(outcome.out, "C:\\PROGRA~1\\Tools\n");
   EXPECT_EQ(outcome.err,
             "[invalid entry 'C:\\Missing']\n" + ExpectedReport(list, "C:\\PROGRA~1\\Tools"));
+}
+
+TEST_F(RunPathShrinkTest, AListThatCannotBeWrittenIsAFailure) {
+  std::ostream broken(nullptr);  // every write fails, as on a full disk
+  const Outcome outcome = Run({"pathshrink", "C:\\Windows"}, broken);
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err, ExpectedReport("C:\\Windows", "C:\\Windows") +
+                             "[can't write standard output]\n");
+}
+
+TEST_F(RunPathShrinkTest, OptionsInPlaceOfAList) {
+  const struct {
+    const char* option;
+    const char* start;
+  } cases[] = {
+      {"--help", "usage: pathshrink fullpath [-j junction]+\n"},
+      {"-h", "usage: pathshrink fullpath [-j junction]+\n"},
+      {"/?", "usage: pathshrink fullpath [-j junction]+\n"},
+      {"--version", "pathshrink " PATHSHRINK_VERSION "\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = Run({"pathshrink", c.option});
+    EXPECT_EQ(outcome.status, 0) << c.option;
+    EXPECT_EQ(outcome.out.substr(0, std::string(c.start).size()), c.start) << c.option;
+    EXPECT_EQ(outcome.err, "") << c.option;
+  }
+  // An option that wants a list does not take the usage line's place.
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"pathshrink", "--suggest"}, {"pathshrink", "--suggest", "--junctions-in", "C:\\"}}) {
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "pathshrink fullpath [-j junction]+\n");
+  }
 }
 
 TEST_F(RunPathShrinkTest, AnEmptyListIsOneEmptyEntry) {

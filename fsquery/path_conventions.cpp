@@ -115,14 +115,18 @@ std::string PathKey(std::string_view normalized, const PathConventions& conventi
 
 std::string ShortestSpelling(const std::string& shortForm, const std::string& given,
                              const PathConventions& conventions) {
-  if (shortForm.size() <= given.size()) return shortForm;  // nothing can be shorter
+  if (shortForm == given) return shortForm;
   const Root root = ParseRoot(shortForm, conventions);
   const Root givenRoot = ParseRoot(given, conventions);
   if (root.text.size() != givenRoot.text.size()) return shortForm;
-  const std::vector<std::string_view> shortParts =
-      Components(std::string_view(shortForm).substr(root.length), conventions);
-  const std::vector<std::string_view> givenParts =
-      Components(std::string_view(given).substr(givenRoot.length), conventions);
+  // What follows the root, without the separator after a share's name.
+  const auto rest = [&](const std::string& path, const Root& r) {
+    std::string_view tail = std::string_view(path).substr(r.length);
+    if (!tail.empty() && conventions.IsSeparator(tail.front())) tail.remove_prefix(1);
+    return Components(tail, conventions);
+  };
+  const std::vector<std::string_view> shortParts = rest(shortForm, root);
+  const std::vector<std::string_view> givenParts = rest(given, givenRoot);
   if (shortParts.size() != givenParts.size()) return shortForm;
   std::vector<std::string_view> parts;
   parts.reserve(shortParts.size());

@@ -1,0 +1,56 @@
+#include "fsquery/path_conventions.h"
+
+#include <gtest/gtest.h>
+
+namespace pathshrink {
+namespace {
+
+TEST(PathConventionsTest, NormalizedSpellings) {
+  const struct {
+    const char* path;
+    const char* windows;
+    const char* posix;
+  } cases[] = {
+      {"", "", ""},
+      {"C:\\Windows\\System32\\", "C:\\Windows\\System32", "C:\\Windows\\System32\\"},
+      {"C:/Windows//System32", "C:\\Windows\\System32", "C:/Windows/System32"},
+      {"C:\\Windows\\.\\System32\\..\\System32", "C:\\Windows\\System32",
+       "C:\\Windows\\.\\System32\\..\\System32"},
+      {"C:\\..\\..\\x", "C:\\x", "C:\\..\\..\\x"},
+      {"C:\\", "C:\\", "C:\\"},
+      {"C:\\.", "C:\\", "C:\\."},
+      {"C:x\\..\\..\\y", "C:..\\y", "C:x\\..\\..\\y"},
+      {"\\\\server\\share\\..\\x\\", "\\\\server\\share\\x", "\\\\server\\share\\..\\x\\"},
+      {"\\\\?\\C:\\x\\..\\y\\", "\\\\?\\C:\\x\\..\\y\\", "\\\\?\\C:\\x\\..\\y\\"},
+      {"a\\..\\..\\b", "..\\b", "a\\..\\..\\b"},
+      {"/usr//local/./bin/", "\\usr\\local\\bin", "/usr/local/bin"},
+      {"/usr/local/../bin", "\\usr\\bin", "/usr/local/../bin"},
+      {"//", "\\\\", "/"},
+      {"./", ".", "."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NormalizedPath(c.path, kWindowsConventions), c.windows) << c.path;
+    EXPECT_EQ(NormalizedPath(c.path, kPosixConventions), c.posix) << c.path;
+  }
+}
+
+TEST(PathConventionsTest, ShortestSpellingTakesTheShorterOfEachComponent) {
+  const struct {
+    const char* shortForm;
+    const char* given;
+    const char* spelled;
+  } cases[] = {
+      {"C:\\PROGRA~1\\AB~1", "C:\\Program Files\\a b", "C:\\PROGRA~1\\a b"},
+      {"C:\\GIT~1", "c:\\.git", "C:\\.git"},
+      {"C:\\PROGRA~1", "C:\\Program Files", "C:\\PROGRA~1"},
+      {"\\\\srv\\share\\AB~1", "\\\\srv\\share\\a b", "\\\\srv\\share\\a b"},
+      {"C:\\X\\AB~1", "C:\\a b", "C:\\X\\AB~1"},  // not lined up: as answered
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ShortestSpelling(c.shortForm, c.given, kWindowsConventions), c.spelled)
+        << c.given;
+  }
+}
+
+}  // namespace
+}  // namespace pathshrink
