@@ -25,7 +25,8 @@ std::vector<ResolvedEntry> ResolveEntries(const PathList& list, FileSystemQuerie
     if (windows && HoldsEnvironmentReference(entry)) {
       // The tool reads no environment: the entry goes back as it came.
       std::string key = PathKey(given, conventions);
-      entries.push_back({std::move(given), std::string(), std::string(entry), std::move(key), true});
+      entries.push_back(
+          {std::move(given), std::string(), std::string(entry), std::move(key), true});
       continue;
     }
     std::string answer;

@@ -54,8 +54,8 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "C:/Windows/System32;C:\\Windows\\\\System32;C:\\Windows\\.\\System32;"
        "C:\\Windows\\System32\\..\\System32;C:\\Nope\\..\\Windows\\System32",
        "C:\\Windows\\System32", ""},
-      {"a short name longer than the name given", "C:\\a b\\.git;C:\\AB~1\\GIT~1",
-       "C:\\a b\\.git", ""},
+      {"a short name longer than the name given", "C:\\a b\\.git;C:\\AB~1\\GIT~1", "C:\\a b\\.git",
+       ""},
       {"quotes group, and are written only around a ';'",
        "\"C:\\Program Files\";\"C:\\semi;colon\";C:\\Windows",
        "C:\\PROGRA~1;\"C:\\semi;colon\";C:\\Windows", ""},

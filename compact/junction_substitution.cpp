@@ -27,8 +27,8 @@ std::size_t JunctionSubstitution::FirstMatch(std::string_view key) const {
   std::size_t best = npos;
   for (const std::size_t k : targetLengths_) {
     if (k > key.size()) break;
-    const bool boundary = k == key.size() || conventions_.IsSeparator(key[k]) ||
-                          conventions_.IsSeparator(key[k - 1]);
+    const bool boundary =
+        k == key.size() || conventions_.IsSeparator(key[k]) || conventions_.IsSeparator(key[k - 1]);
     if (!boundary) continue;
     const auto found = firstByTarget_.find(key.substr(0, k));
     if (found != firstByTarget_.end() && found->second < best) best = found->second;
@@ -42,8 +42,8 @@ std::string JunctionSubstitution::Written(const ResolvedEntry& entry) const {
   if (match == npos) return entry.spelling;
 
   const std::string& spelling = entry.spelling;
-  const std::size_t restStart = AlignedLength(
-      entry.key, junctions_[match].shortTarget.size(), spelling, conventions_);
+  const std::size_t restStart =
+      AlignedLength(entry.key, junctions_[match].shortTarget.size(), spelling, conventions_);
   std::string written = junctions_[match].shortJunction;
   // A drive root alone leaves only its separator: no trailing one.
   if (spelling.size() - restStart > 1) written.append(spelling, restStart);

@@ -12,9 +12,9 @@ namespace {
 
 // A directory that a junction could stand for: a leading part of entries.
 struct Candidate {
-  std::string key;     // of its short form, as junction targets are matched
-  std::string target;  // as the user spelled it
-  std::string folder;  // where its link goes
+  std::string key;                   // of its short form, as junction targets are matched
+  std::string target;                // as the user spelled it
+  std::string folder;                // where its link goes
   std::vector<std::size_t> members;  // written entries below it
 };
 
@@ -24,7 +24,7 @@ struct Candidate {
 std::size_t LocalRootLength(const std::string& key, const PathConventions& c) {
   if (!c.win32Syntax) return !key.empty() && c.IsSeparator(key[0]) ? 1 : 0;
   return key.size() >= 3 && key[1] == ':' && c.IsSeparator(key[2]) && key[0] != c.Separator() ? 3
-                                                                                             : 0;
+                                                                                              : 0;
 }
 
 // The leading parts of a key that end at a component boundary below its
@@ -147,9 +147,9 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
       for (const std::size_t w : candidate.members) {
         if (savings <= beaten[w]) continue;  // an earlier junction wins
         const ResolvedEntry& entry = entries[written[w].resolved];
-        const std::size_t rest = entry.spelling.size() -
-                                 AlignedLength(entry.key, candidate.key.size(), entry.spelling,
-                                               conventions);
+        const std::size_t rest =
+            entry.spelling.size() -
+            AlignedLength(entry.key, candidate.key.size(), entry.spelling, conventions);
         const std::size_t after = link.size() + (rest > 1 ? rest : 0);
         gain += static_cast<long long>(written[w].text.size()) - static_cast<long long>(after);
       }

@@ -17,8 +17,8 @@ struct SuggestedJunction {
 };
 
 struct SuggestionLimits {
-  std::size_t most = 10;          // proposals at the most
-  std::size_t leastSaving = 20;   // characters a proposal must save in the list
+  std::size_t most = 10;         // proposals at the most
+  std::size_t leastSaving = 20;  // characters a proposal must save in the list
 };
 
 // Proposes junctions that shorten the list most, one at a time, each the

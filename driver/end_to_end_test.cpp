@@ -141,8 +141,7 @@ TEST_F(EndToEndTest, SuggestedLinksGiveThePredictedListOfTheSameDirectories) {
   list += tmp.path() + "/pf/Tools";  // already written through the given link
   const std::string pf = tmp.path() + "/pf";
 
-  const ProcessResult suggested =
-      Run({"--suggest", "--junctions-in", links, list, "-j", pf});
+  const ProcessResult suggested = Run({"--suggest", "--junctions-in", links, list, "-j", pf});
   ASSERT_EQ(suggested.status, 0) << suggested.err;
   const std::string predicted = suggested.err.substr(suggested.err.rfind("New path ["));
 

@@ -80,8 +80,8 @@ TEST_F(RunPathShrinkTest, AListThatCannotBeWrittenIsAFailure) {
   std::ostream broken(nullptr);  // every write fails, as on a full disk
   const Outcome outcome = Run({"pathshrink", "C:\\Windows"}, broken);
   EXPECT_EQ(outcome.status, 2);
-  EXPECT_EQ(outcome.err, ExpectedReport("C:\\Windows", "C:\\Windows") +
-                             "[can't write standard output]\n");
+  EXPECT_EQ(outcome.err,
+            ExpectedReport("C:\\Windows", "C:\\Windows") + "[can't write standard output]\n");
 }
 
 TEST_F(RunPathShrinkTest, OptionsInPlaceOfAList) {
@@ -178,6 +178,58 @@ TEST_F(RunPathShrinkTest, ErrorOutputIsRegistrationThenEntriesThenReport) {
             "[can't process junction 'C:\\Windows']\n"
             "[invalid entry 'C:\\Missing']\n" +
                 ExpectedReport(list, "C:\\pf\\Tools;C:\\Windows"));
+}
+
+TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
+  fs.AddDirectory("C:\\Program Files\\Vendor Name\\App One\\bin",
+                  "C:\\PROGRA~1\\VENDOR~1\\APPONE~1\\bin");
+  fs.AddDirectory("C:\\Program Files\\Vendor Name\\App Two", "C:\\PROGRA~1\\VENDOR~1\\APPTWO~1");
+  fs.AddDirectory("D:\\Build Tools\\Compilers\\bin", "D:\\BUILDT~1\\COMPIL~1\\bin");
+  fs.AddDirectory("C:\\Program Files\\Vendor Name\\App Three", "C:\\PROGRA~1\\VENDOR~1\\APPTHR~1");
+  fs.AddDirectory("C:\\pf\\Tools", "C:\\pf\\Tools");
+  fs.AddDirectory("C:\\a", "C:\\a");  // taken: the first link is C:\b
+  const std::string vendor = "C:\\Program Files\\Vendor Name";
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    const char* script;
+    const char* newList;
+  } cases[] = {
+      {"a shared directory, and one on another drive",
+       {vendor + "\\App One\\bin;" + vendor + "\\App Two;D:\\Build Tools\\Compilers\\bin"},
+       // "App One" is shorter than its short name, so it is written as given.
+       "REM 2 junctions that shorten the list from 86 to 34 characters.\n"
+       "REM Make them, then run:\n"
+       "REM pathshrink \"%PATH%\" -j C:\\b -j D:\\a\n"
+       "mklink /J C:\\b \"C:\\Program Files\\Vendor Name\"\n"
+       "mklink /J D:\\a \"D:\\Build Tools\\Compilers\\bin\"\n",
+       "C:\\b\\App One\\bin;C:\\b\\App Two;D:\\a"},
+      {"entries under a given junction, in a folder of links",
+       {"--suggest", "--junctions-in", "C:\\pf",
+        "C:\\pf\\Tools;" + vendor + "\\App Two;" + vendor + "\\App One\\bin;" + vendor +
+            "\\App Three",
+        "-j", "C:\\pf"},
+       // It saves more than C:\pf does, so it wins for the entries below it.
+       "REM 1 junction that shortens the list from 85 to 64 characters.\n"
+       "REM Make it, then run:\n"
+       "REM pathshrink \"%PATH%\" -j C:\\pf -j C:\\pf\\a\n"
+       "mklink /J C:\\pf\\a \"C:\\Program Files\\Vendor Name\"\n",
+       "C:\\pf\\Tools;C:\\pf\\a\\App Two;C:\\pf\\a\\App One\\bin;C:\\pf\\a\\APPTHR~1"},
+      {"nothing worth a junction",
+       {"C:\\Windows"},
+       "REM No junction would shorten this list enough to be worth making (10 characters).\n",
+       "C:\\Windows"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"pathshrink"};
+    if (c.args[0] != "--suggest") args.push_back("--suggest");
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 0) << c.name;
+    EXPECT_EQ(outcome.out, c.script) << c.name;
+    const std::string list = args[args[2] == "--junctions-in" ? 4 : 2];
+    EXPECT_EQ(outcome.err, ExpectedReport(list, c.newList)) << c.name;
+  }
 }
 
 }  // namespace

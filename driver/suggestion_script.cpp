@@ -41,11 +41,12 @@ std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
     return comment + "No" + what + " would shorten this list enough to be worth making (" +
            std::to_string(lengths.with) + " characters).\n";
   }
+  const bool one = proposals.size() == 1;
   script += comment + std::to_string(proposals.size()) + what +
-            (proposals.size() == 1 ? "" : "s") + " that shorten the list from " +
+            (one ? " that shortens" : "s that shorten") + " the list from " +
             std::to_string(lengths.without) + " to " + std::to_string(lengths.with) +
             " characters.\n";
-  script += comment + "Make them, then run:\n";
+  script += comment + (one ? "Make it" : "Make them") + ", then run:\n";
   script += comment + "pathshrink " + (windows ? "\"%PATH%\"" : "\"$LIST\"");
   for (const std::string& junction : given) script += " -j " + quoted(junction);
   for (const SuggestedJunction& p : proposals) script += " -j " + quoted(p.link);

@@ -47,8 +47,7 @@ TEST(PathConventionsTest, ShortestSpellingTakesTheShorterOfEachComponent) {
       {"C:\\X\\AB~1", "C:\\a b", "C:\\X\\AB~1"},  // not lined up: as answered
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ShortestSpelling(c.shortForm, c.given, kWindowsConventions), c.spelled)
-        << c.given;
+    EXPECT_EQ(ShortestSpelling(c.shortForm, c.given, kWindowsConventions), c.spelled) << c.given;
   }
 }
 
