@@ -5,8 +5,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -90,8 +94,7 @@ class WineEndToEndTest : public ::testing::Test {
     return Lines(probe.out);
   }
 
-  void ExpectCompacted(const std::vector<std::string>& entries,
-                       std::string (*ansi)(const std::string&));
+  std::string ExpectCompacted(const std::vector<std::string>& entries);
 
   TemporaryDirectory tmp;
 };
@@ -106,68 +109,76 @@ TEST_F(WineEndToEndTest, ShortFormsNoRepeatsAndInvalidEntries) {
       base + "\\Long Directory Name\\Another Long One",
       "C:\\windows",
   };
-  std::string list;
-  for (const std::string& entry : entries) list += (list.empty() ? "" : ";") + entry;
-
-  // What the tool should do, worked out from the system's own answers.
   const std::vector<std::string> shortForms = ShortForms(entries);
   ASSERT_EQ(shortForms.size(), entries.size());
   EXPECT_EQ(shortForms[1], "?");
   EXPECT_NE(shortForms[0], entries[0]);  // there is something to shorten
-  std::string complaints, expected;
+  const std::string expected = ExpectCompacted(entries);
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), ';'), 1) << expected;
+}
+
+// Each component of the system's short form, or the one given where that
+// is shorter (counted in UTF-16 units, as Windows counts).
+std::string Shortest(const std::string& given, const std::string& shortForm) {
+  const auto units = [](const std::string& name) {
+    std::size_t n = 0;
+    for (const char c : name) {
+      const auto byte = static_cast<unsigned char>(c);
+      if ((byte & 0xC0) != 0x80) n += byte >= 0xF0 ? 2 : 1;
+    }
+    return n;
+  };
+  const auto split = [](const std::string& path) {
+    std::vector<std::string> parts(1);
+    for (const char c : path) {
+      if (c == '\\') {
+        parts.emplace_back();
+      } else {
+        parts.back() += c;
+      }
+    }
+    return parts;
+  };
+  const std::vector<std::string> givenParts = split(given);
+  const std::vector<std::string> shortParts = split(shortForm);
+  if (givenParts.size() != shortParts.size()) return shortForm;
+  std::string spelled;
+  for (std::size_t i = 0; i < shortParts.size(); ++i) {
+    spelled += (i == 0 ? "" : "\\");
+    spelled += units(givenParts[i]) < units(shortParts[i]) ? givenParts[i] : shortParts[i];
+  }
+  return spelled;
+}
+
+std::string Folded(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// Runs the tool on `entries` (plainly spelled) and checks it against the
+// system's own short forms: each directory once, in order, in its shortest
+// spelling, and a complaint for each entry that does not resolve. Returns
+// the new list.
+std::string WineEndToEndTest::ExpectCompacted(const std::vector<std::string>& entries) {
+  const std::vector<std::string> shortForms = ShortForms(entries);
+  EXPECT_EQ(shortForms.size(), entries.size());
+  std::string list, complaints, expected;
   std::set<std::string> seen;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
+  for (std::size_t i = 0; i < entries.size() && i < shortForms.size(); ++i) {
+    list += (i == 0 ? "" : ";") + entries[i];
     if (shortForms[i] == "?") {
       complaints += "[invalid entry '" + entries[i] + "']\n";
-    } else if (seen.insert(shortForms[i]).second) {
-      expected += (expected.empty() ? "" : ";") + shortForms[i];
+    } else if (seen.insert(Folded(shortForms[i])).second) {
+      expected += (expected.empty() ? "" : ";") + Shortest(entries[i], shortForms[i]);
     }
   }
-
   const ProcessResult result = Run({list});
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, expected + "\n");
   EXPECT_EQ(result.err, complaints + ExpectedReport(list, expected));
-  EXPECT_LT(expected.size(), list.size());
-}
-
-// Runs the tool on `entries` and checks it against the system's own short
-// forms: each resolvable entry once, in order, and a complaint for each of
-// the rest. `ansi` turns this side's text into what the tool sees.
-void WineEndToEndTest::ExpectCompacted(const std::vector<std::string>& entries,
-                                       std::string (*ansi)(const std::string&)) {
-  const std::vector<std::string> shortForms = ShortForms(entries);
-  ASSERT_EQ(shortForms.size(), entries.size());
-  std::string list, complaints, expected;
-  std::set<std::string> seen;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    list += (i == 0 ? "" : ";") + entries[i];
-    if (shortForms[i] == "?") {
-      complaints += "[invalid entry '" + ansi(entries[i]) + "']\n";
-    } else if (seen.insert(shortForms[i]).second) {
-      expected += (expected.empty() ? "" : ";") + shortForms[i];
-    }
-  }
-  const ProcessResult result = Run({list});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, expected + "\n");
-  EXPECT_EQ(result.err, complaints + ExpectedReport(ansi(list), expected));
-}
-
-std::string Unchanged(const std::string& text) { return text; }
-
-// UTF-8 to code page 1252 for the letters used here (all in Latin-1).
-std::string Latin1(const std::string& utf8) {
-  std::string out;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c == 0xC3 && i + 1 < utf8.size()) {
-      out += static_cast<char>(0xC0 | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
+  return expected;
 }
 
 TEST_F(WineEndToEndTest, PathsPast260CharactersAreShortenedWholeOrReported) {
@@ -176,26 +187,88 @@ TEST_F(WineEndToEndTest, PathsPast260CharactersAreShortenedWholeOrReported) {
   tmp.MakeDirectories(deep.substr(1));
   const std::string path = WindowsPath(tmp.path() + deep);
   ASSERT_GT(path.size(), 260u);
-  ExpectCompacted({path, "C:\\windows", path}, &Unchanged);
+  ExpectCompacted({path, "C:\\windows", path});
 }
 
-TEST_F(WineEndToEndTest, NonAsciiLettersSurviveTheCodePage) {
-  tmp.MakeDirectories(
+TEST_F(WineEndToEndTest, NamesInAnyScriptResolveToThemselves) {
+  // Letters in and far outside any ANSI code page, and a best-fit pair: a
+  // narrow command line would turn "b\xc4\x81r" into "bar", another directory.
+  const std::vector<std::string> names = {
       "Caf\xc3\xa9 Cr\xc3\xa8me/\xc3\x9c"
-      "ber Lange Namen");
-  const std::string base = WindowsPath(tmp.path());
-  const std::vector<std::string> entries = {
-      base +
-          "\\Caf\xc3\xa9 Cr\xc3\xa8me\\\xc3\x9c"
-          "ber Lange Namen",
-      base + "\\Caf\xc3\xa9",  // missing: its complaint echoes the bytes
-      base + "\\Caf\xc3\xa9 Cr\xc3\xa8me",
+      "ber Lange Namen",
+      "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe3\x83\x87\xe3\x82\xa3\xe3\x83\xac\xe3\x82"
+      "\xaf\xe3\x83\x88\xe3\x83\xaa",
+      "emoji \xf0\x9f\x98\x80 directory",
+      "\xef\xbc\xb4\xef\xbd\x8f\xef\xbd\x8f\xef\xbd\x8c\xef\xbd\x93",  // full-width "Tools"
+      "Tools",
+      "b\xc4\x81r",
+      "bar",
   };
+  const std::string base = WindowsPath(tmp.path());
+  std::vector<std::string> entries;
+  for (std::string name : names) {
+    tmp.MakeDirectories(name);
+    for (char& c : name) c = c == '/' ? '\\' : c;
+    entries.push_back(base + "\\" + name);
+  }
+  entries.push_back(base + "\\Caf\xc3\xa9");  // missing: its complaint echoes the bytes
+  entries.push_back(base + "\\b\xc4\x81r");   // a repeat
   const std::vector<std::string> shortForms = ShortForms(entries);
-  ASSERT_EQ(shortForms.size(), 3u);
-  EXPECT_NE(shortForms[0], "?");
-  EXPECT_EQ(shortForms[1], "?");
-  ExpectCompacted(entries, &Latin1);
+  ASSERT_EQ(shortForms.size(), entries.size());
+  for (std::size_t i = 0; i < names.size(); ++i) EXPECT_NE(shortForms[i], "?") << names[i];
+  EXPECT_EQ(shortForms[names.size()], "?");
+  const std::string expected = ExpectCompacted(entries);
+  EXPECT_EQ(std::count(expected.begin(), expected.end(), ';') + 1, names.size()) << expected;
+}
+
+TEST_F(WineEndToEndTest, OneDirectoryInManySpellings) {
+  ExpectCompacted({"C:\\windows\\system32"});
+  const ProcessResult result =
+      Run({"C:\\windows\\system32;c:\\WINDOWS\\System32\\;C:/windows/system32;"
+           "C:\\windows\\\\system32;C:\\windows\\.\\system32;C:\\windows\\system32\\..\\system32;"
+           "\"C:\\windows\\system32\""});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "C:\\windows\\system32\n");
+}
+
+// The README's line for cmd.exe, in a batch file as the README says to
+// write it there, keeps every entry of a PATH whose last entry ends in '\'.
+TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
+  std::ifstream readme(PATHSHRINK_SOURCE_DIR "/README.md");
+  std::stringstream text;
+  text << readme.rdbuf();
+  const std::string markdown = text.str();
+  const std::string fence = "```bat\n";
+  const std::size_t start = markdown.find(fence);
+  ASSERT_NE(start, std::string::npos) << "no bat block in the README";
+  std::string recipe = markdown.substr(
+      start + fence.size(), markdown.find("```", start + fence.size()) - start - fence.size());
+  // The loop variable %P (not %PATH%) is written %%P in a batch file.
+  for (std::size_t at = 0; (at = recipe.find("%P", at)) != std::string::npos; at += 2) {
+    if (at + 2 < recipe.size() && std::isalpha(static_cast<unsigned char>(recipe[at + 2])))
+      continue;
+    recipe.insert(at++, "%");
+  }
+
+  tmp.MakeDirectories("Long Directory Name");
+  tmp.MakeDirectories("Ends With Backslash");
+  const std::string base = WindowsPath(tmp.path());
+  const std::string path = "C:\\windows\\system32;C:\\windows;" + base + "\\Long Directory Name;" +
+                           base + "\\Ends With Backslash\\";
+  std::string exe = WindowsPath(PATHSHRINK_WINDOWS_EXE);
+  exe.erase(exe.rfind('\\'));
+  std::string batch =
+      "@echo off\nset \"PATH=" + path + "\"\ncd /d " + exe + "\n" + recipe + "echo %PATH%\n";
+  std::string crlf;
+  for (const char c : batch) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  std::ofstream(tmp.path() + "/recipe.bat", std::ios::binary) << crlf;
+
+  const ProcessResult direct = Run({path});
+  ASSERT_EQ(direct.status, 0);
+  const ProcessResult result = RunWine("cmd", {"/c", base + "\\recipe.bat"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, direct.out) << crlf << result.err;
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), ';'), 3) << result.out;
 }
 
 TEST_F(WineEndToEndTest, UsageLineAndUnknownFlag) {

@@ -75,6 +75,17 @@ std::string Joined(const Root& root, const std::vector<std::string_view>& parts,
   return path;
 }
 
+// A name's length as Windows counts it (its limits on PATH are in UTF-16
+// units): a letter outside ASCII is one unit or, past U+FFFF, two.
+std::size_t Utf16Length(std::string_view name) {
+  std::size_t units = 0;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;  // a continuation byte adds none
+  }
+  return units;
+}
+
 bool IsVerbatim(std::string_view path) {
   return path.size() >= 4 && path[0] == '\\' && path[1] == '\\' &&
          (path[2] == '?' || path[2] == '.') && path[3] == '\\';
@@ -131,7 +142,8 @@ std::string ShortestSpelling(const std::string& shortForm, const std::string& gi
   std::vector<std::string_view> parts;
   parts.reserve(shortParts.size());
   for (std::size_t i = 0; i < shortParts.size(); ++i) {
-    parts.push_back(givenParts[i].size() < shortParts[i].size() ? givenParts[i] : shortParts[i]);
+    const bool givenShorter = Utf16Length(givenParts[i]) < Utf16Length(shortParts[i]);
+    parts.push_back(givenShorter ? givenParts[i] : shortParts[i]);
   }
   if (parts.size() == 1 && parts[0].empty()) return shortForm;  // a root alone
   return Joined(root, parts, conventions);

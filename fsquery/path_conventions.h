@@ -47,7 +47,8 @@ std::string PathKey(std::string_view normalized, const PathConventions& conventi
 
 // `shortForm` with every component that is longer than the same component
 // of `given` written as given (both normalized, the same directory): a short
-// name can be longer than the name it stands for ("a b" -> "AB~1").
+// name can be longer than the name it stands for ("a b" -> "AB~1"). Lengths
+// count as Windows counts them, in UTF-16 units: "日本" is 2, not 6.
 // Returns `shortForm` when the two do not line up component by component.
 std::string ShortestSpelling(const std::string& shortForm, const std::string& given,
                              const PathConventions& conventions);

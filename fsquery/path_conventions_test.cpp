@@ -42,6 +42,10 @@ TEST(PathConventionsTest, ShortestSpellingTakesTheShorterOfEachComponent) {
   } cases[] = {
       {"C:\\PROGRA~1\\AB~1", "C:\\Program Files\\a b", "C:\\PROGRA~1\\a b"},
       {"C:\\GIT~1", "c:\\.git", "C:\\.git"},
+      // Seven UTF-16 units, 21 bytes: shorter than its eight-letter short name.
+      {"C:\\____~RMR",
+       "C:\\\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe3\x83\x87\xe3\x82\xa3\xe3\x83\xac",
+       "C:\\\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe3\x83\x87\xe3\x82\xa3\xe3\x83\xac"},
       {"C:\\PROGRA~1", "C:\\Program Files", "C:\\PROGRA~1"},
       {"\\\\srv\\share\\AB~1", "\\\\srv\\share\\a b", "\\\\srv\\share\\a b"},
       {"C:\\X\\AB~1", "C:\\a b", "C:\\X\\AB~1"},  // not lined up: as answered

@@ -72,7 +72,11 @@ TEST_F(WindowsFileSystemTest, AnswersTheSystemsShortForm) {
   const DWORD length = ::GetShortPathNameA(path.c_str(), expected, MAX_PATH);
   ASSERT_GT(length, 0u);
   EXPECT_EQ(answer, std::string(expected, length));
-  EXPECT_EQ(answer.find("Long Directory Name"), std::string::npos) << answer;
+  // A volume without 8.3 names (hosted CI runners, ReFS) answers the path
+  // itself; where the system made short names, they are what comes back.
+  if (answer != path) {
+    EXPECT_EQ(answer.find("Long Directory Name"), std::string::npos) << answer;
+  }
 }
 
 TEST_F(WindowsFileSystemTest, AnAnswerLongerThanTheBufferIsFetchedWhole) {
@@ -111,14 +115,16 @@ TEST_F(WindowsFileSystemTest, AShortFormPast260CharactersIsWholeOrAFailure) {
   }
   std::cout << "a path of " << path.size() << " bytes has a short form of " << answer.size()
             << "\n";
-  EXPECT_GT(answer.size(), 260u);
+  EXPECT_GT(answer.size(), 260u);  // 30 components of at least 8 letters
   // Every component is there, in short form: one separator per component.
   std::size_t separators = 0;
   for (char c : answer) separators += c == '\\';
   std::size_t rootSeparators = 0;
   for (char c : root) rootSeparators += c == '\\';
   EXPECT_EQ(separators, rootSeparators + 30) << answer;
-  EXPECT_EQ(answer.find("Long Component Name"), std::string::npos) << answer;
+  if (answer != path) {  // a volume that makes 8.3 names
+    EXPECT_EQ(answer.find("Long Component Name"), std::string::npos) << answer;
+  }
   const DWORD attributes = ::GetFileAttributesW((L"\\\\?\\" + Widen(answer)).c_str());
   EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES) << answer;
 }
