@@ -192,24 +192,24 @@ TEST_F(WineEndToEndTest, PathsPast260CharactersAreShortenedWholeOrReported) {
 
 TEST_F(WineEndToEndTest, NamesInAnyScriptResolveToThemselves) {
   // Letters in and far outside any ANSI code page, and a best-fit pair: a
-  // narrow command line would turn "b\xc4\x81r" into "bar", another directory.
+  // narrow command line would turn "bār" into "bar", another directory.
   const std::vector<std::string> names = {
-      "Caf\xc3\xa9 Cr\xc3\xa8me/\xc3\x9c"
-      "ber Lange Namen",
-      "\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe3\x83\x87\xe3\x82\xa3\xe3\x83\xac\xe3\x82"
-      "\xaf\xe3\x83\x88\xe3\x83\xaa",
-      "emoji \xf0\x9f\x98\x80 directory",
-      "\xef\xbc\xb4\xef\xbd\x8f\xef\xbd\x8f\xef\xbd\x8c\xef\xbd\x93",  // full-width "Tools"
+      u8"Café Crème/Über Lange Namen",
+      u8"日本語のディレクトリ",
+      u8"emoji 😀 directory",
+      u8"Ｔｏｏｌｓ",  // full-width
       "Tools",
-      "b\xc4\x81r",
+      u8"bār",
       "bar",
   };
+
   const std::string base = WindowsPath(tmp.path());
   std::vector<std::string> entries;
   for (std::string name : names) {
     tmp.MakeDirectories(name);
     for (char& c : name) c = c == '/' ? '\\' : c;
-    entries.push_back(base + "\\" + name);
+    entries.push_back(base + "\\");
+    entries.back() += name;
   }
   entries.push_back(base + "\\Caf\xc3\xa9");  // missing: its complaint echoes the bytes
   entries.push_back(base + "\\b\xc4\x81r");   // a repeat
