@@ -9,10 +9,14 @@ longest list one argument comfortably carries on Linux), and times, in turns:
   floor    a C program that only splits the list and calls stat once per entry
   tool     build/driver/pathshrink on the list
   tool+j   the same with 100 junctions (-j) given
+  suggest  the tool proposing junctions for the list (--suggest), which must
+           take under 50 ms
   python   the same job as a Python script (split, os.path.exists, a set, join)
 
 Each run is a whole process, spawned by a small C helper that reports its
-wall time, CPU time and peak memory. Prints medians and the ratios against
+wall time, CPU time and peak memory. The programs run in a new order each
+round (shuffled with a fixed seed), so none always runs right after the
+slow Python script and pays for what it left behind. Prints medians and the ratios against
 the targets, then peak memory against the list's length. Not part of the
 test suite: run it as `python3 bench/compare.py [--runs N]`.
 """
@@ -20,6 +24,7 @@ test suite: run it as `python3 bench/compare.py [--runs N]`.
 import argparse
 import os
 import platform
+import random
 import shutil
 import statistics
 import subprocess
@@ -82,6 +87,7 @@ TARGETS = [  # (what, numerator, denominator, at most)
     ("tool+j / floor", "tool+j", "floor", 1.4),
     ("tool / python", "tool", "python", 0.15),
 ]
+SUGGEST_LIMIT_MS = 50
 MEMORY_LIMIT_KIB = 8 * 1024
 
 
@@ -150,6 +156,7 @@ def main():
             "floor": [floor, full],
             "tool": [tool, full],
             "tool+j": [tool, full] + junction_args,
+            "suggest": [tool, "--suggest", "--junctions-in", tmp, full],
             "python": [args.python, script, full],
         }
 
@@ -159,14 +166,17 @@ def main():
                                     if args.python == sys.executable else
                                     subprocess.run([args.python, "-V"], capture_output=True,
                                                    text=True).stdout.strip()))
-        print("list:    %d entries, %d bytes; %d junctions for tool+j; %d runs each, in turns"
+        print("list:    %d entries, %d bytes; %d junctions for tool+j; %d runs each, in shuffled turns"
               % (len(entries), len(full), len(links), args.runs))
         print()
 
         results = {name: [] for name in programs}
+        order = list(programs)
+        shuffle = random.Random(20261208)
         for _ in range(args.runs):
-            for name, command in programs.items():
-                results[name].append(run(measure, command))
+            shuffle.shuffle(order)
+            for name in order:
+                results[name].append(run(measure, programs[name]))
 
         wall = {n: statistics.median(r[0] for r in rs) for n, rs in results.items()}
         cpu = {n: statistics.median(r[1] for r in rs) for n, rs in results.items()}
@@ -183,6 +193,10 @@ def main():
             ok = ok and met
             print("%-15s %6.3fx  (target at most %.2fx: %s)"
                   % (what, ratio, limit, "met" if met else "NOT met"))
+        met = wall["suggest"] / 1000 < SUGGEST_LIMIT_MS
+        ok = ok and met
+        print("%-15s %6.3f ms (target under %d ms: %s)"
+              % ("suggest", wall["suggest"] / 1000, SUGGEST_LIMIT_MS, "met" if met else "NOT met"))
 
         # Peak memory against the list's length: prefixes of the list.
         print()

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "compact/junction_table.h"
+#include "compact/text_arena.h"
 #include "fsquery/file_system_queries.h"
 
 namespace pathshrink {
@@ -13,35 +17,80 @@ namespace pathshrink {
 using PathList = std::string;
 
 // One entry of the list that resolved, in the spellings the compactor needs.
-struct ResolvedEntry {
-  std::string given;      // normalized, without quotes: as the user spelled it
-  std::string shortForm;  // normalized; junction targets are matched on it
-  std::string spelling;   // how it is written when no junction applies
-  std::string key;        // its identity: equal for two spellings of one directory
-  bool verbatim = false;  // kept as given (%NAME%): nothing can be known of it
+// Most entries are spelled one way in all of them, and that text is kept
+// once: a long list then costs a string an entry, not four (the memory a
+// run touches is a large part of what it costs).
+class ResolvedEntry {
+ public:
+  // `given` and `shortForm` normalized, as the user spelled the entry and as
+  // the short-name query answered.
+  static ResolvedEntry Resolved(std::string_view given, std::string shortForm,
+                                const PathConventions& conventions);
+  // An entry kept exactly as `text` (%NAME%): nothing can be known of it.
+  static ResolvedEntry Verbatim(std::string text, std::string key);
+
+  // As the user spelled it (normalized, without quotes).
+  const std::string& Given() const { return Other(&Others::given); }
+  // Normalized; junction targets are matched on it. Empty when verbatim.
+  const std::string& ShortForm() const { return shortForm_; }
+  // How it is written when no junction applies.
+  const std::string& Spelling() const { return Other(&Others::spelling); }
+  // Its identity: equal for two spellings of one directory.
+  const std::string& Key() const { return Other(&Others::key); }
+  // The key's hash, worked out once: sets of keys are asked more than once.
+  std::uint32_t KeyHash() const { return keyHash_; }
+  bool IsVerbatim() const { return shortForm_.empty(); }
+
+ private:
+  // The spellings that differ from the short form; an empty one does not.
+  struct Others {
+    std::string given, spelling, key;
+  };
+  const std::string& Other(std::string Others::*which) const {
+    return others_ && !((*others_).*which).empty() ? (*others_).*which : shortForm_;
+  }
+
+  std::string shortForm_;
+  std::unique_ptr<Others> others_;  // none where all are the short form
+  std::uint32_t keyHash_ = 0;
 };
 
-// Splits the list and resolves every entry in order, repeats included;
-// each entry that does not resolve is reported on `err` and left out.
-std::vector<ResolvedEntry> ResolveEntries(const PathList& list, FileSystemQueries& queries,
+// Splits the list and resolves every entry in order; each entry that does
+// not resolve is reported on `err` and left out, and so is each that
+// resolves to a directory resolved before.
+std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueries& queries,
                                           std::ostream& err);
 
 // One entry as it goes into the new list.
 struct WrittenEntry {
-  std::size_t resolved;  // its index in the resolved entries
-  std::string text;
+  std::size_t resolved;   // its index in the resolved entries
+  std::string_view text;  // into the resolved entry, or the list's own texts
 };
 
-// Writes each entry through the first junction of `junctions` (in table
-// order) whose short target is a leading part of it, ending at a component
-// boundary, and drops every entry that names a directory already written,
-// whether before or after junctions were applied. The first one stays.
-std::vector<WrittenEntry> WriteEntries(const std::vector<ResolvedEntry>& entries,
-                                       const JunctionTable& junctions,
-                                       const PathConventions& conventions);
+// The entries as they go into the new list, in order. The texts of entries
+// that a junction rewrote live here; the others are the resolved entries'
+// own, which must outlive the list.
+struct WrittenList {
+  WrittenList() = default;
+  WrittenList(WrittenList&&) = default;  // moves keep every text in place
+  WrittenList& operator=(WrittenList&&) = default;
+  WrittenList(const WrittenList&) = delete;
+  WrittenList& operator=(const WrittenList&) = delete;
 
-// The entries joined by ';'.
-PathList JoinEntries(const std::vector<WrittenEntry>& written);
+  std::vector<WrittenEntry> entries;
+  TextArena texts;  // the views above point here
+};
+
+// Writes each entry (as ResolveEntries gives them: no two of one key)
+// through the first junction of `junctions` (in table order) whose short
+// target is a leading part of it, ending at a component boundary, and drops
+// every entry that names a directory already written, whether before or
+// after junctions were applied. The first one stays.
+WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const JunctionTable& junctions,
+                         const PathConventions& conventions);
+
+// The written entries joined by ';'.
+PathList JoinEntries(const WrittenList& written);
 
 // The whole compaction: resolve, write, join.
 PathList CompactPathList(const JunctionTable& junctions, const PathList& list,

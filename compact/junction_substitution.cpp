@@ -6,13 +6,12 @@ namespace pathshrink {
 
 JunctionSubstitution::JunctionSubstitution(const JunctionTable& junctions,
                                            PathConventions conventions)
-    : junctions_(junctions), conventions_(conventions) {
-  firstByTarget_.reserve(junctions.size());
+    : junctions_(junctions), conventions_(conventions), targets_(junctions.size()) {
   for (std::size_t i = 0; i < junctions.size(); ++i) {
     // An empty target would be a prefix of everything; it names no directory.
     const std::string& target = junctions[i].shortTarget;
-    if (target.empty()) continue;
-    firstByTarget_.emplace(target, i);  // keeps the first
+    if (target.empty() || !targets_.Insert(target)) continue;  // the first stays
+    firstOfTarget_.push_back(i);
     targetLengths_.push_back(target.size());
   }
   std::sort(targetLengths_.begin(), targetLengths_.end());
@@ -30,24 +29,24 @@ std::size_t JunctionSubstitution::FirstMatch(std::string_view key) const {
     const bool boundary =
         k == key.size() || conventions_.IsSeparator(key[k]) || conventions_.IsSeparator(key[k - 1]);
     if (!boundary) continue;
-    const auto found = firstByTarget_.find(key.substr(0, k));
-    if (found != firstByTarget_.end() && found->second < best) best = found->second;
+    const std::size_t found = targets_.Find(key.substr(0, k));
+    if (found != KeySet::npos && firstOfTarget_[found] < best) best = firstOfTarget_[found];
   }
   return best;
 }
 
-std::string JunctionSubstitution::Written(const ResolvedEntry& entry) const {
-  if (entry.verbatim || firstByTarget_.empty()) return entry.spelling;
-  const std::size_t match = FirstMatch(entry.key);
-  if (match == npos) return entry.spelling;
+std::optional<JunctionSubstitution::Rewrite> JunctionSubstitution::Rewritten(
+    const ResolvedEntry& entry) const {
+  if (entry.IsVerbatim() || firstOfTarget_.empty()) return std::nullopt;
+  const std::size_t match = FirstMatch(entry.Key());
+  if (match == npos) return std::nullopt;
 
-  const std::string& spelling = entry.spelling;
+  const std::string& spelling = entry.Spelling();
   const std::size_t restStart =
-      AlignedLength(entry.key, junctions_[match].shortTarget.size(), spelling, conventions_);
-  std::string written = junctions_[match].shortJunction;
+      AlignedLength(entry.Key(), junctions_[match].shortTarget.size(), spelling, conventions_);
   // A drive root alone leaves only its separator: no trailing one.
-  if (spelling.size() - restStart > 1) written.append(spelling, restStart);
-  return written;
+  const std::size_t rest = spelling.size() - restStart > 1 ? restStart : spelling.size();
+  return Rewrite{junctions_[match].shortJunction, std::string_view(spelling).substr(rest)};
 }
 
 }  // namespace pathshrink

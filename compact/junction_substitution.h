@@ -1,12 +1,13 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "compact/compact_path_list.h"
 #include "compact/junction_table.h"
+#include "compact/key_set.h"
 
 namespace pathshrink {
 
@@ -27,17 +28,27 @@ class JunctionSubstitution {
   // entry whose key is `key`, or npos.
   std::size_t FirstMatch(std::string_view key) const;
 
-  // The entry as written: through the first junction that applies, or in
-  // its own spelling.
-  std::string Written(const ResolvedEntry& entry) const;
+  // The entry written through a junction: the junction's path, then the
+  // rest of the entry in its own spelling.
+  struct Rewrite {
+    std::string_view junction;
+    std::string_view rest;
+  };
+
+  // The entry written through the first junction that applies to it, or
+  // nothing when none does (it is then written in its own spelling). The
+  // parts point into the table and the entry.
+  std::optional<Rewrite> Rewritten(const ResolvedEntry& entry) const;
 
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
  private:
   const JunctionTable& junctions_;
   PathConventions conventions_;
-  // Each short target, to the position of its first junction in the table.
-  std::unordered_map<std::string_view, std::size_t> firstByTarget_;
+  // The short targets, each once, and the position in the table of the
+  // first junction to each, in the same order.
+  KeySet targets_;
+  std::vector<std::size_t> firstOfTarget_;
   // The lengths that targets have, ascending and each once: only leading
   // parts of these lengths can match.
   std::vector<std::size_t> targetLengths_;

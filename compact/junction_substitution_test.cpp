@@ -8,10 +8,10 @@ namespace {
 // The entry, already in its short form, as the compactor writes it.
 std::string Rewritten(const JunctionTable& table, PathConventions conventions,
                       const std::string& entry) {
-  ResolvedEntry resolved;
-  resolved.given = resolved.shortForm = resolved.spelling = NormalizedPath(entry, conventions);
-  resolved.key = PathKey(resolved.shortForm, conventions);
-  return JunctionSubstitution(table, conventions).Written(resolved);
+  const std::string path = NormalizedPath(entry, conventions);
+  const ResolvedEntry resolved = ResolvedEntry::Resolved(path, path, conventions);
+  const auto rewritten = JunctionSubstitution(table, conventions).Rewritten(resolved);
+  return rewritten ? std::string(rewritten->junction) + std::string(rewritten->rest) : path;
 }
 
 struct SubstitutionCase {

@@ -101,20 +101,25 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
                                                 const SuggestionLimits& limits) {
   const PathConventions conventions = queries.Conventions();
   JunctionTable table = junctions;
-  std::vector<WrittenEntry> written = WriteEntries(entries, table, conventions);
+  // The written entries, and what each says now: only texts change as
+  // junctions are added, so entries keep their places.
+  const WrittenList initial = WriteEntries(entries, table, conventions);
+  const std::vector<WrittenEntry>& written = initial.entries;
+  std::vector<std::string> texts;
+  for (const WrittenEntry& entry : written) texts.emplace_back(entry.text);
 
   // Every directory that holds written entries, in order of appearance.
   std::vector<Candidate> candidates;
   std::unordered_map<std::string, std::size_t> byKey;
   for (std::size_t w = 0; w < written.size(); ++w) {
     const ResolvedEntry& entry = entries[written[w].resolved];
-    const std::size_t root = LocalRootLength(entry.key, conventions);
-    if (entry.verbatim || root == 0) continue;
-    for (const std::size_t length : DirectoryPrefixLengths(entry.key, root, conventions)) {
-      auto [at, added] = byKey.emplace(entry.key.substr(0, length), candidates.size());
+    const std::size_t root = LocalRootLength(entry.Key(), conventions);
+    if (entry.IsVerbatim() || root == 0) continue;
+    for (const std::size_t length : DirectoryPrefixLengths(entry.Key(), root, conventions)) {
+      auto [at, added] = byKey.emplace(entry.Key().substr(0, length), candidates.size());
       if (added) {
         std::string target =
-            entry.given.substr(0, AlignedLength(entry.key, length, entry.given, conventions));
+            entry.Given().substr(0, AlignedLength(entry.Key(), length, entry.Given(), conventions));
         std::string folder = linkFolder.empty() ? RootOf(target, conventions) : linkFolder;
         candidates.push_back({at->first, std::move(target), std::move(folder), {}});
       }
@@ -131,7 +136,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
     const JunctionSubstitution substitution(table, conventions);
     std::vector<std::int64_t> beaten(written.size(), std::numeric_limits<std::int32_t>::min());
     for (std::size_t w = 0; w < written.size(); ++w) {
-      const std::size_t match = substitution.FirstMatch(entries[written[w].resolved].key);
+      const std::size_t match = substitution.FirstMatch(entries[written[w].resolved].Key());
       if (match != JunctionSubstitution::npos) beaten[w] = table[match].savings;
     }
 
@@ -148,10 +153,10 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
         if (savings <= beaten[w]) continue;  // an earlier junction wins
         const ResolvedEntry& entry = entries[written[w].resolved];
         const std::size_t rest =
-            entry.spelling.size() -
-            AlignedLength(entry.key, candidate.key.size(), entry.spelling, conventions);
+            entry.Spelling().size() -
+            AlignedLength(entry.Key(), candidate.key.size(), entry.Spelling(), conventions);
         const std::size_t after = link.size() + (rest > 1 ? rest : 0);
-        gain += static_cast<long long>(written[w].text.size()) - static_cast<long long>(after);
+        gain += static_cast<long long>(texts[w].size()) - static_cast<long long>(after);
       }
       if (gain > bestGain) {
         bestGain = gain;
@@ -167,13 +172,12 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
     proposals.push_back({link, chosen.target});
     table.push_back({link, chosen.key, JunctionSavings(chosen.target, link)});
     OrderBySavings(table);
-    // Entries keep their places: only texts change as junctions are added.
-    std::vector<WrittenEntry> rewritten = WriteEntries(entries, table, conventions);
-    std::map<std::size_t, std::string> textOf;
-    for (WrittenEntry& entry : rewritten) textOf[entry.resolved] = std::move(entry.text);
-    for (WrittenEntry& entry : written) {
-      if (const auto found = textOf.find(entry.resolved); found != textOf.end()) {
-        entry.text = found->second;
+    const WrittenList rewritten = WriteEntries(entries, table, conventions);
+    std::map<std::size_t, std::string_view> textOf;
+    for (const WrittenEntry& entry : rewritten.entries) textOf[entry.resolved] = entry.text;
+    for (std::size_t w = 0; w < written.size(); ++w) {
+      if (const auto found = textOf.find(written[w].resolved); found != textOf.end()) {
+        texts[w] = found->second;
       }
     }
   }

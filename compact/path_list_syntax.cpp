@@ -2,23 +2,39 @@
 
 namespace pathshrink {
 
+namespace {
+
+// The next ';' (or '"' when quotes group) from `at` on, or npos. A list is
+// mostly names: without quotes this is a memchr.
+std::size_t NextStop(std::string_view list, std::size_t at, bool quotesGroup) {
+  if (!quotesGroup) return list.find(';', at);
+  for (; at < list.size(); ++at) {
+    if (list[at] == ';' || list[at] == '"') return at;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
 std::vector<std::string_view> SplitPathList(std::string_view list, bool quotesGroup) {
   std::vector<std::string_view> entries;
   std::size_t start = 0;
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (list[i] == '"' && quotesGroup) {
-      const std::size_t close = list.find('"', i + 1);
-      if (close != std::string_view::npos) i = close;  // the ';' inside stay
-    } else if (list[i] == ';') {
-      entries.push_back(list.substr(start, i - start));
-      start = i + 1;
+  for (std::size_t at = NextStop(list, 0, quotesGroup); at != std::string_view::npos;
+       at = NextStop(list, at + 1, quotesGroup)) {
+    if (list[at] == '"') {
+      const std::size_t close = list.find('"', at + 1);
+      if (close != std::string_view::npos) at = close;  // the ';' inside stay
+      continue;
     }
+    entries.push_back(list.substr(start, at - start));
+    start = at + 1;
   }
   entries.push_back(list.substr(start));
   return entries;
 }
 
 std::string Unquoted(std::string_view entry) {
+  if (entry.find('"') == std::string_view::npos) return std::string(entry);
   std::string text;
   text.reserve(entry.size());
   for (const char c : entry) {

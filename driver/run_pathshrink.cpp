@@ -97,7 +97,7 @@ int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries,
     }
     if (listAt >= argc) return usage();
   }
-  // The list is copied once, for the compactor; the report reads it here.
+  // The entries are read in place: the list is never copied.
   const std::string_view fullpath = argv[listAt];
 
   JunctionTable registered;  // in command-line order
@@ -114,11 +114,12 @@ int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries,
   JunctionTable junctions = registered;
   OrderBySavings(junctions);
 
-  const std::vector<ResolvedEntry> entries = ResolveEntries(PathList(fullpath), queries, err);
+  const std::vector<ResolvedEntry> entries = ResolveEntries(fullpath, queries, err);
   if (!suggest) {
-    const PathList newList = JoinEntries(WriteEntries(entries, junctions, conventions));
+    PathList newList = JoinEntries(WriteEntries(entries, junctions, conventions));
     WriteReport(fullpath, newList, err);
-    return Deliver(newList + "\n", out, err);
+    newList.push_back('\n');
+    return Deliver(newList, out, err);
   }
 
   // The proposals are registered as the tool will register them once they

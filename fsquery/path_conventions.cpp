@@ -91,6 +91,35 @@ bool IsVerbatim(std::string_view path) {
          (path[2] == '?' || path[2] == '.') && path[3] == '\\';
 }
 
+// The next separator from `at` on, or the end: a memchr where there is one
+// separator.
+std::size_t NextSeparator(std::string_view path, std::size_t at, const PathConventions& c) {
+  if (c.separators[1] == '\0') return std::min(path.find(c.separators[0], at), path.size());
+  while (at < path.size() && !c.IsSeparator(path[at])) ++at;
+  return at;
+}
+
+// Whether the path is spelled plainly already: only the platform's own
+// separator, never two in a row or one at the end (but for a root), no "."
+// component, and under Win32 syntax no "..". Most entries are, and this
+// one pass (a memchr a component where there is one separator) spares them
+// the work of taking them apart.
+bool IsPlain(std::string_view path, const PathConventions& c) {
+  const std::size_t end = path.size();
+  std::size_t start = 0;  // of the current component
+  for (;;) {
+    const std::size_t sep = NextSeparator(path, start, c);
+    const std::size_t length = sep - start;
+    if (length == 1 && path[start] == '.') return false;
+    if (length == 2 && c.win32Syntax && path[start] == '.' && path[start + 1] == '.') return false;
+    if (sep == end) return true;
+    if (path[sep] != c.Separator()) return false;
+    if (length == 0 && sep > 0) return false;                             // two in a row
+    if (sep + 1 == end) return sep == 0 || (sep == 2 && path[1] == ':');  // only a root's
+    start = sep + 1;
+  }
+}
+
 }  // namespace
 
 std::string FoldCase(std::string text) {
@@ -100,8 +129,11 @@ std::string FoldCase(std::string text) {
   return text;
 }
 
-std::string NormalizedPath(std::string_view path, const PathConventions& conventions) {
-  if (path.empty() || (conventions.win32Syntax && IsVerbatim(path))) return std::string(path);
+std::string NormalizedPath(std::string text, const PathConventions& conventions) {
+  const std::string_view path = text;
+  if (path.empty() || (conventions.win32Syntax && IsVerbatim(path)) || IsPlain(path, conventions)) {
+    return text;
+  }
   const Root root = ParseRoot(path, conventions);
   std::vector<std::string_view> kept;
   for (const std::string_view part : Components(path.substr(root.length), conventions)) {
@@ -117,6 +149,11 @@ std::string NormalizedPath(std::string_view path, const PathConventions& convent
   }
   if (kept.empty() && !root.text.empty()) return root.text;
   return Joined(root, kept, conventions);
+}
+
+bool IsNormalized(std::string_view path, const PathConventions& conventions) {
+  return path.empty() || (conventions.win32Syntax && IsVerbatim(path)) ||
+         IsPlain(path, conventions);
 }
 
 std::string PathKey(std::string_view normalized, const PathConventions& conventions) {
@@ -154,6 +191,9 @@ std::size_t AlignedLength(std::string_view path, std::size_t length, std::string
   // The rest of `path` starts at the separator after the leading part, or at
   // the one that ends it when it ends in one (a drive root such as d:\).
   if (length >= path.size()) return other.size();  // nothing is left
+  if (path == other) {  // spelled alike: the rest starts where the part ends
+    return conventions.IsSeparator(path[length - 1]) ? length - 1 : length;
+  }
   const auto isSeparator = [&](char c) { return conventions.IsSeparator(c); };
   auto separators = std::count_if(path.begin(), path.begin() + length + 1, isSeparator);
   for (std::size_t i = 0; i < other.size(); ++i) {

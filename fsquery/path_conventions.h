@@ -10,7 +10,7 @@ namespace pathshrink {
 // Win32's syntax (drive letters, UNC roots, "." and ".." resolved by text).
 struct PathConventions {
   bool foldsCase;
-  const char* separators;  // the first is the one written
+  const char* separators;  // one or two; the first is the one written
   bool win32Syntax;
 
   bool IsSeparator(char c) const;
@@ -22,11 +22,9 @@ inline constexpr PathConventions kWindowsConventions{true, "\\/", true};
 // POSIX: only '/' separates, and names are case-sensitive.
 inline constexpr PathConventions kPosixConventions{false, "/", false};
 
+// Asked for every byte of every path: two plain comparisons, no loop.
 inline bool PathConventions::IsSeparator(char c) const {
-  for (const char* s = separators; *s != '\0'; ++s) {
-    if (*s == c) return true;
-  }
-  return false;
+  return c == separators[0] || (c == separators[1] && c != '\0');
 }
 
 // Lower-cases A to Z only, whatever the locale: the other bytes of a UTF-8
@@ -39,7 +37,11 @@ std::string FoldCase(std::string text);
 // as Win32 itself does before it looks at the disk, and never climbs above
 // a root; on POSIX it stays, since a link may make it lead elsewhere. An
 // empty path stays empty; "\\?\" and "\\.\" paths are taken as they are.
-std::string NormalizedPath(std::string_view path, const PathConventions& conventions);
+std::string NormalizedPath(std::string path, const PathConventions& conventions);
+
+// Whether NormalizedPath would give `path` back unchanged (it may say no
+// for a few paths that would come back unchanged, never the other way).
+bool IsNormalized(std::string_view path, const PathConventions& conventions);
 
 // The identity of a normalized path: equal for two spellings of one
 // directory. Folded where names ignore case.

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace pathshrink {
+
+// A set of texts that live elsewhere, sized for the number it will hold.
+// Open addressing over one small array: a list of thousands of entries
+// costs two allocations here, where a node-based set costs one an entry
+// (and as many frees), and the memory a run touches is a large part of
+// what it costs.
+class KeySet {
+ public:
+  explicit KeySet(std::size_t expected) {
+    std::size_t capacity = 16;
+    while (capacity * 3 < expected * 4) capacity *= 2;  // at most three quarters full
+    slots_.assign(capacity, 0);
+    keys_.reserve(expected);
+  }
+
+  static std::uint32_t Hash(std::string_view key) {
+    return static_cast<std::uint32_t>(std::hash<std::string_view>()(key));
+  }
+
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+  // The position of `key` in the order keys were first added, or npos.
+  std::size_t Find(std::string_view key) const {
+    const std::uint32_t hash = Hash(key);
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      const std::uint64_t slot = slots_[at];
+      if (slot == 0) return npos;
+      const std::size_t position = (slot & 0xFFFFFFFFu) - 1;
+      if ((slot >> 32) == hash && keys_[position] == key) return position;
+    }
+  }
+
+  // Adds `key` (which must outlive the set); false when it was there.
+  bool Insert(std::string_view key) { return Insert(key, Hash(key)); }
+  // The same, with the key's Hash known already.
+  bool Insert(std::string_view key, std::uint32_t hash) {
+    if ((keys_.size() + 1) * 4 > slots_.size() * 3) Grow();
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      const std::uint64_t slot = slots_[at];
+      if (slot == 0) {
+        keys_.push_back(key);
+        slots_[at] = (std::uint64_t{hash} << 32) | keys_.size();
+        return true;
+      }
+      if ((slot >> 32) == hash && keys_[(slot & 0xFFFFFFFFu) - 1] == key) return false;
+    }
+  }
+
+ private:
+  void Grow() {
+    std::vector<std::uint64_t> old(slots_.size() * 2, 0);
+    old.swap(slots_);
+    const std::size_t mask = slots_.size() - 1;
+    for (const std::uint64_t slot : old) {
+      if (slot == 0) continue;
+      std::size_t at = (slot >> 32) & mask;
+      while (slots_[at] != 0) at = (at + 1) & mask;
+      slots_[at] = slot;
+    }
+  }
+
+  // Each slot: 0 when free, else the key's hash (high half) and its
+  // position in `keys_` plus one (low half).
+  std::vector<std::uint64_t> slots_;
+  std::vector<std::string_view> keys_;
+};
+
+}  // namespace pathshrink
