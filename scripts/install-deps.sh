@@ -6,7 +6,6 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-dev clang-format clang-tidy
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libboost-dev
   g++-mingw-w64-x86-64-posix
   wine64
   valgrind
