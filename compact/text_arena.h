@@ -22,8 +22,9 @@ class TextArena {
       used_ = 0;
     }
     char* const start = blocks_.back().get() + used_;
-    std::memcpy(start, text.data(), text.size());
-    std::memcpy(start + text.size(), more.data(), more.size());
+    // (An empty view may have no data at all, which memcpy must not see.)
+    if (!text.empty()) std::memcpy(start, text.data(), text.size());
+    if (!more.empty()) std::memcpy(start + text.size(), more.data(), more.size());
     used_ += size;
     return std::string_view(start, size);
   }

@@ -271,6 +271,27 @@ TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
   EXPECT_EQ(std::count(result.out.begin(), result.out.end(), ';'), 3) << result.out;
 }
 
+TEST_F(WineEndToEndTest, SuggestionsAreMklinkLinesForCmd) {
+  const std::string base = WindowsPath(tmp.path());
+  std::string list;
+  for (const char* leaf : {"First Tool", "Second Tool", "Third Tool", "Fourth Tool"}) {
+    tmp.MakeDirectories(std::string("A Long Vendor Directory/Another Long Product/") + leaf);
+    list += base + "\\A Long Vendor Directory\\Another Long Product\\" + leaf + ";";
+  }
+  // Links in a folder with a short name, so that one pays off even where
+  // the entries have short names already (whichever name is free there).
+  const ProcessResult result = Run({"--suggest", "--junctions-in", "Z:\\tmp", list});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out.rfind("REM ", 0), 0u) << result.out;
+  EXPECT_NE(result.out.find("\nREM pathshrink \"%PATH%\" -j Z:\\tmp\\"), std::string::npos)
+      << result.out;
+  const std::string target = " \"" + base + "\\A Long Vendor Directory\\Another Long Product\"\n";
+  const std::size_t line = result.out.find("\nmklink /J Z:\\tmp\\");
+  ASSERT_NE(line, std::string::npos) << result.out;
+  EXPECT_EQ(result.out.compare(result.out.size() - target.size(), target.size(), target), 0)
+      << result.out;
+}
+
 TEST_F(WineEndToEndTest, UsageLineAndUnknownFlag) {
   ProcessResult result = Run({});
   EXPECT_EQ(result.status, 1);

@@ -29,50 +29,49 @@ class HandleGuard {
   HANDLE handle_;
 };
 
-}  // namespace
-
-bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) {
+// Asks a path question of the system the way its path calls answer: in
+// UTF-16, into a buffer whose size goes with the call, `ask(path, buffer,
+// size)` returning 0 for a failure, the length of the answer when it fits,
+// and else the size it needs, terminator included. Fills `answer` in UTF-8.
+template <typename Ask>
+bool AskForPath(const std::string& path, std::size_t firstSize, Ask ask, std::string& answer) {
   // The wide call: every name reaches the system exactly as given, whatever
   // the process's code page (a narrow call would see best-fit letters).
   std::wstring widePath;
   if (path.empty() || !Utf8ToWide(path, widePath)) return false;
-  std::vector<wchar_t> buffer(shortPathBufferSize_);
+  std::vector<wchar_t> buffer(firstSize);
   for (;;) {
     const DWORD size = static_cast<DWORD>(buffer.size());
-    const DWORD result = ::GetShortPathNameW(widePath.c_str(), buffer.data(), size);
+    const DWORD result = ask(widePath.c_str(), buffer.data(), size);
     if (result == 0) return false;
-    if (result < size) {
-      std::string answer;
-      if (!WideToUtf8(std::wstring_view(buffer.data(), result), answer)) return false;
-      shortPath.swap(answer);
-      return true;
-    }
-    // The buffer was too small and nothing usable is in it: `result` is the
-    // size the answer needs, terminator included. Ask again with that much;
-    // the path may have grown in between, hence the loop. An answer that
-    // asks for no more than was offered cannot be right: give up rather
-    // than ask forever.
+    if (result < size) return WideToUtf8(std::wstring_view(buffer.data(), result), answer);
+    // The buffer was too small and nothing usable is in it: ask again with
+    // as much as the system said it needs; the path may have grown in
+    // between, hence the loop. An answer that asks for no more than was
+    // offered cannot be right: give up rather than ask forever.
     if (result <= size) return false;
     buffer.assign(result, L'\0');
   }
 }
 
+}  // namespace
+
+bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) {
+  std::string answer;
+  const auto ask = [](const wchar_t* wide, wchar_t* buffer, DWORD size) {
+    return ::GetShortPathNameW(wide, buffer, size);
+  };
+  if (!AskForPath(path, shortPathBufferSize_, ask, answer)) return false;
+  shortPath.swap(answer);
+  return true;
+}
+
 std::string WindowsFileSystem::AbsolutePath(std::string path) {
-  std::wstring widePath;
-  if (path.empty() || !Utf8ToWide(path, widePath)) return path;
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const DWORD size = static_cast<DWORD>(buffer.size());
-    const DWORD result = ::GetFullPathNameW(widePath.c_str(), size, buffer.data(), nullptr);
-    if (result == 0) return path;
-    if (result < size) {
-      std::string answer;
-      if (!WideToUtf8(std::wstring_view(buffer.data(), result), answer)) return path;
-      return answer;
-    }
-    if (result <= size) return path;
-    buffer.assign(result, L'\0');
-  }
+  std::string answer;
+  const auto ask = [](const wchar_t* wide, wchar_t* buffer, DWORD size) {
+    return ::GetFullPathNameW(wide, size, buffer, nullptr);
+  };
+  return AskForPath(path, MAX_PATH, ask, answer) ? answer : path;
 }
 
 bool WindowsUtf16ToUtf8(const std::u16string& units, std::string& utf8) {
