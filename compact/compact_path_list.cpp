@@ -32,7 +32,7 @@ ResolvedEntry ResolvedEntry::Resolved(std::string_view given, std::string shortF
 
 ResolvedEntry ResolvedEntry::Verbatim(std::string text, std::string key) {
   ResolvedEntry entry;
-  entry.others_ = std::make_unique<Others>(Others{text, text, std::move(key)});
+  entry.others_ = std::make_unique<Others>(Others{text, std::move(text), std::move(key)});
   entry.keyHash_ = KeySet::Hash(entry.Key());
   return entry;
 }

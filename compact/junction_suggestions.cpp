@@ -106,6 +106,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
   const WrittenList initial = WriteEntries(entries, table, conventions);
   const std::vector<WrittenEntry>& written = initial.entries;
   std::vector<std::string> texts;
+  texts.reserve(written.size());
   for (const WrittenEntry& entry : written) texts.emplace_back(entry.text);
 
   // Every directory that holds written entries, in order of appearance.

@@ -30,7 +30,7 @@ class TextArena {
   }
 
  private:
-  static constexpr std::size_t kBlockSize = 64 * 1024;
+  static constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
   std::deque<std::unique_ptr<char[]>> blocks_;
   std::size_t used_ = 0;  // of the last block
 };

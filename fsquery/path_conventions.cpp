@@ -129,14 +129,12 @@ std::string FoldCase(std::string text) {
   return text;
 }
 
-std::string NormalizedPath(std::string text, const PathConventions& conventions) {
-  const std::string_view path = text;
-  if (path.empty() || (conventions.win32Syntax && IsVerbatim(path)) || IsPlain(path, conventions)) {
-    return text;
-  }
-  const Root root = ParseRoot(path, conventions);
+std::string NormalizedPath(std::string path, const PathConventions& conventions) {
+  if (IsNormalized(path, conventions)) return path;
+  const std::string_view view = path;
+  const Root root = ParseRoot(view, conventions);
   std::vector<std::string_view> kept;
-  for (const std::string_view part : Components(path.substr(root.length), conventions)) {
+  for (const std::string_view part : Components(view.substr(root.length), conventions)) {
     if (part.empty() || part == ".") continue;
     if (part == ".." && conventions.win32Syntax) {
       if (!kept.empty() && kept.back() != "..") {

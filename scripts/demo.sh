@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds pathshrink and runs it on a demo list: a tree with long names, one
 # entry given twice, one that does not exist, and a link standing in for a
-# junction. Natively (where paths have no short form) and then the Windows
-# build under Wine, which has real short names.
+# junction. Natively (where paths have no short form: also the links it
+# proposes) and then the Windows build under Wine, which has real short names.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,6 +27,11 @@ echo
 echo "== Native build: drops the missing and the repeated entry, writes the link for its target"
 echo "\$ build/driver/pathshrink LIST -j $demo/pf"
 build/driver/pathshrink "$list" -j "$demo/pf" 2>&1
+
+echo
+echo "== Native build: which links would shorten the list most (made in the demo folder)"
+echo "\$ build/driver/pathshrink --suggest --junctions-in $demo LIST"
+build/driver/pathshrink --suggest --junctions-in "$demo" "$list" 2>&1
 
 echo
 echo "== Windows build under Wine: every entry in its short form"
