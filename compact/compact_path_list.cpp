@@ -86,22 +86,23 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
   const JunctionSubstitution substitution(junctions, conventions);
   // Both identities of every written entry, the one it resolved to and the
   // one it is written as: an entry given through a junction and one that a
-  // junction rewrites are the same directory. Without junctions every entry
-  // is written as it resolved, and the keys are distinct already.
-  const bool rewrites = !junctions.empty();
+  // junction rewrites are the same directory. Where no entry can be written
+  // like another (no junctions, or none that an entry is listed through),
+  // the keys are distinct already and the check is spared.
+  const bool mayRepeat = !junctions.empty() && substitution.MayWriteRepeats(entries);
   TextArena foldedKeys;  // where views in `seen` point, if not into texts
-  KeySet seen(rewrites ? 2 * entries.size() : 0);
+  KeySet seen(mayRepeat ? 2 * entries.size() : 0);
   WrittenList written;
   written.entries.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const ResolvedEntry& entry = entries[i];
     std::string_view text = entry.Spelling();
-    if (rewrites) {
-      // A repeat of a kept entry, or of one dropped as a repeat: either way
-      // the directory is in the list already.
-      if (!seen.Insert(entry.Key(), entry.KeyHash())) continue;
-      if (const auto rewritten = substitution.Rewritten(entry)) {
-        text = written.texts.Add(rewritten->junction, rewritten->rest);
+    // A repeat of a kept entry, or of one dropped as a repeat: either way
+    // the directory is in the list already.
+    if (mayRepeat && !seen.Insert(entry.Key(), entry.KeyHash())) continue;
+    if (const auto rewritten = substitution.Rewritten(entry)) {
+      text = written.texts.Add(rewritten->junction, rewritten->rest);
+      if (mayRepeat) {
         const std::string_view key =
             conventions.foldsCase ? foldedKeys.Add(FoldCase(std::string(text))) : text;
         if (!seen.Insert(key)) continue;

@@ -6,7 +6,10 @@ namespace pathshrink {
 
 JunctionSubstitution::JunctionSubstitution(const JunctionTable& junctions,
                                            PathConventions conventions)
-    : junctions_(junctions), conventions_(conventions), targets_(junctions.size()) {
+    : junctions_(junctions),
+      conventions_(conventions),
+      targets_(junctions.size()),
+      paths_(junctions.size()) {
   for (std::size_t i = 0; i < junctions.size(); ++i) {
     // An empty target would be a prefix of everything; it names no directory.
     const std::string& target = junctions[i].shortTarget;
@@ -17,6 +20,44 @@ JunctionSubstitution::JunctionSubstitution(const JunctionTable& junctions,
   std::sort(targetLengths_.begin(), targetLengths_.end());
   targetLengths_.erase(std::unique(targetLengths_.begin(), targetLengths_.end()),
                        targetLengths_.end());
+
+  pathKeys_.reserve(junctions.size());  // the views in `paths_` must stay valid
+  for (const JunctionEntry& junction : junctions) {
+    const std::string& key = pathKeys_.emplace_back(PathKey(junction.shortJunction, conventions));
+    if (key.empty()) continue;
+    paths_.Insert(key);
+    pathLengths_.push_back(key.size());
+  }
+  std::sort(pathLengths_.begin(), pathLengths_.end());
+  pathLengths_.erase(std::unique(pathLengths_.begin(), pathLengths_.end()), pathLengths_.end());
+  for (const std::string& key : pathKeys_) {
+    // Below another junction: a shorter leading part is a junction's path.
+    for (const std::size_t k : pathLengths_) {
+      if (k >= key.size()) break;
+      const bool boundary = conventions.IsSeparator(key[k]) || conventions.IsSeparator(key[k - 1]);
+      if (boundary && paths_.Find(std::string_view(key).substr(0, k)) != KeySet::npos) {
+        nested_ = true;
+      }
+    }
+  }
+}
+
+bool JunctionSubstitution::MayWriteRepeats(const std::vector<ResolvedEntry>& entries) const {
+  if (nested_) return true;
+  for (const ResolvedEntry& entry : entries) {
+    if (StartsWithAJunction(entry.Key())) return true;
+  }
+  return false;
+}
+
+bool JunctionSubstitution::StartsWithAJunction(std::string_view key) const {
+  for (const std::size_t k : pathLengths_) {
+    if (k > key.size()) break;
+    const bool boundary =
+        k == key.size() || conventions_.IsSeparator(key[k]) || conventions_.IsSeparator(key[k - 1]);
+    if (boundary && paths_.Find(key.substr(0, k)) != KeySet::npos) return true;
+  }
+  return false;
 }
 
 std::size_t JunctionSubstitution::FirstMatch(std::string_view key) const {

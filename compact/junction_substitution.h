@@ -40,9 +40,19 @@ class JunctionSubstitution {
   // parts point into the table and the entry.
   std::optional<Rewrite> Rewritten(const ResolvedEntry& entry) const;
 
+  // Whether an entry written through a junction could repeat another of
+  // `entries` (no two of one key): only where some entry is listed through
+  // a junction's own path, or a junction lies below another. Elsewhere no
+  // two different directories are ever written alike (a name and a short
+  // name are never another directory's), and the check can be spared.
+  bool MayWriteRepeats(const std::vector<ResolvedEntry>& entries) const;
+
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
  private:
+  // Whether `key` begins, at a component boundary, with a junction's path.
+  bool StartsWithAJunction(std::string_view key) const;
+
   const JunctionTable& junctions_;
   PathConventions conventions_;
   // The short targets, each once, and the position in the table of the
@@ -52,6 +62,11 @@ class JunctionSubstitution {
   // The lengths that targets have, ascending and each once: only leading
   // parts of these lengths can match.
   std::vector<std::size_t> targetLengths_;
+  // The junctions' own paths as keys, and their lengths, likewise.
+  std::vector<std::string> pathKeys_;
+  KeySet paths_;
+  std::vector<std::size_t> pathLengths_;
+  bool nested_ = false;  // a junction's path lies below another's
 };
 
 }  // namespace pathshrink
