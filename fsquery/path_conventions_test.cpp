@@ -26,6 +26,11 @@ TEST(PathConventionsTest, NormalizedSpellings) {
       {"/usr//local/./bin/", "\\usr\\local\\bin", "/usr/local/bin"},
       {"/usr/local/../bin", "\\usr\\bin", "/usr/local/../bin"},
       {"//", "\\\\", "/"},
+      // Past eight bytes, where POSIX paths are read a word at a time.
+      {"/abcdef//ghijklmnop", "\\abcdef\\ghijklmnop", "/abcdef/ghijklmnop"},
+      {"/abcdefghijklmno/.", "\\abcdefghijklmno", "/abcdefghijklmno"},
+      {"/abcdefghijklmnop/", "\\abcdefghijklmnop", "/abcdefghijklmnop"},
+      {"/abcdef/.hidden/x", "\\abcdef\\.hidden\\x", "/abcdef/.hidden/x"},
       {"./", ".", "."},
   };
   for (const auto& c : cases) {
