@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -22,8 +22,27 @@ class KeySet {
     keys_.reserve(expected);
   }
 
+  // Eight bytes a step, each step mixed as splitmix64 mixes: keys here are
+  // paths, dozens of bytes each, and hashed once or twice every entry.
   static std::uint32_t Hash(std::string_view key) {
-    return static_cast<std::uint32_t>(std::hash<std::string_view>()(key));
+    std::uint64_t hash = 0x9E3779B97F4A7C15u ^ key.size();
+    const auto mix = [&hash](std::uint64_t word) {
+      hash = (hash ^ word) * 0xBF58476D1CE4E5B9u;
+      hash ^= hash >> 31;
+    };
+    std::size_t at = 0;
+    for (; at + 8 <= key.size(); at += 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, key.data() + at, 8);
+      mix(word);
+    }
+    if (at < key.size()) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, key.data() + at, key.size() - at);
+      mix(word);
+    }
+    hash = (hash ^ (hash >> 29)) * 0x94D049BB133111EBu;
+    return static_cast<std::uint32_t>(hash ^ (hash >> 32));
   }
 
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);

@@ -229,7 +229,8 @@ std::size_t AlignedLength(std::string_view path, std::size_t length, std::string
   // The rest of `path` starts at the separator after the leading part, or at
   // the one that ends it when it ends in one (a drive root such as d:\).
   if (length >= path.size()) return other.size();  // nothing is left
-  if (path == other) {  // spelled alike: the rest starts where the part ends
+  // Spelled alike (often the very same text): the rest starts where the part ends.
+  if ((path.data() == other.data() && path.size() == other.size()) || path == other) {
     return conventions.IsSeparator(path[length - 1]) ? length - 1 : length;
   }
   const auto isSeparator = [&](char c) { return conventions.IsSeparator(c); };
