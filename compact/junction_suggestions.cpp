@@ -2,10 +2,12 @@
 
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 
 #include "compact/junction_substitution.h"
+#include "fsquery/junction_errors.h"
 
 namespace pathshrink {
 namespace {
@@ -71,13 +73,24 @@ class LinkNames {
  private:
   std::string Find(const std::string& folder) {
     std::string path;
-    std::string unused;
     for (;;) {
       const std::string name = Name(counter_[folder]++);
       path = folder;
       if (!conventions_.IsSeparator(path.back())) path += conventions_.Separator();
       path += name;
-      if (!IsReservedName(name) && !queries_.ShortPathName(path, unused)) return path;
+      if (!IsReservedName(name) && IsFree(path)) return path;
+    }
+  }
+  // Nothing there, not even a link whose target is gone (which the
+  // short-name query, following it, would not find).
+  bool IsFree(const std::string& path) {
+    std::string unused;
+    if (queries_.ShortPathName(path, unused)) return false;
+    try {
+      queries_.ReadJunctionTarget(path);
+      return false;
+    } catch (const std::runtime_error& e) {
+      return std::string_view(e.what()).rfind(junction_errors::kUnableToOpen, 0) == 0;
     }
   }
   static std::string Name(std::size_t n) {  // 0 -> a, 25 -> z, 26 -> aa
@@ -148,7 +161,9 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
       if (proposed.count(c) != 0) continue;
       const std::string& link = names.Peek(candidate.folder);
       const std::int32_t savings = JunctionSavings(candidate.target, link);
-      if (savings <= 0) continue;  // the tool would not use it
+      // The tool would not use it; nor is a link inside its own target (a
+      // loop) ever shorter than the target.
+      if (savings <= 0) continue;
       long long gain = 0;
       for (const std::size_t w : candidate.members) {
         if (savings <= beaten[w]) continue;  // an earlier junction wins
