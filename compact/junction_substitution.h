@@ -7,7 +7,7 @@
 
 #include "compact/compact_path_list.h"
 #include "compact/junction_table.h"
-#include "compact/key_set.h"
+#include "compact/prefix_set.h"
 
 namespace pathshrink {
 
@@ -16,9 +16,8 @@ namespace pathshrink {
 // at a component boundary: `c:\progra~1` rewrites `c:\progra~1\x` but not
 // `c:\progra~10`. The rest of the entry keeps its own spelling.
 //
-// Rather than trying every junction on every entry, it looks up each of the
-// entry's few leading parts that end at a boundary, so the cost of an entry
-// does not grow with the number of junctions.
+// The cost of an entry does not grow with the number of junctions (see
+// PrefixSet).
 class JunctionSubstitution {
  public:
   // The table must outlive this object.
@@ -50,22 +49,15 @@ class JunctionSubstitution {
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
  private:
-  // Whether `key` begins, at a component boundary, with a junction's path.
-  bool StartsWithAJunction(std::string_view key) const;
-
   const JunctionTable& junctions_;
   PathConventions conventions_;
   // The short targets, each once, and the position in the table of the
   // first junction to each, in the same order.
-  KeySet targets_;
+  PrefixSet targets_;
   std::vector<std::size_t> firstOfTarget_;
-  // The lengths that targets have, ascending and each once: only leading
-  // parts of these lengths can match.
-  std::vector<std::size_t> targetLengths_;
-  // The junctions' own paths as keys, and their lengths, likewise.
+  // The junctions' own paths as keys.
   std::vector<std::string> pathKeys_;
-  KeySet paths_;
-  std::vector<std::size_t> pathLengths_;
+  PrefixSet paths_;
   bool nested_ = false;  // a junction's path lies below another's
 };
 
