@@ -31,11 +31,10 @@ class ResolvedEntry {
 
   // As the user spelled it (normalized, without quotes).
   const std::string& Given() const { return Other(&Others::given); }
-  // Normalized; junction targets are matched on it. Empty when verbatim.
-  const std::string& ShortForm() const { return shortForm_; }
   // How it is written when no junction applies.
   const std::string& Spelling() const { return Other(&Others::spelling); }
-  // Its identity: equal for two spellings of one directory.
+  // Its identity: equal for two spellings of one directory; junction
+  // targets are matched on it.
   const std::string& Key() const { return Other(&Others::key); }
   // The key's hash, worked out once: sets of keys are asked more than once.
   std::uint32_t KeyHash() const { return keyHash_; }

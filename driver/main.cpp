@@ -40,9 +40,7 @@ int wmain(int argc, wchar_t* argv[]) {
                                                                            : std::cerr.rdbuf());
   err.setf(std::ios::unitbuf);
   pathshrink::WindowsFileSystem fileSystem;
-  const int status = pathshrink::RunPathShrink(argc, pointers.data(), fileSystem, out, err);
-  out.flush();
-  return status;
+  return pathshrink::RunPathShrink(argc, pointers.data(), fileSystem, out, err);
 }
 #else
 #include "fsquery/posix_file_system.h"

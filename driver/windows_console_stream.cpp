@@ -1,7 +1,8 @@
 #include "driver/windows_console_stream.h"
 
 #include <algorithm>
-#include <climits>
+
+#include "fsquery/windows_utf8.h"
 
 namespace pathshrink {
 namespace {
@@ -43,13 +44,11 @@ std::streamsize WindowsConsoleStreamBuf::xsputn(const char* text, std::streamsiz
 int WindowsConsoleStreamBuf::sync() {
   const std::size_t complete = CompleteLength(pending_);
   if (complete == 0) return 0;
-  if (complete > static_cast<std::size_t>(INT_MAX)) return -1;
   // Invalid bytes show as U+FFFD rather than stop the output.
-  const int count = static_cast<int>(complete);
-  const int units = ::MultiByteToWideChar(CP_UTF8, 0, pending_.data(), count, nullptr, 0);
-  if (units <= 0) return -1;
-  std::wstring wide(static_cast<std::size_t>(units), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, pending_.data(), count, &wide[0], units);
+  std::wstring wide;
+  if (!Utf8ToWide(std::string_view(pending_).substr(0, complete), wide, Unconvertible::kReplace)) {
+    return -1;
+  }
   pending_.erase(0, complete);
   for (std::size_t done = 0; done < wide.size();) {
     DWORD written = 0;

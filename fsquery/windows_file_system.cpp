@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <winioctl.h>
 
-#include <climits>
 #include <stdexcept>
 #include <vector>
 
@@ -75,21 +74,9 @@ std::string WindowsFileSystem::AbsolutePath(std::string path) {
 }
 
 bool WindowsUtf16ToUtf8(const std::u16string& units, std::string& utf8) {
-  if (units.empty() || units.size() > static_cast<std::size_t>(INT_MAX)) {
-    return false;
-  }
-  const std::wstring wide(units.begin(), units.end());
-  const int count = static_cast<int>(wide.size());
-  const int needed =
-      ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), count, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return false;
-  std::string out(static_cast<std::size_t>(needed), '\0');
-  if (::WideCharToMultiByte(CP_UTF8, 0, wide.data(), count, &out[0], needed, nullptr, nullptr) !=
-      needed) {
-    return false;
-  }
-  utf8.swap(out);
-  return true;
+  // Zero units is a failure to Windows' converter, and so here.
+  return !units.empty() &&
+         WideToUtf8(std::wstring(units.begin(), units.end()), utf8, Unconvertible::kReplace);
 }
 
 std::string WindowsFileSystem::ReadJunctionTarget(std::string path) {

@@ -5,11 +5,18 @@
 
 namespace pathshrink {
 
+// How a conversion treats text it cannot carry exactly (invalid UTF-8, an
+// unpaired surrogate).
+enum class Unconvertible {
+  kFail,     // for names: a name is never turned into another one
+  kReplace,  // U+FFFD in its place, as Windows does by default: for display
+};
+
 // The tool speaks UTF-8 everywhere above the Windows boundary; these cross
-// it. Both return false for text they cannot carry exactly (invalid UTF-8,
-// an unpaired surrogate), never a best-fit or replaced character, so a name
-// is never turned into another one.
-bool Utf8ToWide(std::string_view utf8, std::wstring& wide);
-bool WideToUtf8(std::wstring_view wide, std::string& utf8);
+// it, never by a best-fit character. Both return false on failure.
+bool Utf8ToWide(std::string_view utf8, std::wstring& wide,
+                Unconvertible unconvertible = Unconvertible::kFail);
+bool WideToUtf8(std::wstring_view wide, std::string& utf8,
+                Unconvertible unconvertible = Unconvertible::kFail);
 
 }  // namespace pathshrink
