@@ -37,8 +37,56 @@ ResolvedEntry ResolvedEntry::Verbatim(std::string text, std::string key) {
   return entry;
 }
 
+namespace {
+
+// The line for an entry kept as given because it cannot be judged.
+void ReportUnchecked(std::string_view entry, const std::string& why, std::ostream& err) {
+  err << "[unchecked entry '" + std::string(entry) + "': " + why + "; kept as given]\n";
+}
+
+std::string WhyUnchecked(Unresolved why) {
+  switch (why) {
+    case Unresolved::kVolumeAbsent:
+      return "its drive or share is not there";
+    case Unresolved::kAccessDenied:
+      return "access denied";
+    case Unresolved::kUnreachable:
+      return "the system could not check it";
+    case Unresolved::kMissing:
+      break;
+  }
+  return "it does not exist";
+}
+
+// `entry` (unquoted) written with its references as typed and the rest in
+// its shortest spelling, given where it leads: `expansion` (`normalized`,
+// with the short form `shortForm`). The component that holds the last
+// reference stays as typed. Where the rest climbs out of what the
+// references name, the entry is written as typed.
+std::string ReferenceSpelling(const std::string& entry, const Expansion& expansion,
+                              const std::string& normalized, const std::string& shortForm,
+                              const PathConventions& conventions) {
+  std::size_t cut = expansion.end;
+  while (cut < entry.size() && !conventions.IsSeparator(entry[cut])) ++cut;
+  if (cut == entry.size()) return entry;
+  const std::size_t tailSize = entry.size() - cut;
+  const std::string led =
+      NormalizedPath(expansion.text.substr(0, expansion.text.size() - tailSize), conventions);
+  const std::string ledKey = PathKey(led, conventions);
+  const std::string key = PathKey(normalized, conventions);
+  const bool below =
+      key.size() > ledKey.size() && key.compare(0, ledKey.size(), ledKey) == 0 &&
+      (conventions.IsSeparator(key[ledKey.size()]) || conventions.IsSeparator(ledKey.back()));
+  if (!below) return key == ledKey ? entry.substr(0, cut) : entry;
+  const std::string spelled = ShortestSpelling(shortForm, normalized, conventions);
+  const std::size_t rest = AlignedLength(normalized, led.size(), spelled, conventions);
+  return entry.substr(0, cut) + spelled.substr(rest);
+}
+
+}  // namespace
+
 std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueries& queries,
-                                          std::ostream& err) {
+                                          std::ostream& err, const ResolveOptions& options) {
   const PathConventions conventions = queries.Conventions();
   // Quotes and %NAME% belong to Windows' list syntax; on POSIX both are
   // ordinary bytes of a name.
@@ -49,12 +97,26 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
   entries.reserve(split.size());
   KeySet seen(split.size());
   // A repeat of an entry resolved before is of no use to anyone after this:
-  // it goes at once, and the memory with it.
+  // it goes at once, and the memory with it. Each key in `seen` is the
+  // entry at the same position.
+  std::string_view current;
   const auto keepUnlessRepeat = [&](ResolvedEntry entry) {
     entries.push_back(std::move(entry));
-    if (!seen.Insert(entries.back().Key(), entries.back().KeyHash())) entries.pop_back();
+    if (!seen.Insert(entries.back().Key(), entries.back().KeyHash())) {
+      if (options.verbose) {
+        const std::string& kept = entries[seen.Find(entries.back().Key())].Given();
+        err << "[repeat '" + std::string(current) + "' left out: it names '" + kept + "']\n";
+      }
+      entries.pop_back();
+    }
+  };
+  const auto keepUnchecked = [&](std::string_view entry, std::string_view given,
+                                 const std::string& why) {
+    ReportUnchecked(entry, why, err);
+    keepUnlessRepeat(ResolvedEntry::Verbatim(std::string(entry), PathKey(given, conventions)));
   };
   for (const std::string_view entry : split) {
+    current = entry;
     // Most entries are spelled plainly already: those are used as they
     // stand, and only the others are copied to be spelled anew.
     std::string respelled;
@@ -65,13 +127,50 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
       given = respelled;
     }
     if (windows && HoldsEnvironmentReference(entry)) {
-      // The tool reads no environment: the entry goes back as it came.
-      keepUnlessRepeat(ResolvedEntry::Verbatim(std::string(entry), PathKey(given, conventions)));
+      const std::string unquoted = Unquoted(entry);
+      if (options.environment == nullptr) {
+        keepUnchecked(entry, given, "its references are not expanded here");
+        continue;
+      }
+      const Expansion expansion = ExpandReferences(unquoted, *options.environment);
+      if (expansion.outcome == Expansion::kUndefined) {
+        keepUnchecked(entry, given, "%" + expansion.text + "% is not defined");
+        continue;
+      }
+      if (expansion.outcome == Expansion::kLonePercent) {
+        keepUnchecked(entry, given, "a '%' without its partner");
+        continue;
+      }
+      const std::string led = NormalizedPath(expansion.text, conventions);
+      std::string answer;
+      if (expansion.text.find_first_of(";\"") != std::string::npos ||
+          !IsAbsolutePath(led, conventions) ||
+          !queries.ShortPathName(led, answer)) {
+        // The variable may lead elsewhere tomorrow.
+        keepUnchecked(entry, given, "it leads to '" + expansion.text + "', not a directory now");
+        continue;
+      }
+      answer = NormalizedPath(std::move(answer), conventions);
+      std::string text = ReferenceSpelling(unquoted, expansion, led, answer, conventions);
+      if (text.find(';') != std::string::npos) text = QuotedForList(std::move(text));
+      keepUnlessRepeat(ResolvedEntry::Verbatim(std::move(text), PathKey(answer, conventions)));
+      continue;
+    }
+    // A relative entry names a folder relative to wherever PATH is used
+    // later, not to where the tool runs.
+    if (!given.empty() && !IsAbsolutePath(given, conventions)) {
+      keepUnchecked(entry, given, "relative to the current folder");
       continue;
     }
     std::string answer;
     if (!queries.ShortPathName(std::string(given), answer)) {
-      err << "[invalid entry '" + std::string(entry) + "']\n";
+      const Unresolved why =
+          given.empty() ? Unresolved::kMissing : queries.WhyUnresolved(std::string(given));
+      if (why == Unresolved::kMissing) {
+        err << "[invalid entry '" + std::string(entry) + "']\n";
+      } else {
+        keepUnchecked(entry, given, WhyUnchecked(why));
+      }
       continue;
     }
     // An answer that repeats the (normalized) question needs no second look.
@@ -92,20 +191,29 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
   const bool mayRepeat = !junctions.empty() && substitution.MayWriteRepeats(entries);
   TextArena foldedKeys;  // where views in `seen` point, if not into texts
   KeySet seen(mayRepeat ? 2 * entries.size() : 0);
+  std::vector<std::size_t> ownerOf;  // the entry each key in `seen` came from
   WrittenList written;
+  const auto firstTime = [&](std::string_view key, std::uint32_t hash, std::size_t i) {
+    if (seen.Insert(key, hash)) {
+      ownerOf.push_back(i);
+      return true;
+    }
+    written.repeats.emplace_back(i, ownerOf[seen.Find(key)]);
+    return false;
+  };
   written.entries.reserve(entries.size());
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const ResolvedEntry& entry = entries[i];
     std::string_view text = entry.Spelling();
     // A repeat of a kept entry, or of one dropped as a repeat: either way
     // the directory is in the list already.
-    if (mayRepeat && !seen.Insert(entry.Key(), entry.KeyHash())) continue;
+    if (mayRepeat && !firstTime(entry.Key(), entry.KeyHash(), i)) continue;
     if (const auto rewritten = substitution.Rewritten(entry)) {
       text = written.texts.Add(rewritten->junction, rewritten->rest);
       if (mayRepeat) {
         const std::string_view key =
             conventions.foldsCase ? foldedKeys.Add(FoldCase(std::string(text))) : text;
-        if (!seen.Insert(key)) continue;
+        if (!firstTime(key, KeySet::Hash(key), i)) continue;
       }
     }
     // A name that holds a ';' is quoted, or the list would split it.

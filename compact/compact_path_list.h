@@ -9,6 +9,7 @@
 
 #include "compact/junction_table.h"
 #include "compact/text_arena.h"
+#include "fsquery/environment.h"
 #include "fsquery/file_system_queries.h"
 
 namespace pathshrink {
@@ -26,7 +27,8 @@ class ResolvedEntry {
   // the short-name query answered.
   static ResolvedEntry Resolved(std::string_view given, std::string shortForm,
                                 const PathConventions& conventions);
-  // An entry kept exactly as `text` (%NAME%): nothing can be known of it.
+  // An entry written exactly as `text`: one that cannot be judged, or one
+  // whose references must stay references. `key` is its identity.
   static ResolvedEntry Verbatim(std::string text, std::string key);
 
   // As the user spelled it (normalized, without quotes).
@@ -54,11 +56,21 @@ class ResolvedEntry {
   std::uint32_t keyHash_ = 0;
 };
 
-// Splits the list and resolves every entry in order; each entry that does
-// not resolve is reported on `err` and left out, and so is each that
-// resolves to a directory resolved before.
+struct ResolveOptions {
+  // Where %NAME% references lead (Win32 syntax only); without one, every
+  // entry that holds a reference is kept as typed.
+  Environment* environment = nullptr;
+  // A line on `err` for each entry dropped as a repeat.
+  bool verbose = false;
+};
+
+// Splits the list and resolves every entry in order. An entry that the
+// file system says does not exist is reported on `err` and left out; one
+// that cannot be judged (relative, on a drive or share that is not there,
+// not checkable, a reference that leads nowhere today) is reported and kept
+// as given; one that names a directory named before is left out.
 std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueries& queries,
-                                          std::ostream& err);
+                                          std::ostream& err, const ResolveOptions& options = {});
 
 // One entry as it goes into the new list.
 struct WrittenEntry {
@@ -78,6 +90,10 @@ struct WrittenList {
 
   std::vector<WrittenEntry> entries;
   TextArena texts;  // the views above point here
+  // Each entry left out because a junction made it name a directory
+  // written already: its index in the resolved entries, and the index of
+  // the one that stays.
+  std::vector<std::pair<std::size_t, std::size_t>> repeats;
 };
 
 // Writes each entry (as ResolveEntries gives them: no two of one key)

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "fsquery/environment.h"
 #include "fsquery/fake_file_system.h"
 
 namespace pathshrink {
@@ -19,13 +20,25 @@ class CompactPathListTest : public ::testing::Test {
     fs.AddDirectory("C:\\a b\\.git", "C:\\AB~1\\GIT~1");
     fs.AddDirectory("C:\\semi;colon", "C:\\semi;colon");  // no short name
     fs.AddDirectory("C:\\J\\Tools", "C:\\J\\Tools");
+    fs.AddDirectory("C:\\Program Files\\Tools\\Long Name", "C:\\PROGRA~1\\Tools\\LONGNA~1");
+    fs.AddUncheckable("C:\\Secret", Unresolved::kAccessDenied);
+    fs.AddUncheckable("\\\\nas\\share", Unresolved::kUnreachable);
+    env.Set("SystemRoot", "C:\\Windows");
+    env.Set("SystemDrive", "C:");
+    env.Set("PF", "Program Files");
+    env.Set("TOOLS", "C:\\Program Files\\Tools\\");
   }
 
   std::string Compact(const std::string& list, const JunctionTable& table = {}) {
+    if (table.empty()) {
+      const ResolveOptions options{&env, false};
+      return JoinEntries(WriteEntries(ResolveEntries(list, fs, err, options), table, kWindowsConventions));
+    }
     return CompactPathList(table, list, fs, err);
   }
 
   FakeFileSystem fs;
+  InMemoryEnvironment env;
   std::ostringstream err;
 };
 
@@ -61,12 +74,45 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "C:\\PROGRA~1;\"C:\\semi;colon\";C:\\Windows", ""},
       {"an unbalanced quote hides nothing", "C:\\Windows;\"C:\\Nope;C:\\Program Files",
        "C:\\Windows;C:\\PROGRA~1", "[invalid entry '\"C:\\Nope']\n"},
-      {"environment references stay as given, once",
-       "%SystemRoot%\\system32;C:\\Windows;%SYSTEMROOT%\\System32\\;%%",
-       "%SystemRoot%\\system32;C:\\Windows", "[invalid entry '%%']\n"},
-      {"nothing is trimmed", " C:\\Windows;C:\\Windows ", "",
-       "[invalid entry ' C:\\Windows']\n[invalid entry 'C:\\Windows ']\n"},
-      {"every entry invalid", "a;b", "", "[invalid entry 'a']\n[invalid entry 'b']\n"},
+      {"references: judged by where they lead, written as typed and shortened after",
+       "%SystemRoot%\\system32;C:\\Windows\\System32;%SYSTEMROOT%\\System32\\;"
+       "%tools%\\Long Name\\;C:\\PROGRA~1\\Tools\\Long Name",
+       "%SystemRoot%\\system32;%tools%\\LONGNA~1", ""},
+      {"references: a literal spelling first stays", "C:\\Windows;%SystemRoot%", "C:\\Windows",
+       ""},
+      {"references: two in one entry, and one inside a component",
+       "%SystemDrive%\\%PF%\\Tools\\Long Name;C:\\%PF%\\Tools",
+       "%SystemDrive%\\%PF%\\Tools\\LONGNA~1;C:\\%PF%\\Tools", ""},
+      {"references that lead nowhere today are kept as typed",
+       "%UNDEF%\\x;%SystemRoot%\\Nope;%SystemRoot%\\x%;C:\\100%\\bin;%SystemRoot%",
+       "%UNDEF%\\x;%SystemRoot%\\Nope;%SystemRoot%\\x%;%SystemRoot%",
+       "[unchecked entry '%UNDEF%\\x': %UNDEF% is not defined; kept as given]\n"
+       "[unchecked entry '%SystemRoot%\\Nope': it leads to 'C:\\Windows\\Nope', not a directory"
+       " now; kept as given]\n"
+       "[unchecked entry '%SystemRoot%\\x%': a '%' without its partner; kept as given]\n"
+       "[invalid entry 'C:\\100%\\bin']\n"},
+      {"relative entries are kept as given, repeats by text dropped",
+       "bin;.\\x;..\\x;C:foo;\\rooted;BIN;%%",
+       "bin;.\\x;..\\x;C:foo;\\rooted;%%",
+       "[unchecked entry 'bin': relative to the current folder; kept as given]\n"
+       "[unchecked entry '.\\x': relative to the current folder; kept as given]\n"
+       "[unchecked entry '..\\x': relative to the current folder; kept as given]\n"
+       "[unchecked entry 'C:foo': relative to the current folder; kept as given]\n"
+       "[unchecked entry '\\rooted': relative to the current folder; kept as given]\n"
+       "[unchecked entry 'BIN': relative to the current folder; kept as given]\n"
+       "[unchecked entry '%%': relative to the current folder; kept as given]\n"},
+      {"entries the system cannot check are kept as given",
+       "Q:\\tools;\\\\server\\share\\x;C:\\Secret\\bin;\\\\nas\\share\\bin;q:\\TOOLS\\",
+       "Q:\\tools;\\\\server\\share\\x;C:\\Secret\\bin;\\\\nas\\share\\bin",
+       "[unchecked entry 'Q:\\tools': its drive or share is not there; kept as given]\n"
+       "[unchecked entry '\\\\server\\share\\x': its drive or share is not there; kept as given]\n"
+       "[unchecked entry 'C:\\Secret\\bin': access denied; kept as given]\n"
+       "[unchecked entry '\\\\nas\\share\\bin': the system could not check it; kept as given]\n"
+       "[unchecked entry 'q:\\TOOLS\\': its drive or share is not there; kept as given]\n"},
+      {"nothing is trimmed", " C:\\Windows;C:\\Windows ", " C:\\Windows",
+       "[unchecked entry ' C:\\Windows': relative to the current folder; kept as given]\n"
+       "[invalid entry 'C:\\Windows ']\n"},
+      {"every entry invalid", "C:\\a;C:\\b", "", "[invalid entry 'C:\\a']\n[invalid entry 'C:\\b']\n"},
   };
   for (const ListCase& c : cases) {
     err.str("");

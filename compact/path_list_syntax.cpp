@@ -61,4 +61,30 @@ bool HoldsEnvironmentReference(std::string_view entry) {
   return false;
 }
 
+Expansion ExpandReferences(std::string_view entry, Environment& environment) {
+  Expansion expansion;
+  std::size_t at = 0;
+  while (at < entry.size()) {
+    const std::size_t open = entry.find('%', at);
+    if (open == std::string_view::npos) break;
+    expansion.text.append(entry.substr(at, open - at));
+    const std::size_t close = entry.find('%', open + 1);
+    if (close == std::string_view::npos) return {Expansion::kLonePercent, "", 0};
+    if (close == open + 1) {
+      // No name: the first '%' is a plain one, and the second may open one.
+      expansion.text += '%';
+      at = close;
+      continue;
+    }
+    const std::string name(entry.substr(open + 1, close - open - 1));
+    const std::optional<std::string> value = environment.Variable(name);
+    if (!value) return {Expansion::kUndefined, name, 0};
+    expansion.text += *value;
+    expansion.end = close + 1;
+    at = close + 1;
+  }
+  if (at < entry.size()) expansion.text.append(entry.substr(at));
+  return expansion;
+}
+
 }  // namespace pathshrink

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fsquery/environment.h"
+
 namespace pathshrink {
 
 // Splits a ';'-separated list as cmd.exe reads PATH: every ';' separates,
@@ -20,8 +22,20 @@ std::string Unquoted(std::string_view entry);
 // The entry as it goes back into a list: quoted when it holds a ';'.
 std::string QuotedForList(std::string entry);
 
-// Whether the entry refers to an environment variable (%NAME%), whose value
-// only the shell that expands it knows.
+// Whether the entry refers to an environment variable (%NAME%).
 bool HoldsEnvironmentReference(std::string_view entry);
+
+// An entry with its %NAME% references replaced by their values, as Windows
+// expands one entry of a stored PATH; or why it cannot be.
+struct Expansion {
+  enum Outcome { kExpanded, kUndefined, kLonePercent } outcome = kExpanded;
+  std::string text;     // the expansion, or the name that is not defined
+  std::size_t end = 0;  // where the last reference ends in the entry
+};
+
+// Expands each reference of `entry` against `environment`. "%%" is a '%'
+// that opens nothing; a '%' with no partner after it, or a name that is
+// not defined, and the entry cannot be expanded.
+Expansion ExpandReferences(std::string_view entry, Environment& environment);
 
 }  // namespace pathshrink

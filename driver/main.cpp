@@ -1,12 +1,17 @@
 #include <iostream>
 
 #include "driver/run_pathshrink.h"
+#include "fsquery/environment.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+
 #include <string>
 #include <vector>
 
 #include "driver/windows_console_stream.h"
+#include "fsquery/windows_environment_store.h"
 #include "fsquery/windows_file_system.h"
 #include "fsquery/windows_utf8.h"
 #ifdef __MINGW32__
@@ -24,29 +29,44 @@ int wmain(int argc, wchar_t* argv[]) {
   std::vector<const char*> pointers;
   pointers.reserve(arguments.size() + 1);
   for (std::size_t i = 0; i < arguments.size(); ++i) {
-    // An unpaired surrogate cannot be carried: such an argument names no
-    // path the tool can resolve, and is reported as it comes.
-    if (!pathshrink::WideToUtf8(argv[i], arguments[i])) arguments[i] = "\xEF\xBF\xBD";
+    // An unpaired surrogate cannot be carried: it alone becomes U+FFFD, so
+    // the entry that holds it names no directory and the others stay.
+    pathshrink::WideToUtf8(argv[i], arguments[i], pathshrink::Unconvertible::kReplace);
     pointers.push_back(arguments[i].c_str());
   }
   pointers.push_back(nullptr);
 
+  // The list on standard input is taken byte for byte: text mode would end
+  // it at a Ctrl-Z.
+  _setmode(_fileno(stdin), _O_BINARY);
+
   // A console is written in UTF-16; files and pipes get the UTF-8 bytes.
-  pathshrink::WindowsConsoleStreamBuf outConsole(::GetStdHandle(STD_OUTPUT_HANDLE));
-  pathshrink::WindowsConsoleStreamBuf errConsole(::GetStdHandle(STD_ERROR_HANDLE));
-  std::ostream out(pathshrink::IsConsole(::GetStdHandle(STD_OUTPUT_HANDLE)) ? &outConsole
-                                                                            : std::cout.rdbuf());
-  std::ostream err(pathshrink::IsConsole(::GetStdHandle(STD_ERROR_HANDLE)) ? &errConsole
-                                                                           : std::cerr.rdbuf());
+  const HANDLE stdOut = ::GetStdHandle(STD_OUTPUT_HANDLE);
+  const HANDLE stdErr = ::GetStdHandle(STD_ERROR_HANDLE);
+  pathshrink::WindowsConsoleStreamBuf outConsole(stdOut);
+  pathshrink::WindowsConsoleStreamBuf errConsole(stdErr);
+  const bool outIsConsole = pathshrink::IsConsole(stdOut);
+  std::ostream out(outIsConsole ? &outConsole : std::cout.rdbuf());
+  std::ostream err(pathshrink::IsConsole(stdErr) ? &errConsole : std::cerr.rdbuf());
   err.setf(std::ios::unitbuf);
+
   pathshrink::WindowsFileSystem fileSystem;
-  return pathshrink::RunPathShrink(argc, pointers.data(), fileSystem, out, err);
+  pathshrink::SystemEnvironment environment;
+  pathshrink::WindowsEnvironmentStore store;
+  pathshrink::SystemAccess system{fileSystem, &environment, &store, &std::cin};
+  // Piped into cmd.exe's for /f, the output is read in the console's code
+  // page (none where there is no console).
+  const UINT codePage = ::GetConsoleOutputCP();
+  system.outputReadInOtherCodePage = !outIsConsole && codePage != 0 && codePage != CP_UTF8;
+  return pathshrink::RunPathShrink(argc, pointers.data(), system, out, err);
 }
 #else
 #include "fsquery/posix_file_system.h"
 
 int main(int argc, char* argv[]) {
   pathshrink::PosixFileSystem fileSystem;
-  return pathshrink::RunPathShrink(argc, argv, fileSystem, std::cout, std::cerr);
+  pathshrink::SystemEnvironment environment;
+  const pathshrink::SystemAccess system{fileSystem, &environment, nullptr, &std::cin};
+  return pathshrink::RunPathShrink(argc, argv, system, std::cout, std::cerr);
 }
 #endif

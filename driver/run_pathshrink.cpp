@@ -1,6 +1,7 @@
 #include "driver/run_pathshrink.h"
 
-#include <cstring>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,12 +9,16 @@
 #include "compact/compact_path_list.h"
 #include "compact/junction_suggestions.h"
 #include "compact/junction_table.h"
+#include "driver/command_line.h"
 #include "driver/junction_registration.h"
 #include "driver/planned_junctions.h"
+#include "driver/stored_path.h"
 #include "driver/suggestion_script.h"
 
 namespace pathshrink {
 namespace {
+
+using Source = CommandLine::Source;
 
 // Each line goes out in one insertion: standard error is unbuffered, so a
 // line built piecewise would cost a write per piece.
@@ -40,90 +45,220 @@ int Deliver(const std::string& text, std::ostream& out, std::ostream& err) {
 std::string HelpText(const PathConventions& conventions) {
   const std::string make = conventions.win32Syntax ? "mklink /J" : "ln -s";
   return "usage: pathshrink fullpath [-j junction]+\n"
-         "       pathshrink --suggest [--junctions-in DIR] fullpath [-j junction]+\n"
+         "       pathshrink [options] (fullpath | - | --env NAME | --user | --machine)\n"
          "\n"
          "Shortens a ';'-separated list of directories such as PATH: writes every\n"
          "entry in its short (8.3) form, drops entries that do not exist and entries\n"
          "that name a directory already listed, and writes each junction given with\n"
-         "-j in place of its target. The new list goes to standard output; a report\n"
-         "and a line for every entry or junction it could not use go to standard\n"
-         "error.\n"
+         "-j in place of its target. Entries it cannot judge (relative ones, ones on\n"
+         "a drive that is not there, ones it may not check) are kept as given. The\n"
+         "new list goes to standard output; a report and a line for every entry or\n"
+         "junction it could not use go to standard error.\n"
          "\n"
-         "  fullpath              the list, as one argument (quote it)\n"
+         "The list, exactly one of:\n"
+         "  fullpath              the list itself, as one argument\n"
+         "  -                     the list from standard input (UTF-8)\n"
+         "  --env NAME            the value of the environment variable NAME\n"
+         "  --user, --machine     the Path stored for the user or the machine (Windows),\n"
+         "                        references such as %SystemRoot% kept\n"
+         "\n"
+         "Options, before or after the list:\n"
          "  -j junction           a directory junction whose target may begin\n"
          "                        entries of the list; as many as you like\n"
+         "  --write               with --user or --machine: store the new Path, after a\n"
+         "                        backup that reg import restores\n"
+         "  --verbose             a line for every entry left out as a repeat\n"
          "  --suggest             instead of the list, print the " +
          make +
          " commands that\n"
          "                        make the junctions that would shorten it most, and\n"
          "                        the command line to use once they exist; the report\n"
          "                        gives the length the list will then have\n"
-         "  --junctions-in DIR    make the proposed junctions in DIR (default: the\n"
-         "                        root of each target's drive)\n"
+         "  --junctions-in DIR    with --suggest: make them in DIR (default: the root\n"
+         "                        of each target's drive)\n"
          "  --help, -h, /?        this text\n"
          "  --version             the version\n"
          "\n"
-         "Exit status: 0 the result was written; 1 no list was given, or an unknown\n"
-         "flag; 2 standard output could not be written.\n";
+         "Exit status: 0 the result was written; 1 no list, an argument not\n"
+         "understood, or a variable that is not set; 2 standard output could not be\n"
+         "written; with --user or --machine: 3 the stored Path could not be read;\n"
+         "with --write, nothing stored: 4 no backup could be written, 5 the stored\n"
+         "Path changed meanwhile, 6 the new Path would be empty, 7 access denied (run\n"
+         "as administrator), 8 writing failed or did not read back (undone).\n";
+}
+
+// The list as read from standard input: UTF-8, without a byte-order mark
+// or the line break that ends it.
+std::string ReadList(std::istream& input) {
+  std::string text{std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()};
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text;
+}
+
+// How the command line that --suggest prints names the list again.
+std::string SourceArguments(const CommandLine& line, const PathConventions& conventions) {
+  switch (line.source) {
+    case Source::kStandardInput:
+      return "-";
+    case Source::kEnvironment:
+      return "--env " + line.variable;
+    case Source::kUserPath:
+      return "--user";
+    case Source::kMachinePath:
+      return "--machine";
+    default:
+      // Through the environment: PATH as an argument can lose its last
+      // entry to a trailing '\' and its tail to a quoted entry.
+      return conventions.win32Syntax ? "--env PATH" : "\"$LIST\"";
+  }
+}
+
+// Lines for what may go wrong with the new list where it is used.
+void WarnAboutUse(const PathList& newList, bool readInOtherCodePage,
+                  const PathConventions& conventions, std::ostream& err) {
+  if (!conventions.win32Syntax) return;
+  const std::size_t length = Utf16Length(newList);
+  if (length > 32767) {
+    err << "[the new list is " + std::to_string(length) +
+               " characters long: Windows cannot hold a variable longer than 32767]\n";
+  } else if (length > 8191) {
+    err << "[the new list is " + std::to_string(length) +
+               " characters long: cmd.exe ignores a PATH longer than 8191]\n";
+  }
+  if (readInOtherCodePage && length != newList.size()) {
+    err << "[the new list holds letters outside ASCII, written as UTF-8, and the console's"
+           " code page is not UTF-8: run chcp 65001 first, or they may be misread]\n";
+  }
+}
+
+void ReportRepeats(const std::vector<ResolvedEntry>& entries, const WrittenList& written,
+                   std::ostream& err) {
+  for (const auto& [dropped, kept] : written.repeats) {
+    err << "[repeat '" + entries[dropped].Given() + "' left out: it names '" +
+               entries[kept].Given() + "']\n";
+  }
 }
 
 }  // namespace
 
 int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries, std::ostream& out,
                   std::ostream& err) {
+  return RunPathShrink(argc, argv, SystemAccess{queries}, out, err);
+}
+
+int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::ostream& out,
+                  std::ostream& err) {
   // Some systems start a program with no argument 0 at all.
   const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
-  const auto usage = [&] {
-    err << program + " fullpath [-j junction]+\n";
+  const std::string usage = program + " fullpath [-j junction]+\n";
+  if (argc < 2) {
+    err << usage;
     return kExitUsage;
-  };
-  if (argc < 2) return usage();
+  }
+  FileSystemQueries& queries = system.files;
   const PathConventions conventions = queries.Conventions();
 
-  // The first argument is an option or the list: no list is spelled so.
-  const std::string_view first = argv[1];
-  if (first == "--help" || first == "-h" || first == "/?") {
-    return Deliver(HelpText(conventions), out, err);
+  const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
+  if (!parsed.complaint.empty()) {
+    err << parsed.complaint + usage;
+    return kExitUsage;
   }
-  if (first == "--version") return Deliver("pathshrink " PATHSHRINK_VERSION "\n", out, err);
-  int listAt = 1;
-  const bool suggest = first == "--suggest";
-  std::string linkFolder;
-  if (suggest) {
-    listAt = 2;
-    if (listAt + 1 < argc && std::strcmp(argv[listAt], "--junctions-in") == 0) {
-      linkFolder = NormalizedPath(queries.AbsolutePath(argv[listAt + 1]), conventions);
-      listAt += 2;
+  const CommandLine& line = parsed.line;
+  if (line.help) return Deliver(HelpText(conventions), out, err);
+  if (line.version) return Deliver("pathshrink " PATHSHRINK_VERSION "\n", out, err);
+
+  // The list: an argument is read in place, never copied.
+  std::string_view fullpath;
+  std::string owned;
+  Environment* references = system.environment;
+  std::optional<MachineEnvironment> machine;
+  const Scope scope = line.source == Source::kMachinePath ? Scope::kMachine : Scope::kUser;
+  StoredValue stored;
+  switch (line.source) {
+    case Source::kNone:
+      err << usage;
+      return kExitUsage;
+    case Source::kArgument:
+      fullpath = argv[line.listIndex];
+      break;
+    case Source::kStandardInput:
+      if (system.input == nullptr) {
+        err << "[standard input cannot be read here]\n";
+        return kExitUsage;
+      }
+      owned = ReadList(*system.input);
+      fullpath = owned;
+      break;
+    case Source::kEnvironment: {
+      std::optional<std::string> value;
+      if (system.environment != nullptr) value = system.environment->Variable(line.variable);
+      if (!value) {
+        err << "[environment variable '" + line.variable + "' is not set]\n";
+        return kExitUsage;
+      }
+      owned = std::move(*value);
+      fullpath = owned;
+      break;
     }
-    if (listAt >= argc) return usage();
+    case Source::kUserPath:
+    case Source::kMachinePath: {
+      if (system.store == nullptr) {
+        err << "[--user and --machine read the Path stored in the Windows registry;"
+               " there is none here]\n";
+        return kExitUsage;
+      }
+      const std::string key = ScopeKeyName(scope);
+      switch (system.store->Read(scope, "Path", stored)) {
+        case StoreStatus::kOk:
+          break;
+        case StoreStatus::kNotFound:
+          err << "[no Path is stored in " + key + "]\n";
+          return kExitStoredUnreadable;
+        case StoreStatus::kAccessDenied:
+          err << "[access denied reading the Path in " + key + "]\n";
+          return kExitStoredUnreadable;
+        default:
+          err << "[can't read the Path in " + key + "]\n";
+          return kExitStoredUnreadable;
+      }
+      fullpath = stored.text;
+      if (scope == Scope::kMachine && system.environment != nullptr) {
+        references = &machine.emplace(*system.environment, *system.store);
+      }
+      break;
+    }
   }
-  // The entries are read in place: the list is never copied.
-  const std::string_view fullpath = argv[listAt];
 
   JunctionTable registered;  // in command-line order
-  std::vector<std::string> given;
-  // A last argument without a partner is never looked at.
-  for (int cursor = listAt + 1; cursor < argc - 1; cursor += 2) {
-    if (std::strcmp(argv[cursor], "-j") != 0) {
-      err << "Unknown flag [" + std::string(argv[cursor]) + "]\n";
-      return kExitUsage;
-    }
-    RegisterJunction(argv[cursor + 1], queries, registered, err);
-    given.emplace_back(argv[cursor + 1]);
+  for (const std::string& junction : line.junctions) {
+    RegisterJunction(junction, queries, registered, err);
   }
   JunctionTable junctions = registered;
   OrderBySavings(junctions);
 
-  const std::vector<ResolvedEntry> entries = ResolveEntries(fullpath, queries, err);
-  if (!suggest) {
-    PathList newList = JoinEntries(WriteEntries(entries, junctions, conventions));
+  const std::vector<ResolvedEntry> entries =
+      ResolveEntries(fullpath, queries, err, {references, line.verbose});
+  if (!line.suggest) {
+    const WrittenList written = WriteEntries(entries, junctions, conventions);
+    if (line.verbose) ReportRepeats(entries, written, err);
+    PathList newList = JoinEntries(written);
+    WarnAboutUse(newList, system.outputReadInOtherCodePage, conventions, err);
     WriteReport(fullpath, newList, err);
+    int status = kExitDone;
+    if (line.write) {
+      status = StorePath(scope, stored, newList, *system.store, system.environment, err);
+    }
     newList.push_back('\n');
-    return Deliver(newList, out, err);
+    const int delivered = Deliver(newList, out, err);
+    return status != kExitDone ? status : delivered;
   }
 
   // The proposals are registered as the tool will register them once they
   // exist, after the given junctions, and the list written with them all.
+  const std::string linkFolder =
+      line.junctionsInGiven ? NormalizedPath(queries.AbsolutePath(line.junctionsIn), conventions)
+                            : std::string();
   const std::vector<SuggestedJunction> proposals =
       SuggestJunctions(entries, junctions, linkFolder, queries);
   PlannedJunctions planned(queries, proposals);
@@ -135,8 +270,9 @@ int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries,
   OrderBySavings(junctions);
   const PathList newList = JoinEntries(WriteEntries(entries, junctions, conventions));
   WriteReport(fullpath, newList, err);
-  return Deliver(SuggestionScript(proposals, given, {without, newList.size()}, conventions), out,
-                 err);
+  return Deliver(SuggestionScript(proposals, line.junctions, {without, newList.size()},
+                                  SourceArguments(line, conventions), conventions),
+                 out, err);
 }
 
 }  // namespace pathshrink

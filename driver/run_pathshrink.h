@@ -1,20 +1,36 @@
 #pragma once
 
+#include <istream>
 #include <ostream>
 
+#include "fsquery/environment.h"
+#include "fsquery/environment_store.h"
 #include "fsquery/file_system_queries.h"
 
 namespace pathshrink {
 
-// The exit statuses.
+// The exit statuses; storing a Path for good adds those in stored_path.h.
 inline constexpr int kExitDone = 0;          // the result was written
-inline constexpr int kExitUsage = 1;         // no list, or an unknown flag
+inline constexpr int kExitUsage = 1;         // no list, an argument not understood, no such variable
 inline constexpr int kExitOutputFailed = 2;  // standard output could not be written
 
-// The whole tool: `fullpath [-j junction]+` in, the new list on `out`, the
-// complaints and the report on `err`; or, as the first argument, `--suggest`
-// (proposed junctions instead of the list), `--help`, `-h`, `/?` or
-// `--version`. Returns the exit status.
+// Everything the tool asks of the system it runs on.
+struct SystemAccess {
+  FileSystemQueries& files;
+  Environment* environment = nullptr;  // none: --env finds nothing, references stay as typed
+  EnvironmentStore* store = nullptr;   // none: no stored Path here (--user, --machine)
+  std::istream* input = nullptr;       // standard input, for "-"
+  // Standard output goes to a reader that takes it in a code page other
+  // than UTF-8 (a pipe into cmd.exe on a console that is not set to 65001).
+  bool outputReadInOtherCodePage = false;
+};
+
+// The whole tool: the command line in, the new list on `out`, the
+// complaints and the report on `err`. Returns the exit status.
+int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::ostream& out,
+                  std::ostream& err);
+
+// The same, with nothing of the system but its files.
 int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries, std::ostream& out,
                   std::ostream& err);
 

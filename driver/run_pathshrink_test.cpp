@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "driver/expected_report_for_tests.h"
+#include "driver/registry_backup.h"
+#include "driver/stored_path.h"
+#include "fsquery/environment.h"
+#include "fsquery/environment_store.h"
 #include "fsquery/fake_file_system.h"
 
 namespace pathshrink {
@@ -43,12 +48,18 @@ class RunPathShrinkTest : public ::testing::Test {
     for (const std::string& arg : args) argv.push_back(arg.c_str());
     argv.push_back(nullptr);
     std::ostringstream err;
-    const int status = RunPathShrink(static_cast<int>(args.size()), argv.data(), fs, out, err);
+    SystemAccess system{fs, &env, &store, &input};
+    system.outputReadInOtherCodePage = otherCodePage;
+    const int status = RunPathShrink(static_cast<int>(args.size()), argv.data(), system, out, err);
     const auto* written = dynamic_cast<std::ostringstream*>(&out);
     return {status, written != nullptr ? written->str() : "", err.str()};
   }
 
   FakeFileSystem fs;
+  InMemoryEnvironment env;
+  InMemoryEnvironmentStore store;
+  std::istringstream input;
+  bool otherCodePage = false;
 };
 
 TEST_F(RunPathShrinkTest, WithoutAListPrintsTheUsageLine) {
@@ -118,25 +129,51 @@ TEST_F(RunPathShrinkTest, AnEmptyListIsOneEmptyEntry) {
 
 TEST_F(RunPathShrinkTest, ArgumentWalk) {
   const std::string list = "C:\\Program Files\\Tools\\";
+  const std::string usage = "pathshrink fullpath [-j junction]+\n";
   const struct {
     const char* name;
-    std::vector<std::string> flags;
+    std::vector<std::string> args;  // "L" stands for the list
     int status;
     std::string out;
     std::string complaints;  // before the report, when there is one
   } cases[] = {
-      {"the flag alone is never looked at", {"-j"}, 0, "C:\\PROGRA~1\\Tools\n", ""},
-      {"an unpaired last argument is ignored", {"-j", "C:\\pf", "-x"}, 0, "C:\\pf\\Tools\n", ""},
-      {"flags are case-sensitive", {"-J", "C:\\pf"}, 1, "", "Unknown flag [-J]\n"},
-      {"complaints before an unknown flag stay",
-       {"-j", "C:\\Nope", "--", "C:\\pf"},
+      {"options after the list", {"L", "-j", "C:\\pf"}, 0, "C:\\pf\\Tools\n", ""},
+      {"options before the list", {"-j", "C:\\pf", "L"}, 0, "C:\\pf\\Tools\n", ""},
+      {"a repeat named with --verbose",
+       {"--verbose", "L"},
+       0,
+       "C:\\PROGRA~1\\Tools\n",
+       ""},
+      {"the flag alone", {"L", "-j"}, 1, "", "Missing value after [-j]\n" + usage},
+      {"an extra argument", {"L", "extra"}, 1, "", "Unexpected argument [extra]\n" + usage},
+      {"a second source", {"L", "--env", "PATH"}, 1, "", "Unexpected argument [--env]\n" + usage},
+      {"two stored sources", {"--user", "--machine"}, 1, "",
+       "Unexpected argument [--machine]\n" + usage},
+      {"an unknown flag after a junction",
+       {"L", "-j", "C:\\pf", "-x"},
        1,
        "",
-       "[can't process junction 'C:\\Nope']\nUnknown flag [--]\n"},
+       "Unknown flag [-x]\n" + usage},
+      {"flags are case-sensitive", {"L", "-J", "C:\\pf"}, 1, "", "Unknown flag [-J]\n" + usage},
+      {"nothing registered before an argument is refused",
+       {"L", "-j", "C:\\Nope", "--", "C:\\pf"},
+       1,
+       "",
+       "Unknown flag [--]\n" + usage},
+      {"--write stores only a stored Path",
+       {"L", "--write"},
+       1,
+       "",
+       "Option [--write] needs --user or --machine\n" + usage},
+      {"--junctions-in without --suggest",
+       {"L", "--junctions-in", "C:\\"},
+       1,
+       "",
+       "Option [--junctions-in] needs --suggest\n" + usage},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> args = {"pathshrink", list};
-    args.insert(args.end(), c.flags.begin(), c.flags.end());
+    std::vector<std::string> args = {"pathshrink"};
+    for (const std::string& arg : c.args) args.push_back(arg == "L" ? list : arg);
     const Outcome outcome = Run(args);
     EXPECT_EQ(outcome.status, c.status) << c.name;
     EXPECT_EQ(outcome.out, c.out) << c.name;
@@ -144,6 +181,171 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
         c.status == 0 ? ExpectedReport(list, c.out.substr(0, c.out.size() - 1)) : "";
     EXPECT_EQ(outcome.err, c.complaints + report) << c.name;
   }
+}
+
+TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
+  const std::string list = "C:\\Program Files\\Tools;C:\\PROGRA~1\\Tools\\;C:\\Missing;C:\\Windows";
+  const std::string expected = "C:\\PROGRA~1\\Tools;C:\\Windows";
+  env.Set("MyList", list);
+  store.Set(Scope::kUser, "Path", {list, StoredType::kExpandString});
+  store.Set(Scope::kMachine, "PATH", {list, StoredType::kString});
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    std::string input;
+  } cases[] = {
+      {"an argument", {list}, ""},
+      {"standard input, with a byte-order mark and a line break", {"-"},
+       "\xEF\xBB\xBF" + list + "\r\n"},
+      {"an environment variable, any case", {"--env", "MYLIST"}, ""},
+      {"the user's stored Path", {"--user"}, ""},
+      {"the machine's stored Path", {"--machine"}, ""},
+  };
+  for (const auto& c : cases) {
+    input.clear();
+    input.str(c.input);
+    std::vector<std::string> args = {"pathshrink"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 0) << c.name;
+    EXPECT_EQ(outcome.out, expected + "\n") << c.name;
+    EXPECT_EQ(outcome.err, "[invalid entry 'C:\\Missing']\n" + ExpectedReport(list, expected))
+        << c.name;
+  }
+  EXPECT_EQ(store.writes, 0);  // a preview changes nothing
+
+  const Outcome unset = Run({"pathshrink", "--env", "NOPE"});
+  EXPECT_EQ(unset.status, 1);
+  EXPECT_EQ(unset.out, "");
+  EXPECT_EQ(unset.err, "[environment variable 'NOPE' is not set]\n");
+}
+
+TEST_F(RunPathShrinkTest, VerboseNamesWhatEachRepeatRepeats) {
+  fs.AddDirectory("C:\\Program Files\\Tools\\x", "C:\\PROGRA~1\\Tools\\x");
+  fs.AddDirectory("C:\\tl\\x", "C:\\tl\\x");
+  // A repeat when resolved, and one made by the junction.
+  const std::string list = "C:\\Program Files\\Tools\\x;c:\\progra~1\\TOOLS\\X;C:\\tl\\x";
+  const Outcome outcome = Run({"pathshrink", "--verbose", list, "-j", "C:\\tl"});
+  EXPECT_EQ(outcome.out, "C:\\tl\\x\n");
+  EXPECT_EQ(outcome.err,
+            "[repeat 'c:\\progra~1\\TOOLS\\X' left out: it names 'C:\\Program Files\\Tools\\x']\n"
+            "[repeat 'C:\\tl\\x' left out: it names 'C:\\Program Files\\Tools\\x']\n" +
+                ExpectedReport(list, "C:\\tl\\x"));
+}
+
+TEST_F(RunPathShrinkTest, WarnsOfListsThatWindowsOrItsReaderCannotTake) {
+  const struct {
+    std::string name;  // of the one directory listed
+    bool otherCodePage;
+    std::string warning;
+  } cases[] = {
+      {std::string(8188, 'a'), true, ""},  // 8,191 characters
+      {std::string(8189, 'a'), false,
+       "[the new list is 8192 characters long: cmd.exe ignores a PATH longer than 8191]\n"},
+      {std::string(32765, 'a'), false,
+       "[the new list is 32768 characters long: Windows cannot hold a variable longer than "
+       "32767]\n"},
+      {"\xC3\x84rger", false, ""},
+      {"\xC3\x84rger", true,
+       "[the new list holds letters outside ASCII, written as UTF-8, and the console's code page"
+       " is not UTF-8: run chcp 65001 first, or they may be misread]\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string entry = "C:\\" + c.name;
+    fs.AddDirectory(entry, entry);
+    otherCodePage = c.otherCodePage;
+    const Outcome outcome = Run({"pathshrink", entry});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, c.warning + ExpectedReport(entry, entry)) << entry.size();
+  }
+}
+
+TEST_F(RunPathShrinkTest, StoringAPathForGood) {
+  const std::string before = "%SystemRoot%;C:\\Program Files\\Tools;C:\\Missing;%Only%\\x";
+  const std::string after = "%SystemRoot%;C:\\PROGRA~1\\Tools;%Only%\\x";
+  const std::string backup = "C:\\Users\\me\\AppData\\Local\\pathshrink\\backups\\Path-";
+  const std::string user = ScopeKeyName(Scope::kUser);
+  env.Set("SystemRoot", "C:\\Windows");
+  env.Set("Only", "C:\\Windows");  // the user's own: the machine's Path cannot use it
+  env.Set("LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local");
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    StoredType type;
+    std::string stored;
+    std::function<void(InMemoryEnvironmentStore&)> fault;
+    int status;
+    std::string storedAfter;  // what the value holds at the end
+    std::string lines;        // after the report
+  } cases[] = {
+      {"stored short, type and references kept", {"--user", "--write"}, StoredType::kExpandString,
+       before, nullptr, 0, after,
+       "Backup of the stored Path: " + backup + "user-20261208-114500.reg\n"
+       "To undo: reg import \"" + backup + "user-20261208-114500.reg\"\n"
+       "Stored the new Path in " + user + ".\n"
+       "Windows already open keep their old PATH; new ones get the new one.\n"},
+      {"a preview stores nothing", {"--user"}, StoredType::kExpandString, before, nullptr, 0,
+       before, ""},
+      {"REG_SZ stays REG_SZ, and its references are said to be dead", {"--write", "--user"},
+       StoredType::kString, before, nullptr, 0, after,
+       "*[the stored Path is REG_SZ: Windows does not expand its %NAME% references]\n"
+       "Stored the new Path in " + user + ".\n"
+       "Windows already open keep their old PATH; new ones get the new one.\n"},
+      {"no backup, nothing stored", {"--user", "--write"}, StoredType::kExpandString, before,
+       [](InMemoryEnvironmentStore& s) { s.saveFails = StoreStatus::kFailed; }, 4, before,
+       "[can't write the backup '" + backup + "user-20261208-114500.reg'; nothing stored]\n"},
+      {"changed since it was read", {"--user", "--write"}, StoredType::kExpandString, before,
+       [](InMemoryEnvironmentStore& s) { s.changeAfterReads = 1; }, 5, "changed by someone else",
+       "*[the Path in " + user + " changed since it was read; nothing stored: run again]\n"},
+      {"an empty result is refused", {"--user", "--write"}, StoredType::kExpandString,
+       "C:\\Missing", nullptr, 6, "C:\\Missing",
+       "*[the new Path would be empty; nothing stored]\n"},
+      {"nothing to shorten", {"--user", "--write"}, StoredType::kExpandString, after, nullptr, 0,
+       after, "*The stored Path is as short as it gets; nothing stored.\n"},
+      {"access denied", {"--user", "--write"}, StoredType::kExpandString, before,
+       [](InMemoryEnvironmentStore& s) { s.writeFails = StoreStatus::kAccessDenied; }, 7, before,
+       "*[access denied writing the Path in " + user +
+           ": run as administrator; nothing stored]\n"},
+      {"a wrong read-back is undone", {"--user", "--write"}, StoredType::kExpandString, before,
+       [](InMemoryEnvironmentStore& s) { s.writesCorrupted = "C:\\garbled"; }, 8, "C:\\garbled",
+       "*[the Path in " + user + " did not read back as written; the old value is stored again]\n"},
+  };
+  for (const auto& c : cases) {
+    store = InMemoryEnvironmentStore();
+    const Scope scope = c.args[0] == "--machine" ? Scope::kMachine : Scope::kUser;
+    store.Set(scope, "Path", {c.stored, c.type});
+    store.Set(Scope::kUser, "Only", {"C:\\Windows", StoredType::kString});
+    if (c.fault) c.fault(store);
+    std::vector<std::string> args = {"pathshrink"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, c.status) << c.name;
+    EXPECT_EQ(store.Get(scope, "Path")->text, c.storedAfter) << c.name;
+    EXPECT_EQ(store.Get(scope, "Path")->type, c.type) << c.name;
+    // "*" stands for the backup's two lines.
+    std::string lines = c.lines;
+    if (!lines.empty() && lines[0] == '*') {
+      lines = "Backup of the stored Path: " + backup + (scope == Scope::kUser ? "user" : "machine") +
+              "-20261208-114500.reg\nTo undo: reg import \"" + backup + "user-20261208-114500.reg\"\n" +
+              lines.substr(1);
+    }
+    const std::string& err = outcome.err;
+    ASSERT_GE(err.size(), lines.size()) << c.name << "\n" << err;
+    EXPECT_EQ(err.substr(err.size() - lines.size()), lines) << c.name;
+    if (c.status == 0 && !c.lines.empty() && c.lines[0] != '*') {
+      ASSERT_EQ(store.files.size(), 1u) << c.name;
+      EXPECT_EQ(store.files.begin()->second,
+                RegistryBackup(scope, "Path", {c.stored, c.type}))
+          << c.name;
+      EXPECT_EQ(store.announcements, 1) << c.name;
+    }
+  }
+
+  // The machine's Path is expanded before the user's variables exist.
+  store = InMemoryEnvironmentStore();
+  store.Set(Scope::kMachine, "Path", {"%Only%;%SystemRoot%", StoredType::kExpandString});
+  store.Set(Scope::kUser, "Only", {"C:\\Windows", StoredType::kString});
+  EXPECT_EQ(Run({"pathshrink", "--machine"}).out, "%Only%;%SystemRoot%\n");
 }
 
 TEST_F(RunPathShrinkTest, LargestSavingsFirstThenCommandLineOrder) {
@@ -200,7 +402,7 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
        // "App One" is shorter than its short name, so it is written as given.
        "REM 2 junctions that shorten the list from 86 to 34 characters.\n"
        "REM Make them, then run:\n"
-       "REM pathshrink \"%PATH%\" -j C:\\b -j D:\\a\n"
+       "REM pathshrink --env PATH -j C:\\b -j D:\\a\n"
        "mklink /J C:\\b \"C:\\Program Files\\Vendor Name\"\n"
        "mklink /J D:\\a \"D:\\Build Tools\\Compilers\\bin\"\n",
        "C:\\b\\App One\\bin;C:\\b\\App Two;D:\\a"},
@@ -212,7 +414,7 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
        // It saves more than C:\pf does, so it wins for the entries below it.
        "REM 1 junction that shortens the list from 85 to 64 characters.\n"
        "REM Make it, then run:\n"
-       "REM pathshrink \"%PATH%\" -j C:\\pf -j C:\\pf\\a\n"
+       "REM pathshrink --env PATH -j C:\\pf -j C:\\pf\\a\n"
        "mklink /J C:\\pf\\a \"C:\\Program Files\\Vendor Name\"\n",
        "C:\\pf\\Tools;C:\\pf\\a\\App Two;C:\\pf\\a\\App One\\bin;C:\\pf\\a\\APPTHR~1"},
       {"nothing worth a junction",

@@ -29,7 +29,7 @@ std::string ShQuoted(const std::string& text) {
 
 std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
                              const std::vector<std::string>& given, SuggestionLengths lengths,
-                             const PathConventions& conventions) {
+                             const std::string& source, const PathConventions& conventions) {
   const bool windows = conventions.win32Syntax;
   const std::string comment = windows ? "REM " : "# ";
   const auto quoted = [windows](const std::string& text) {
@@ -47,7 +47,7 @@ std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
             std::to_string(lengths.without) + " to " + std::to_string(lengths.with) +
             " characters.\n";
   script += comment + (one ? "Make it" : "Make them") + ", then run:\n";
-  script += comment + "pathshrink " + (windows ? "\"%PATH%\"" : "\"$LIST\"");
+  script += comment + "pathshrink " + source;
   for (const std::string& junction : given) script += " -j " + quoted(junction);
   for (const SuggestedJunction& p : proposals) script += " -j " + quoted(p.link);
   script += '\n';

@@ -283,7 +283,7 @@ TEST_F(WineEndToEndTest, SuggestionsAreMklinkLinesForCmd) {
   const ProcessResult result = Run({"--suggest", "--junctions-in", "Z:\\tmp", list});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out.rfind("REM ", 0), 0u) << result.out;
-  EXPECT_NE(result.out.find("\nREM pathshrink \"%PATH%\" -j Z:\\tmp\\"), std::string::npos)
+  EXPECT_NE(result.out.find("\nREM pathshrink --env PATH -j Z:\\tmp\\"), std::string::npos)
       << result.out;
   const std::string target = " \"" + base + "\\A Long Vendor Directory\\Another Long Product\"\n";
   const std::size_t line = result.out.find("\nmklink /J Z:\\tmp\\");
@@ -304,7 +304,8 @@ TEST_F(WineEndToEndTest, UsageLineAndUnknownFlag) {
   result = Run({"C:\\windows", "-J", "C:\\windows"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "Unknown flag [-J]\n");
+  EXPECT_EQ(result.err.rfind("Unknown flag [-J]\n", 0), 0u) << result.err;
+  EXPECT_EQ(result.err.substr(result.err.size() - usage.size()), usage);
 }
 
 TEST_F(WineEndToEndTest, JunctionsThatCannotBeReadAreReported) {

@@ -85,8 +85,46 @@ std::optional<FakeFileSystem::Resolved> FakeFileSystem::Resolve(const std::strin
   return resolved;
 }
 
+namespace {
+
+// The path folded, with '\' between its components and none at the end.
+std::string FoldedKey(const std::string& path) {
+  std::string key;
+  for (const std::string& part : Components(path)) {
+    if (part.empty() && !key.empty()) continue;
+    if (!key.empty() || part.empty()) key += '\\';
+    key += FoldCase(part);
+  }
+  return key;
+}
+
+}  // namespace
+
+void FakeFileSystem::AddUncheckable(const std::string& path, Unresolved reason) {
+  uncheckable_[FoldedKey(path)] = reason;
+}
+
+std::optional<Unresolved> FakeFileSystem::UncheckableReason(const std::string& path) const {
+  if (uncheckable_.empty()) return std::nullopt;
+  const std::string key = FoldedKey(path);
+  for (const auto& [prefix, reason] : uncheckable_) {
+    if (key.compare(0, prefix.size(), prefix) == 0 &&
+        (key.size() == prefix.size() || key[prefix.size()] == '\\')) {
+      return reason;
+    }
+  }
+  return std::nullopt;
+}
+
+Unresolved FakeFileSystem::WhyUnresolved(const std::string& path) {
+  if (const auto reason = UncheckableReason(path)) return *reason;
+  const std::vector<std::string> parts = Components(path);
+  return root_->Find(parts.front()) != nullptr ? Unresolved::kMissing : Unresolved::kVolumeAbsent;
+}
+
 bool FakeFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   ++shortNameQueries_;
+  if (UncheckableReason(path)) return false;
   std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) return false;
   shortPath.swap(resolved->shortForm);

@@ -31,7 +31,14 @@ class FakeFileSystem : public FileSystemQueries {
   // Makes ReadJunctionTarget(path) raise runtime_error(message).
   void AddUnreadableJunction(const std::string& path, const std::string& message);
 
+  // Makes every path at or below `path` fail to resolve for `reason`
+  // (access denied, unreachable) rather than as missing.
+  void AddUncheckable(const std::string& path, Unresolved reason);
+
   bool ShortPathName(std::string path, std::string& shortPath) override;
+  // Missing where the drive (the first component) exists; else the drive
+  // is absent. Paths made uncheckable answer their reason.
+  Unresolved WhyUnresolved(const std::string& path) override;
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override;
   PathConventions Conventions() const override { return kWindowsConventions; }
@@ -51,6 +58,7 @@ class FakeFileSystem : public FileSystemQueries {
     std::string shortForm;
   };
   std::optional<Resolved> Resolve(const std::string& path) const;
+  std::optional<Unresolved> UncheckableReason(const std::string& path) const;
 
   std::unique_ptr<Node> root_;
   struct JunctionAnswer {
@@ -58,6 +66,7 @@ class FakeFileSystem : public FileSystemQueries {
     std::string text;  // the target, or the failure's message
   };
   std::map<std::string, JunctionAnswer> junctions_;
+  std::map<std::string, Unresolved> uncheckable_;  // by folded path, '\\' separators
   int shortNameQueries_ = 0;
   std::string currentFolder_ = "C:";
 };

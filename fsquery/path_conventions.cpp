@@ -77,17 +77,6 @@ std::string Joined(const Root& root, const std::vector<std::string_view>& parts,
   return path;
 }
 
-// A name's length as Windows counts it (its limits on PATH are in UTF-16
-// units): a letter outside ASCII is one unit or, past U+FFFF, two.
-std::size_t Utf16Length(std::string_view name) {
-  std::size_t units = 0;
-  for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;  // a continuation byte adds none
-  }
-  return units;
-}
-
 bool IsVerbatim(std::string_view path) {
   return path.size() >= 4 && path[0] == '\\' && path[1] == '\\' &&
          (path[2] == '?' || path[2] == '.') && path[3] == '\\';
@@ -162,6 +151,15 @@ bool IsPlain(std::string_view path, const PathConventions& c) {
 
 }  // namespace
 
+std::size_t Utf16Length(std::string_view text) {
+  std::size_t units = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;  // a continuation byte adds none
+  }
+  return units;
+}
+
 std::string FoldCase(std::string text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -192,6 +190,17 @@ std::string NormalizedPath(std::string path, const PathConventions& conventions)
 bool IsNormalized(std::string_view path, const PathConventions& conventions) {
   return path.empty() || (conventions.win32Syntax && IsVerbatim(path)) ||
          IsPlain(path, conventions);
+}
+
+std::size_t PathRootLength(std::string_view path, const PathConventions& conventions) {
+  return ParseRoot(path, conventions).length;
+}
+
+bool IsAbsolutePath(std::string_view path, const PathConventions& conventions) {
+  const Root root = ParseRoot(path, conventions);
+  if (!root.anchored) return false;
+  // "\x" is anchored at a root, but at the current drive's.
+  return !conventions.win32Syntax || root.text.size() > 1 || IsVerbatim(path);
 }
 
 std::string PathKey(std::string_view normalized, const PathConventions& conventions) {

@@ -27,6 +27,10 @@ inline bool PathConventions::IsSeparator(char c) const {
   return c == separators[0] || (c == separators[1] && c != '\0');
 }
 
+// A text's length as Windows counts it (its limits on PATH are in UTF-16
+// units): a letter outside ASCII is one unit or, past U+FFFF, two.
+std::size_t Utf16Length(std::string_view text);
+
 // Lower-cases A to Z only, whatever the locale: the other bytes of a UTF-8
 // name pass through untouched, so no two different names are ever merged.
 std::string FoldCase(std::string text);
@@ -42,6 +46,15 @@ std::string NormalizedPath(std::string path, const PathConventions& conventions)
 // Whether NormalizedPath would give `path` back unchanged (it may say no
 // for a few paths that would come back unchanged, never the other way).
 bool IsNormalized(std::string_view path, const PathConventions& conventions);
+
+// How many bytes of `path` name where it starts: "C:\", "C:",
+// "\\server\share", "\" or "/"; 0 for a path relative to the current folder.
+std::size_t PathRootLength(std::string_view path, const PathConventions& conventions);
+
+// Whether `path` names the same place wherever the tool runs: under Win32
+// syntax it starts at a drive's root or a share ("C:foo" and "\foo" depend
+// on the current drive and its folder); on POSIX it starts at "/".
+bool IsAbsolutePath(std::string_view path, const PathConventions& conventions);
 
 // The identity of a normalized path: equal for two spellings of one
 // directory. Folded where names ignore case.

@@ -40,6 +40,24 @@ bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   return true;
 }
 
+Unresolved PosixFileSystem::WhyUnresolved(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) == 0) return Unresolved::kMissing;
+  switch (errno) {
+    case EACCES:
+      return Unresolved::kAccessDenied;
+    case EIO:
+    case ETIMEDOUT:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENOTCONN:
+    case ESTALE:
+      return Unresolved::kUnreachable;
+    default:
+      return Unresolved::kMissing;  // ENOENT, ENOTDIR, a loop of links, a name too long
+  }
+}
+
 std::string PosixFileSystem::AbsolutePath(std::string path) {
   if (path.empty() || path.front() == '/') return path;
   std::string cwd = CurrentFolder();

@@ -65,6 +65,53 @@ bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) 
   return true;
 }
 
+Unresolved WindowsFileSystem::WhyUnresolved(const std::string& path) {
+  std::wstring wide;
+  if (path.empty() || !Utf8ToWide(path, wide)) return Unresolved::kMissing;
+  // It exists, yet has no short form for this user: a folder on the way
+  // may be passed through but not listed.
+  if (::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return Unresolved::kAccessDenied;
+  }
+  switch (::GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: {
+      // Not there; but is the drive or the share it is on?
+      const std::size_t rootLength = PathRootLength(path, kWindowsConventions);
+      std::wstring root;
+      if (rootLength == 0 || !Utf8ToWide(path.substr(0, rootLength), root)) {
+        return Unresolved::kMissing;
+      }
+      if (root.back() != L'\\' && root.back() != L'/') root += L'\\';
+      if (::GetFileAttributesW(root.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return Unresolved::kMissing;
+      }
+      return ::GetLastError() == ERROR_ACCESS_DENIED ? Unresolved::kAccessDenied
+                                                     : Unresolved::kVolumeAbsent;
+    }
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_BAD_NETPATH:
+      return Unresolved::kVolumeAbsent;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_LOGON_FAILURE:
+      return Unresolved::kAccessDenied;
+    case ERROR_NOT_READY:
+    case ERROR_NETWORK_UNREACHABLE:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_SEM_TIMEOUT:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_NETWORK_BUSY:
+    case ERROR_REM_NOT_LIST:
+    case ERROR_NO_NET_OR_BAD_PATH:
+    case ERROR_CANT_ACCESS_FILE:
+      return Unresolved::kUnreachable;
+    default:
+      return Unresolved::kMissing;  // a name no directory can have, and the like
+  }
+}
+
 std::string WindowsFileSystem::AbsolutePath(std::string path) {
   std::string answer;
   const auto ask = [](const wchar_t* wide, wchar_t* buffer, DWORD size) {

@@ -17,6 +17,7 @@ class WindowsFileSystem : public FileSystemQueries {
       : shortPathBufferSize_(shortPathBufferSize) {}
 
   bool ShortPathName(std::string path, std::string& shortPath) override;
+  Unresolved WhyUnresolved(const std::string& path) override;
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override;
   PathConventions Conventions() const override { return kWindowsConventions; }

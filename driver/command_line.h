@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pathshrink {
+
+// What the command line asks for. Options may come before or after the
+// one source of the list.
+struct CommandLine {
+  enum class Source {
+    kNone,
+    kArgument,       // the list itself
+    kStandardInput,  // "-"
+    kEnvironment,    // --env NAME
+    kUserPath,       // --user: the user's stored Path
+    kMachinePath,    // --machine: the machine's stored Path
+  };
+  Source source = Source::kNone;
+  int listIndex = 0;         // with kArgument: where the list is in argv
+  std::string variable;      // with kEnvironment
+  std::vector<std::string> junctions;  // as typed, in order
+  bool suggest = false;
+  bool junctionsInGiven = false;
+  std::string junctionsIn;
+  bool verbose = false;
+  bool write = false;
+  bool help = false;
+  bool version = false;
+};
+
+// The command line read, or the complaint (one line, ending in '\n') that
+// names the argument it could not take.
+struct ParsedCommandLine {
+  CommandLine line;
+  std::string complaint;  // empty when every argument was understood
+};
+
+ParsedCommandLine ParseCommandLine(int argc, const char* const* argv);
+
+}  // namespace pathshrink
