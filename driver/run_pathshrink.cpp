@@ -223,7 +223,11 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
           return kExitStoredUnreadable;
       }
       fullpath = stored.text;
-      if (scope == Scope::kMachine && system.environment != nullptr) {
+      if (stored.type == StoredType::kString) {
+        // Windows takes such a value literally: a reference there leads
+        // nowhere, and must not make a literal entry look like a repeat.
+        references = nullptr;
+      } else if (scope == Scope::kMachine && system.environment != nullptr) {
         references = &machine.emplace(*system.environment, *system.store);
       }
       break;

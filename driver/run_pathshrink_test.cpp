@@ -286,8 +286,9 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
        "Windows already open keep their old PATH; new ones get the new one.\n"},
       {"a preview stores nothing", {"--user"}, StoredType::kExpandString, before, nullptr, 0,
        before, ""},
-      {"REG_SZ stays REG_SZ, and its references are said to be dead", {"--write", "--user"},
-       StoredType::kString, before, nullptr, 0, after,
+      {"REG_SZ stays REG_SZ, and its references are not expanded", {"--write", "--user"},
+       StoredType::kString, "%SystemRoot%;C:\\Windows;C:\\Program Files\\Tools", nullptr, 0,
+       "%SystemRoot%;C:\\Windows;C:\\PROGRA~1\\Tools",
        "*[the stored Path is REG_SZ: Windows does not expand its %NAME% references]\n"
        "Stored the new Path in " + user + ".\n"
        "Windows already open keep their old PATH; new ones get the new one.\n"},

@@ -70,16 +70,18 @@ class WineEndToEndTest : public ::testing::Test {
     }
   }
 
-  ProcessResult RunWine(const std::string& program, std::vector<std::string> args) {
+  ProcessResult RunWine(const std::string& program, std::vector<std::string> args,
+                        std::vector<std::string> environment = {}) {
     args.insert(args.begin(), {PATHSHRINK_WINE64, program});
     const char* prefix = std::getenv("WINEPREFIX");
-    ProcessResult result = RunProcess(
-        // UTF-8 on this side, so Wine hands Windows programs their
-        // arguments in its ANSI code page (1252) the same way every time.
-        args,
-        {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
-         std::string("WINEPREFIX=") +
-             (prefix != nullptr ? prefix : PATHSHRINK_DEFAULT_WINEPREFIX)});
+    // UTF-8 on this side, so Wine hands Windows programs their arguments in
+    // its ANSI code page (1252) the same way every time.
+    environment.insert(environment.end(),
+                       {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "WINEDEBUG=-all",
+                        "WINEDLLOVERRIDES=mscoree,mshtml=",
+                        std::string("WINEPREFIX=") +
+                            (prefix != nullptr ? prefix : PATHSHRINK_DEFAULT_WINEPREFIX)});
+    ProcessResult result = RunProcess(args, environment);
     result.out = Unix(result.out);
     result.err = Unix(result.err);
     return result;
@@ -232,7 +234,9 @@ TEST_F(WineEndToEndTest, OneDirectoryInManySpellings) {
 }
 
 // The README's line for cmd.exe, in a batch file as the README says to
-// write it there, keeps every entry of a PATH whose last entry ends in '\'.
+// write it there, keeps every entry of PATHs that break a command line: a
+// quoted entry, names with cmd.exe's special characters, a last entry that
+// ends in '\', and one PATH of over 7,000 characters.
 TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
   std::ifstream readme(PATHSHRINK_SOURCE_DIR "/README.md");
   std::stringstream text;
@@ -250,25 +254,130 @@ TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
     recipe.insert(at++, "%");
   }
 
-  tmp.MakeDirectories("Long Directory Name");
-  tmp.MakeDirectories("Ends With Backslash");
   const std::string base = WindowsPath(tmp.path());
-  const std::string path = "C:\\windows\\system32;C:\\windows;" + base + "\\Long Directory Name;" +
-                           base + "\\Ends With Backslash\\";
+  std::string hostile = "C:\\windows\\system32;C:\\windows;\"" + base + "\\Quoted Dir With Spaces\"";
+  for (const char* name : {"Quoted Dir With Spaces", "Tom & Jerry", "caret^dir", "bang!dir",
+                           "paren (x86) dir", "Ends With Backslash"}) {
+    tmp.MakeDirectories(name);
+    if (std::string(name) != "Quoted Dir With Spaces" && std::string(name) != "Ends With Backslash") {
+      hostile += ";" + base + "\\" + name;
+    }
+  }
+  std::string longPath = hostile;
+  for (int i = 1; longPath.size() < 7000; ++i) {
+    const std::string name = "A Rather Long Directory Name Number " + std::to_string(i);
+    tmp.MakeDirectories(name + "/bin");
+    longPath += ";" + base + "\\" + name + "\\bin";
+  }
+  const std::string ending = ";" + base + "\\Ends With Backslash\\";
+
   std::string exe = WindowsPath(PATHSHRINK_WINDOWS_EXE);
   exe.erase(exe.rfind('\\'));
-  std::string batch =
-      "@echo off\nset \"PATH=" + path + "\"\ncd /d " + exe + "\n" + recipe + "echo %PATH%\n";
-  std::string crlf;
-  for (const char c : batch) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  std::ofstream(tmp.path() + "/recipe.bat", std::ios::binary) << crlf;
+  for (const std::string& path : {hostile + ending, longPath + ending}) {
+    // cmd.exe's own "set" reads a quoted assignment to its last quote.
+    const std::string batch = "@echo off\nset \"PATH=" + path + "\"\ncd /d " + exe + "\n" + recipe +
+                              "set > " + base + "\\after.txt\n";
+    std::string crlf;
+    for (const char c : batch) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::ofstream(tmp.path() + "/recipe.bat", std::ios::binary) << crlf;
 
-  const ProcessResult direct = Run({path});
-  ASSERT_EQ(direct.status, 0);
-  const ProcessResult result = RunWine("cmd", {"/c", base + "\\recipe.bat"});
+    const ProcessResult direct =
+        RunWine(PATHSHRINK_WINDOWS_EXE, {"--env", "PATHSHRINK_LIST"}, {"PATHSHRINK_LIST=" + path});
+    ASSERT_EQ(direct.status, 0) << direct.err;
+    const ProcessResult result = RunWine("cmd", {"/c", base + "\\recipe.bat"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::ifstream after(tmp.path() + "/after.txt", std::ios::binary);
+    std::string line, newPath;
+    while (std::getline(after, line)) {
+      if (line.rfind("PATH=", 0) == 0) newPath = Unix(line.substr(5) + "\n");
+    }
+    EXPECT_EQ(newPath, direct.out) << path.size() << "\n" << result.err;
+    // Every entry is there, and the long names are short.
+    EXPECT_EQ(std::count(newPath.begin(), newPath.end(), ';'),
+              std::count(path.begin(), path.end(), ';'))
+        << newPath;
+    EXPECT_EQ(newPath.find("A Rather Long"), std::string::npos) << newPath;
+  }
+}
+
+// An entry with references is judged by where it leads and written with
+// its references, the rest in short form; one that leads nowhere stays.
+TEST_F(WineEndToEndTest, ReferencesAreJudgedByWhereTheyLead) {
+  tmp.MakeDirectories("Long Directory Name/bin");
+  const std::string base = WindowsPath(tmp.path());
+  const std::vector<std::string> shortForms = ShortForms({base + "\\Long Directory Name\\bin"});
+  ASSERT_EQ(shortForms.size(), 1u);
+  const std::string shortName = Shortest(base + "\\Long Directory Name\\bin", shortForms[0]);
+  // The two last components, \LONG~XYZ\bin: those after the reference.
+  const std::string tail = shortName.substr(shortName.rfind('\\', shortName.rfind('\\') - 1));
+  const std::string list = "%SystemRoot%\\system32;C:\\windows\\System32;"
+                           "%PathShrink_Tools%\\Long Directory Name\\bin\\;" +
+                           base + "\\long directory name\\BIN;%PATHSHRINK_UNDEFINED%\\x";
+  const ProcessResult result =
+      RunWine(PATHSHRINK_WINDOWS_EXE, {list}, {"PATHSHRINK_TOOLS=" + base});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, direct.out) << crlf << result.err;
-  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), ';'), 3) << result.out;
+  EXPECT_EQ(result.out, "%SystemRoot%\\system32;%PathShrink_Tools%" + tail +
+                            ";%PATHSHRINK_UNDEFINED%\\x\n");
+  EXPECT_EQ(result.err,
+            "[unchecked entry '%PATHSHRINK_UNDEFINED%\\x': %PATHSHRINK_UNDEFINED% is not defined;"
+            " kept as given]\n" +
+                ExpectedReport(list, result.out.substr(0, result.out.size() - 1)));
+}
+
+// The stored Path of the user, through reg.exe and the tool: a preview
+// stores nothing, --write stores it short with its type and references, the
+// backup's reg import brings back the original, and an empty result is
+// refused.
+TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
+  tmp.MakeDirectories("Long Directory Name");
+  const std::string base = WindowsPath(tmp.path());
+  const std::string original = "%SystemRoot%;" + base + "\\Long Directory Name;" + base +
+                               "\\Missing;C:\\windows";
+  const auto query = [&] {
+    // "    Path    REG_EXPAND_SZ    value"
+    const ProcessResult result = RunWine("reg", {"query", "HKCU\\Environment", "/v", "Path"});
+    std::string found;
+    for (const std::string& line : Lines(result.out)) {
+      if (line.rfind("    Path    ", 0) == 0) found = line.substr(12);
+    }
+    return found;
+  };
+  const auto store = [&](const std::string& value) {
+    // Straight to reg.exe: through cmd.exe the references would be expanded.
+    ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ",
+                              "/d", value, "/f"})
+                  .status,
+              0);
+  };
+  store(original);
+  ASSERT_EQ(query(), "REG_EXPAND_SZ    " + original);
+
+  const ProcessResult preview = Run({"--user"});
+  EXPECT_EQ(preview.status, 0) << preview.err;
+  const std::string shortened = preview.out.substr(0, preview.out.size() - 1);
+  EXPECT_EQ(std::count(shortened.begin(), shortened.end(), ';'), 1) << shortened;
+  EXPECT_EQ(shortened.rfind("%SystemRoot%;Z:\\", 0), 0u) << shortened;
+  EXPECT_EQ(shortened.find("Long Directory Name"), std::string::npos) << shortened;
+  EXPECT_EQ(query(), "REG_EXPAND_SZ    " + original);
+
+  const ProcessResult written = Run({"--write", "--user"});
+  EXPECT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(written.out, preview.out);
+  EXPECT_EQ(query(), "REG_EXPAND_SZ    " + shortened);
+  const std::string said = "Backup of the stored Path: ";
+  const std::size_t at = written.err.find(said);
+  ASSERT_NE(at, std::string::npos) << written.err;
+  const std::string backup =
+      written.err.substr(at + said.size(), written.err.find('\n', at) - at - said.size());
+
+  EXPECT_EQ(RunWine("reg", {"import", backup}).status, 0);
+  EXPECT_EQ(query(), "REG_EXPAND_SZ    " + original);
+
+  store(base + "\\Missing");
+  const ProcessResult empty = Run({"--user", "--write"});
+  EXPECT_EQ(empty.status, 6) << empty.err;
+  EXPECT_EQ(query(), "REG_EXPAND_SZ    " + base + "\\Missing");
+  RunWine("reg", {"delete", "HKCU\\Environment", "/v", "Path", "/f"});
 }
 
 TEST_F(WineEndToEndTest, SuggestionsAreMklinkLinesForCmd) {
