@@ -189,7 +189,7 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
   // like another (no junctions, or none that an entry is listed through),
   // the keys are distinct already and the check is spared.
   const bool mayRepeat = !junctions.empty() && substitution.MayWriteRepeats(entries);
-  TextArena foldedKeys;  // where views in `seen` point, if not into texts
+  TextArena keys;  // of rewritten entries: where views in `seen` point, if not into `entries`
   KeySet seen(mayRepeat ? 2 * entries.size() : 0);
   std::vector<std::size_t> ownerOf;  // the entry each key in `seen` came from
   WrittenList written;
@@ -209,10 +209,11 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
     // the directory is in the list already.
     if (mayRepeat && !firstTime(entry.Key(), entry.KeyHash(), i)) continue;
     if (const auto rewritten = substitution.Rewritten(entry)) {
-      text = written.texts.Add(rewritten->junction, rewritten->rest);
+      text = written.texts.Add(rewritten->path, rewritten->rest);
       if (mayRepeat) {
-        const std::string_view key =
-            conventions.foldsCase ? foldedKeys.Add(FoldCase(std::string(text))) : text;
+        // What it names, as entries are keyed: the junction's short form
+        // and the rest of the entry's own key.
+        const std::string_view key = keys.Add(rewritten->pathKey, rewritten->restKey);
         if (!firstTime(key, KeySet::Hash(key), i)) continue;
       }
     }

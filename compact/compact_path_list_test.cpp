@@ -136,11 +136,12 @@ TEST_F(CompactPathListTest, RepeatsMadeByAJunctionAreDroppedToo) {
             "C:\\J\\Tools;C:\\Windows;C:\\PROGRA~10\\bin");
   EXPECT_EQ(Compact("C:\\j\\tools;C:\\Program Files\\Tools", table), "C:\\j\\tools");
   // A junction inside another's target, seen through the other: C:\J\T
-  // is the directory C:\PROGRA~1\T, and a junction to C:\X\Y.
+  // is the directory C:\PROGRA~1\T, and a junction to C:\Xlong\Y.
   fs.AddDirectory("C:\\Program Files\\T\\z", "C:\\PROGRA~1\\T\\z");
-  fs.AddDirectory("C:\\X\\Y\\z", "C:\\X\\Y\\z");
-  const JunctionTable nested = {{"C:\\J", "c:\\progra~1", 12}, {"C:\\J\\T", "c:\\x\\y", 1}};
-  EXPECT_EQ(Compact("C:\\Program Files\\T\\z;C:\\X\\Y\\z", nested), "C:\\J\\T\\z");
+  fs.AddDirectory("C:\\Xlong\\Y\\z", "C:\\Xlong\\Y\\z");
+  const JunctionTable nested = {{"C:\\J", "c:\\progra~1", 12},
+                                {"C:\\J\\T", "c:\\xlong\\y", 1}};
+  EXPECT_EQ(Compact("C:\\Program Files\\T\\z;C:\\Xlong\\Y\\z", nested), "C:\\J\\T\\z");
   EXPECT_EQ(err.str(), "");
 }
 

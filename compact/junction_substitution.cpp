@@ -1,7 +1,5 @@
 #include "compact/junction_substitution.h"
 
-#include <algorithm>
-
 namespace pathshrink {
 
 JunctionSubstitution::JunctionSubstitution(const JunctionTable& junctions,
@@ -11,11 +9,22 @@ JunctionSubstitution::JunctionSubstitution(const JunctionTable& junctions,
       targets_(junctions.size(), conventions),
       paths_(junctions.size(), conventions) {
   for (std::size_t i = 0; i < junctions.size(); ++i) {
-    if (targets_.Insert(junctions[i].shortTarget)) firstOfTarget_.push_back(i);  // the first stays
+    if (targets_.Insert(junctions[i].shortTarget)) {
+      bestOfTarget_.push_back(i);
+      continue;
+    }
+    // Another junction to a target seen before: the shorter path wins.
+    for (std::size_t t = 0; t < bestOfTarget_.size(); ++t) {
+      const JunctionEntry& best = junctions[bestOfTarget_[t]];
+      if (best.shortTarget == junctions[i].shortTarget &&
+          Utf16Length(junctions[i].shortJunction) < Utf16Length(best.shortJunction)) {
+        bestOfTarget_[t] = i;
+      }
+    }
   }
   pathKeys_.reserve(junctions.size());  // the views in `paths_` must stay valid
   for (const JunctionEntry& junction : junctions) {
-    paths_.Insert(pathKeys_.emplace_back(PathKey(junction.shortJunction, conventions)));
+    paths_.Insert(pathKeys_.emplace_back(JunctionKey(junction, conventions)));
   }
   for (const std::string& key : pathKeys_) {
     // Below another junction: a shorter leading part is a junction's path.
@@ -34,27 +43,31 @@ bool JunctionSubstitution::MayWriteRepeats(const std::vector<ResolvedEntry>& ent
   return false;
 }
 
-std::size_t JunctionSubstitution::FirstMatch(std::string_view key) const {
-  std::size_t best = npos;
-  targets_.AnyLeadingPart(key, [&](std::size_t position, std::size_t) {
-    best = std::min(best, firstOfTarget_[position]);
-    return false;  // a longer target may come earlier in the table
-  });
-  return best;
-}
-
 std::optional<JunctionSubstitution::Rewrite> JunctionSubstitution::Rewritten(
     const ResolvedEntry& entry) const {
   if (entry.IsVerbatim() || targets_.empty()) return std::nullopt;
-  const std::size_t match = FirstMatch(entry.Key());
-  if (match == npos) return std::nullopt;
-
+  const std::string& key = entry.Key();
   const std::string& spelling = entry.Spelling();
-  const std::size_t restStart =
-      AlignedLength(entry.Key(), junctions_[match].shortTarget.size(), spelling, conventions_);
-  // A drive root alone leaves only its separator: no trailing one.
-  const std::size_t rest = spelling.size() - restStart > 1 ? restStart : spelling.size();
-  return Rewrite{junctions_[match].shortJunction, std::string_view(spelling).substr(rest)};
+  std::optional<Rewrite> best;
+  std::size_t bestLength = Utf16Length(spelling);  // a junction must beat this
+  targets_.AnyLeadingPart(key, [&](std::size_t position, std::size_t length) {
+    const std::size_t j = bestOfTarget_[position];
+    // The rest starts at the separator after the target, or at the one that
+    // ends it (a drive root such as d:\); a separator alone is no rest.
+    const std::size_t restStart = AlignedLength(key, length, spelling, conventions_);
+    const std::string_view rest =
+        restStart + 1 < spelling.size() ? std::string_view(spelling).substr(restStart) : "";
+    const std::size_t written = Utf16Length(junctions_[j].shortJunction) + Utf16Length(rest);
+    if (written < bestLength || (written == bestLength && best && j < best->junction)) {
+      const std::size_t keyRestStart = conventions_.IsSeparator(key[length - 1]) ? length - 1 : length;
+      const std::string_view restKey =
+          keyRestStart + 1 < key.size() ? std::string_view(key).substr(keyRestStart) : "";
+      best = Rewrite{j, junctions_[j].shortJunction, rest, pathKeys_[j], restKey};
+      bestLength = written;
+    }
+    return false;  // a longer target may write it shorter
+  });
+  return best;
 }
 
 }  // namespace pathshrink

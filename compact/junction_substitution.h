@@ -11,10 +11,12 @@
 
 namespace pathshrink {
 
-// Writes entries through the first junction of a table (in table order)
-// whose short target is a leading part of the entry's short form that ends
-// at a component boundary: `c:\progra~1` rewrites `c:\progra~1\x` but not
-// `c:\progra~10`. The rest of the entry keeps its own spelling.
+// Writes entries through junctions: of the junctions whose short target is
+// a leading part of the entry's key that ends at a component boundary
+// (`c:\progra~1` leads `c:\progra~1\x` but not `c:\progra~10`), the one that
+// writes the entry shortest, and none where none writes it shorter than its
+// own spelling. Ties go to the junction earlier in the table. The rest of
+// the entry keeps its own spelling.
 //
 // The cost of an entry does not grow with the number of junctions (see
 // PrefixSet).
@@ -22,21 +24,24 @@ class JunctionSubstitution {
  public:
   // The table must outlive this object.
   JunctionSubstitution(const JunctionTable& junctions, PathConventions conventions);
-
-  // The position in the table of the first junction that applies to the
-  // entry whose key is `key`, or npos.
-  std::size_t FirstMatch(std::string_view key) const;
+  // The sets hold views into the object's own strings.
+  JunctionSubstitution(const JunctionSubstitution&) = delete;
+  JunctionSubstitution& operator=(const JunctionSubstitution&) = delete;
 
   // The entry written through a junction: the junction's path, then the
-  // rest of the entry in its own spelling.
+  // rest of the entry in its own spelling; and what that names, as a key:
+  // the junction's own key, then the rest of the entry's key.
   struct Rewrite {
-    std::string_view junction;
+    std::size_t junction;  // its position in the table
+    std::string_view path;
     std::string_view rest;
+    std::string_view pathKey;
+    std::string_view restKey;
   };
 
-  // The entry written through the first junction that applies to it, or
-  // nothing when none does (it is then written in its own spelling). The
-  // parts point into the table and the entry.
+  // The entry written through the junction that writes it shortest, or
+  // nothing when none writes it shorter (it is then written in its own
+  // spelling). The parts point into the table, this object and the entry.
   std::optional<Rewrite> Rewritten(const ResolvedEntry& entry) const;
 
   // Whether an entry written through a junction could repeat another of
@@ -46,16 +51,14 @@ class JunctionSubstitution {
   // name are never another directory's), and the check can be spared.
   bool MayWriteRepeats(const std::vector<ResolvedEntry>& entries) const;
 
-  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
-
  private:
   const JunctionTable& junctions_;
   PathConventions conventions_;
-  // The short targets, each once, and the position in the table of the
-  // first junction to each, in the same order.
+  // The short targets, each once, and for each the junction to it with the
+  // shortest path (the first in the table of those), in the same order.
   PrefixSet targets_;
-  std::vector<std::size_t> firstOfTarget_;
-  // The junctions' own paths as keys.
+  std::vector<std::size_t> bestOfTarget_;
+  // The junctions' own paths as keys of what they name, in table order.
   std::vector<std::string> pathKeys_;
   PrefixSet paths_;
   bool nested_ = false;  // a junction's path lies below another's

@@ -11,7 +11,7 @@ std::string Rewritten(const JunctionTable& table, PathConventions conventions,
   const std::string path = NormalizedPath(entry, conventions);
   const ResolvedEntry resolved = ResolvedEntry::Resolved(path, path, conventions);
   const auto rewritten = JunctionSubstitution(table, conventions).Rewritten(resolved);
-  return rewritten ? std::string(rewritten->junction) + std::string(rewritten->rest) : path;
+  return rewritten ? std::string(rewritten->path) + std::string(rewritten->rest) : path;
 }
 
 struct SubstitutionCase {
@@ -20,22 +20,26 @@ struct SubstitutionCase {
   const char* expected;
 };
 
-TEST(JunctionSubstitutionTest, MatchesWholeComponentsOfTheFirstJunction) {
+TEST(JunctionSubstitutionTest, MatchesWholeComponentsOfTheJunctionThatWritesItShortest) {
   const JunctionTable table = {
       {"C:\\J", "c:\\progra~1", 12},
-      {"C:\\T", "c:\\progra~1\\tools", 4},  // longer, but later in the table
+      {"C:\\T", "c:\\progra~1\\tools", 4},  // later in the table, but shorter
       {"C:\\R", "d:\\", 2},                 // a drive root
+      {"C:\\abcdefgh.ijk", "c:\\progra~2", 10},  // longer than the short form
   };
   const SubstitutionCase cases[] = {
-      {"below the target", "C:\\PROGRA~1\\Tools\\bin", "C:\\J\\Tools\\bin"},
+      {"below the target", "C:\\PROGRA~1\\Other\\bin", "C:\\J\\Other\\bin"},
+      {"a longer target that writes it shorter", "C:\\PROGRA~1\\Tools\\bin", "C:\\T\\bin"},
+      {"none that writes it shorter", "C:\\PROGRA~2\\a", "C:\\PROGRA~2\\a"},
       {"the target itself", "C:\\PROGRA~1", "C:\\J"},
       {"trailing separator", "C:\\PROGRA~1\\", "C:\\J"},
       {"forward slash", "C:\\PROGRA~1/x", "C:\\J\\x"},
-      {"case is folded, the rest keeps its own", "c:\\Progra~1\\TOOLS", "C:\\J\\TOOLS"},
+      {"case is folded, the rest keeps its own", "c:\\Progra~1\\OTHER", "C:\\J\\OTHER"},
       {"not at a component boundary", "C:\\PROGRA~10\\bin", "C:\\PROGRA~10\\bin"},
       {"shorter than the target", "C:\\PROGRA~", "C:\\PROGRA~"},
-      {"below a drive root", "D:\\Tools", "C:\\R\\Tools"},
-      {"a drive root itself", "D:\\", "C:\\R"},
+      // A junction's path is never shorter than a drive's root.
+      {"below a drive root", "D:\\Tools", "D:\\Tools"},
+      {"a drive root itself", "D:\\", "D:\\"},
       {"no junction applies", "E:\\x", "E:\\x"},
   };
   for (const SubstitutionCase& c : cases) {
@@ -60,10 +64,11 @@ TEST(JunctionSubstitutionTest, AnEmptyTargetMatchesNothing) {
   EXPECT_EQ(Rewritten(table, kWindowsConventions, "\\x"), "\\x");
 }
 
-TEST(JunctionSubstitutionTest, TheFirstOfTwoJunctionsToOneTargetWins) {
+TEST(JunctionSubstitutionTest, OfJunctionsThatWriteItAlikeTheFirstWins) {
   const JunctionTable table = {
       {"C:\\first", "c:\\progra~1", 5},
-      {"C:\\second", "c:\\progra~1", 5},
+      {"C:\\other", "c:\\progra~1", 5},
+      {"C:\\third\\x", "c:\\progra~1\\x", 1},  // another target, as long
   };
   EXPECT_EQ(Rewritten(table, kWindowsConventions, "C:\\PROGRA~1\\x"), "C:\\first\\x");
 }

@@ -145,15 +145,6 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
   std::vector<SuggestedJunction> proposals;
   std::set<std::size_t> proposed;
   while (proposals.size() < limits.most) {
-    // What each written entry is now: its length and the savings of the
-    // junction it is written through, which a new one must beat.
-    const JunctionSubstitution substitution(table, conventions);
-    std::vector<std::int64_t> beaten(written.size(), std::numeric_limits<std::int32_t>::min());
-    for (std::size_t w = 0; w < written.size(); ++w) {
-      const std::size_t match = substitution.FirstMatch(entries[written[w].resolved].Key());
-      if (match != JunctionSubstitution::npos) beaten[w] = table[match].savings;
-    }
-
     std::size_t best = candidates.size();
     long long bestGain = 0;
     for (std::size_t c = 0; c < candidates.size(); ++c) {
@@ -166,13 +157,14 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
       if (savings <= 0) continue;
       long long gain = 0;
       for (const std::size_t w : candidate.members) {
-        if (savings <= beaten[w]) continue;  // an earlier junction wins
+        // The tool writes an entry through the junction that writes it
+        // shortest: this one counts only where it beats what is written now.
         const ResolvedEntry& entry = entries[written[w].resolved];
-        const std::size_t rest =
-            entry.Spelling().size() -
-            AlignedLength(entry.Key(), candidate.key.size(), entry.Spelling(), conventions);
-        const std::size_t after = link.size() + (rest > 1 ? rest : 0);
-        gain += static_cast<long long>(texts[w].size()) - static_cast<long long>(after);
+        const std::string_view rest = std::string_view(entry.Spelling()).substr(
+            AlignedLength(entry.Key(), candidate.key.size(), entry.Spelling(), conventions));
+        const std::size_t after = Utf16Length(link) + (rest.size() > 1 ? Utf16Length(rest) : 0);
+        const std::size_t now = Utf16Length(texts[w]);
+        if (after < now) gain += static_cast<long long>(now - after);
       }
       if (gain > bestGain) {
         bestGain = gain;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "fsquery/path_conventions.h"
+
 namespace pathshrink {
 
 // One usable junction: writing `shortJunction` in place of `shortTarget`
@@ -14,7 +16,16 @@ struct JunctionEntry {
   std::string shortJunction;  // its shortest spelling, written as it is
   std::string shortTarget;    // normalized, folded where names fold case
   std::int32_t savings;       // long target length minus junction length, > 0
+  // The key of its short form, as entries are keyed (".j" and "J~1" are one
+  // directory); empty where that is `shortJunction` itself.
+  std::string pathKey = {};
 };
+
+// What the junction's own path names, as a key.
+inline std::string JunctionKey(const JunctionEntry& junction, const PathConventions& conventions) {
+  return junction.pathKey.empty() ? PathKey(junction.shortJunction, conventions)
+                                  : junction.pathKey;
+}
 
 using JunctionTable = std::vector<JunctionEntry>;
 

@@ -17,8 +17,11 @@ class TextArena {
   // Adds the texts one after the other, as one text.
   std::string_view Add(std::string_view text, std::string_view more = {}) {
     const std::size_t size = text.size() + more.size();
-    if (blocks_.empty() || kBlockSize - used_ < size) {
-      blocks_.emplace_back(new char[std::max(kBlockSize, size)]);
+    if (blocks_.empty() || capacity_ - used_ < size) {
+      // A text larger than a block gets a block of its own size, which it
+      // then fills: the next text starts another.
+      capacity_ = std::max(kBlockSize, size);
+      blocks_.emplace_back(new char[capacity_]);
       used_ = 0;
     }
     char* const start = blocks_.back().get() + used_;
@@ -32,7 +35,8 @@ class TextArena {
  private:
   static constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
   std::deque<std::unique_ptr<char[]>> blocks_;
-  std::size_t used_ = 0;  // of the last block
+  std::size_t capacity_ = 0;  // of the last block
+  std::size_t used_ = 0;      // of the last block
 };
 
 }  // namespace pathshrink

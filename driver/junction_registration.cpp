@@ -28,10 +28,11 @@ void RegisterJunction(const std::string& junction, FileSystemQueries& queries, J
     const std::int32_t savings = JunctionSavings(target, path);
     if (savings <= 0) return;  // no shorter than its target: no use
     shortJunction = NormalizedPath(std::move(shortJunction), conventions);
+    std::string pathKey = PathKey(shortJunction, conventions);
     if (shortJunction != path) shortJunction = ShortestSpelling(shortJunction, path, conventions);
     shortTarget = NormalizedPath(std::move(shortTarget), conventions);
     if (conventions.foldsCase) shortTarget = FoldCase(std::move(shortTarget));
-    table.push_back({std::move(shortJunction), std::move(shortTarget), savings});
+    table.push_back({std::move(shortJunction), std::move(shortTarget), savings, std::move(pathKey)});
   } catch (...) {
     // Whatever went wrong, this junction is unusable; the rest still count.
     err << "[can't process junction '" + junction + "']\n";

@@ -372,6 +372,41 @@ TEST_F(RunPathShrinkTest, LargestSavingsFirstThenCommandLineOrder) {
   }
 }
 
+TEST_F(RunPathShrinkTest, ADirectoryIsWrittenOnceThroughAJunctionWhoseNamesAreShort) {
+  // Names shorter than their short names (".cargo" and CARGO~1), in an
+  // entry and in a junction's own path.
+  fs.AddDirectory("C:\\Users\\Some Long Name\\.cargo\\bin", "C:\\Users\\SOMELO~1\\CARGO~1\\bin");
+  fs.AddDirectory("C:\\u\\.cargo\\bin", "C:\\u\\CARGO~1\\bin");
+  fs.AddJunction("C:\\u", "C:\\Users\\Some Long Name");
+  fs.AddDirectory("C:\\Long Target Name\\bin", "C:\\LONGTA~1\\bin");
+  fs.AddDirectory("C:\\.j\\bin", "C:\\J~1\\bin");
+  fs.AddJunction("C:\\.j", "C:\\Long Target Name");
+  const struct {
+    std::string list;
+    const char* junction;
+    const char* out;
+  } cases[] = {
+      {"C:\\Users\\Some Long Name\\.cargo\\bin;C:\\u\\.cargo\\bin", "C:\\u", "C:\\u\\.cargo\\bin\n"},
+      {"C:\\u\\.cargo\\bin;C:\\Users\\Some Long Name\\.cargo\\bin", "C:\\u", "C:\\u\\.cargo\\bin\n"},
+      {"C:\\Long Target Name\\bin;C:\\.j\\bin", "C:\\.j", "C:\\.j\\bin\n"},
+      {"C:\\.j\\bin;C:\\Long Target Name\\bin", "C:\\.j", "C:\\.j\\bin\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run({"pathshrink", c.list, "-j", c.junction}).out, c.out) << c.list;
+  }
+}
+
+TEST_F(RunPathShrinkTest, AnEntryLongerThanABlockOfRewrittenTexts) {
+  // Rewritten texts are kept in 64 KiB blocks; one larger than a block,
+  // and the next one after it, must each stay whole.
+  const std::string huge = "C:\\Program Files\\Tools\\" + std::string(70000, 'x');
+  fs.AddDirectory(huge, "C:\\PROGRA~1\\Tools\\" + std::string(70000, 'x'));
+  fs.AddDirectory("C:\\Program Files\\Tools\\y", "C:\\PROGRA~1\\Tools\\y");
+  const Outcome outcome =
+      Run({"pathshrink", huge + ";C:\\Program Files\\Tools\\y", "-j", "C:\\tl"});
+  EXPECT_EQ(outcome.out, "C:\\tl\\" + std::string(70000, 'x') + ";C:\\tl\\y\n");
+}
+
 TEST_F(RunPathShrinkTest, ErrorOutputIsRegistrationThenEntriesThenReport) {
   const std::string list = "C:\\Missing;C:\\Program Files\\Tools;C:\\Windows";
   const Outcome outcome = Run({"pathshrink", list, "-j", "C:\\Windows", "-j", "C:\\pf"});
