@@ -25,15 +25,10 @@ int _dowildcard = 0;
 // (the narrow ones would have letters outside it replaced by look-alikes);
 // the tool works in UTF-8 from here on.
 int wmain(int argc, wchar_t* argv[]) {
-  std::vector<std::string> arguments(static_cast<std::size_t>(argc));
+  const std::vector<std::string> arguments = pathshrink::Utf8Arguments(argc, argv);
   std::vector<const char*> pointers;
   pointers.reserve(arguments.size() + 1);
-  for (std::size_t i = 0; i < arguments.size(); ++i) {
-    // An unpaired surrogate cannot be carried: it alone becomes U+FFFD, so
-    // the entry that holds it names no directory and the others stay.
-    pathshrink::WideToUtf8(argv[i], arguments[i], pathshrink::Unconvertible::kReplace);
-    pointers.push_back(arguments[i].c_str());
-  }
+  for (const std::string& argument : arguments) pointers.push_back(argument.c_str());
   pointers.push_back(nullptr);
 
   // The list on standard input is taken byte for byte: text mode would end

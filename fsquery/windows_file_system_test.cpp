@@ -10,6 +10,7 @@
 
 #include "fsquery/junction_errors.h"
 #include "fsquery/junction_target_for_tests.h"
+#include "fsquery/windows_utf8.h"
 
 namespace pathshrink {
 namespace {
@@ -133,6 +134,13 @@ TEST_F(WindowsFileSystemTest, JunctionReaderFailures) {
   EXPECT_EQ(TargetOrMessage(queries, root), junction_errors::kNotAReparsePoint);
   EXPECT_EQ(TargetOrMessage(queries, root + "\\Missing"),
             std::string(junction_errors::kUnableToOpen) + root + "\\Missing");
+}
+
+TEST(Utf8ArgumentsTest, AnUnpairedSurrogateSpoilsOnlyItsOwnEntry) {
+  const wchar_t* argv[] = {L"pathshrink", L"C:\\Windows;C:\\x\xD800", nullptr};
+  const std::vector<std::string> arguments = Utf8Arguments(2, argv);
+  ASSERT_EQ(arguments.size(), 2u);
+  EXPECT_EQ(arguments[1], "C:\\Windows;C:\\x\xEF\xBF\xBD");
 }
 
 }  // namespace

@@ -44,4 +44,12 @@ bool WideToUtf8(std::wstring_view wide, std::string& utf8, Unconvertible unconve
   return true;
 }
 
+std::vector<std::string> Utf8Arguments(int argc, const wchar_t* const* argv) {
+  std::vector<std::string> arguments(argc > 0 ? static_cast<std::size_t>(argc) : 0);
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (argv[i] != nullptr) WideToUtf8(argv[i], arguments[i], Unconvertible::kReplace);
+  }
+  return arguments;
+}
+
 }  // namespace pathshrink

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pathshrink {
 
@@ -18,5 +19,10 @@ bool Utf8ToWide(std::string_view utf8, std::wstring& wide,
                 Unconvertible unconvertible = Unconvertible::kFail);
 bool WideToUtf8(std::wstring_view wide, std::string& utf8,
                 Unconvertible unconvertible = Unconvertible::kFail);
+
+// The program's arguments in UTF-8. An unpaired surrogate, which no name
+// can hold, becomes U+FFFD on its own: the entry that holds it names no
+// directory, and the rest of the argument is kept.
+std::vector<std::string> Utf8Arguments(int argc, const wchar_t* const* argv);
 
 }  // namespace pathshrink
