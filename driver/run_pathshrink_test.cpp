@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/console_text.h"
 #include "driver/expected_report_for_tests.h"
 #include "driver/registry_backup.h"
 #include "driver/stored_path.h"
@@ -468,6 +469,19 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
     const std::string list = args[args[2] == "--junctions-in" ? 4 : 2];
     EXPECT_EQ(outcome.err, ExpectedReport(list, c.newList)) << c.name;
   }
+}
+
+TEST(ConsoleTextTest, NoWriteCutsALetter) {
+  // A sequence cut at the end waits, but not at the very end.
+  EXPECT_EQ(WritableUtf8Length("ab\xE6\x97", false), 2u);
+  EXPECT_EQ(WritableUtf8Length("ab\xE6\x97", true), 4u);
+  EXPECT_EQ(WritableUtf8Length("ab\xE6\x97\xA5", false), 5u);
+  // A chunk does not end between the halves of a pair.
+  std::u16string units(8191, u'a');
+  units += u"\U0001F600";
+  EXPECT_EQ(Utf16ChunkLength<char16_t>(units, 0, 8192), 8191u);
+  EXPECT_EQ(Utf16ChunkLength<char16_t>(units, 8191, 8192), 2u);
+  EXPECT_EQ(Utf16ChunkLength<char16_t>(std::u16string(9000, u'a'), 0, 8192), 8192u);
 }
 
 }  // namespace

@@ -2,28 +2,10 @@
 
 #include <algorithm>
 
+#include "driver/console_text.h"
 #include "fsquery/windows_utf8.h"
 
 namespace pathshrink {
-namespace {
-
-// How much of `text` ends with a whole UTF-8 sequence: a lead byte near the
-// end whose sequence is not all there yet is held back.
-std::size_t CompleteLength(const std::string& text) {
-  std::size_t start = text.size();
-  for (int back = 0; back < 4 && start > 0; ++back) {
-    const auto byte = static_cast<unsigned char>(text[start - 1]);
-    if ((byte & 0xC0) != 0x80) {  // not a continuation byte
-      const std::size_t lead = start - 1;
-      const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-      return text.size() - lead >= length ? text.size() : lead;
-    }
-    --start;
-  }
-  return text.size();  // no lead byte close enough: not UTF-8 to wait for
-}
-
-}  // namespace
 
 bool IsConsole(HANDLE handle) {
   DWORD mode = 0;
@@ -41,8 +23,10 @@ std::streamsize WindowsConsoleStreamBuf::xsputn(const char* text, std::streamsiz
   return count;
 }
 
-int WindowsConsoleStreamBuf::sync() {
-  const std::size_t complete = CompleteLength(pending_);
+int WindowsConsoleStreamBuf::sync() { return Write(false); }
+
+int WindowsConsoleStreamBuf::Write(bool final) {
+  const std::size_t complete = WritableUtf8Length(pending_, final);
   if (complete == 0) return 0;
   // Invalid bytes show as U+FFFD rather than stop the output.
   std::wstring wide;
@@ -52,7 +36,8 @@ int WindowsConsoleStreamBuf::sync() {
   pending_.erase(0, complete);
   for (std::size_t done = 0; done < wide.size();) {
     DWORD written = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(wide.size() - done, 8192));
+    // No write ends between the two halves of a pair.
+    const auto chunk = static_cast<DWORD>(Utf16ChunkLength<wchar_t>(wide, done, 8192));
     if (!::WriteConsoleW(console_, wide.data() + done, chunk, &written, nullptr) || written == 0) {
       return -1;
     }

@@ -16,7 +16,8 @@ bool IsConsole(HANDLE handle);
 class WindowsConsoleStreamBuf : public std::streambuf {
  public:
   explicit WindowsConsoleStreamBuf(HANDLE console) : console_(console) {}
-  ~WindowsConsoleStreamBuf() override { sync(); }
+  // The end: whatever is left goes out, a cut sequence as U+FFFD.
+  ~WindowsConsoleStreamBuf() override { Write(true); }
 
  protected:
   int_type overflow(int_type c) override;
@@ -24,6 +25,8 @@ class WindowsConsoleStreamBuf : public std::streambuf {
   int sync() override;
 
  private:
+  int Write(bool final);
+
   HANDLE console_;
   std::string pending_;
 };
