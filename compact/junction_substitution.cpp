@@ -53,15 +53,13 @@ std::optional<JunctionSubstitution::Rewrite> JunctionSubstitution::Rewritten(
   targets_.AnyLeadingPart(key, [&](std::size_t position, std::size_t length) {
     const std::size_t j = bestOfTarget_[position];
     // The rest starts at the separator after the target, or at the one that
-    // ends it (a drive root such as d:\); a separator alone is no rest.
-    const std::size_t restStart = AlignedLength(key, length, spelling, conventions_);
+    // ends it (a drive root such as d:\).
     const std::string_view rest =
-        restStart + 1 < spelling.size() ? std::string_view(spelling).substr(restStart) : "";
+        std::string_view(spelling).substr(AlignedLength(key, length, spelling, conventions_));
     const std::size_t written = Utf16Length(junctions_[j].shortJunction) + Utf16Length(rest);
     if (written < bestLength || (written == bestLength && best && j < best->junction)) {
-      const std::size_t keyRestStart = conventions_.IsSeparator(key[length - 1]) ? length - 1 : length;
       const std::string_view restKey =
-          keyRestStart + 1 < key.size() ? std::string_view(key).substr(keyRestStart) : "";
+          std::string_view(key).substr(AlignedLength(key, length, key, conventions_));
       best = Rewrite{j, junctions_[j].shortJunction, rest, pathKeys_[j], restKey};
       bestLength = written;
     }

@@ -1,5 +1,6 @@
 #include "compact/junction_suggestions.h"
 
+#include <cctype>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -39,6 +40,36 @@ std::vector<std::size_t> DirectoryPrefixLengths(const std::string& key, std::siz
   }
   if (key.size() > rootLength) lengths.push_back(key.size());
   return lengths;
+}
+
+// Whether a folder's name names a version: "v12.4", "jdk-17.0.2",
+// "14.35.32215", "Python311". The next version of the software comes in a
+// folder of another name beside it.
+bool NamesVersion(std::string_view name) {
+  for (std::size_t i = 1; i + 1 < name.size(); ++i) {
+    if (name[i] == '.' && std::isdigit(static_cast<unsigned char>(name[i - 1])) &&
+        std::isdigit(static_cast<unsigned char>(name[i + 1]))) {
+      return true;
+    }
+  }
+  if (name.size() >= 2 && (name[0] == 'v' || name[0] == 'V') &&
+      std::isdigit(static_cast<unsigned char>(name[1]))) {
+    return true;
+  }
+  // Letters, then two digits or more: but a processor's name is no version.
+  std::size_t digits = 0;
+  while (digits < name.size() &&
+         std::isdigit(static_cast<unsigned char>(name[name.size() - 1 - digits]))) {
+    ++digits;
+  }
+  if (digits < 2 || digits == name.size()) return false;
+  static const char* const kProcessors[] = {"x86", "x64", "amd64", "arm64", "win32", "win64",
+                                            "i386", "i686", "ia64"};
+  const std::string folded = FoldCase(std::string(name));
+  for (const char* processor : kProcessors) {
+    if (folded == processor) return false;
+  }
+  return std::isalpha(static_cast<unsigned char>(name[name.size() - 1 - digits])) != 0;
 }
 
 // The folder a link for `target` goes in by default: its drive's root.
@@ -89,8 +120,10 @@ class LinkNames {
     try {
       queries_.ReadJunctionTarget(path);
       return false;
-    } catch (const std::runtime_error& e) {
-      return std::string_view(e.what()).rfind(junction_errors::kUnableToOpen, 0) == 0;
+    } catch (const JunctionError& e) {
+      return e.kind() == JunctionError::Kind::kUnableToOpen;
+    } catch (...) {
+      return false;  // something is there that cannot be read
     }
   }
   static std::string Name(std::size_t n) {  // 0 -> a, 25 -> z, 26 -> aa
@@ -129,7 +162,15 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
     const ResolvedEntry& entry = entries[written[w].resolved];
     const std::size_t root = LocalRootLength(entry.Key(), conventions);
     if (entry.IsVerbatim() || root == 0) continue;
+    std::size_t givenStart = root;
     for (const std::size_t length : DirectoryPrefixLengths(entry.Key(), root, conventions)) {
+      // A link that passes through a version would serve that version only:
+      // the folder above it serves the next one too.
+      const std::size_t givenEnd = AlignedLength(entry.Key(), length, entry.Given(), conventions);
+      const std::string_view component =
+          std::string_view(entry.Given()).substr(givenStart, givenEnd - givenStart);
+      givenStart = givenEnd + 1;
+      if (NamesVersion(component)) break;
       auto [at, added] = byKey.emplace(entry.Key().substr(0, length), candidates.size());
       if (added) {
         std::string target =
@@ -162,7 +203,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
         const ResolvedEntry& entry = entries[written[w].resolved];
         const std::string_view rest = std::string_view(entry.Spelling()).substr(
             AlignedLength(entry.Key(), candidate.key.size(), entry.Spelling(), conventions));
-        const std::size_t after = Utf16Length(link) + (rest.size() > 1 ? Utf16Length(rest) : 0);
+        const std::size_t after = Utf16Length(link) + Utf16Length(rest);
         const std::size_t now = Utf16Length(texts[w]);
         if (after < now) gain += static_cast<long long>(now - after);
       }

@@ -12,9 +12,10 @@ namespace pathshrink {
 
 // Paths (as keys) looked up as leading parts of other paths that end at a
 // component boundary: `c:\progra~1` is one of `c:\progra~1\x`, not of
-// `c:\progra~10`. Rather than trying every path on a key, it looks up each
-// of the key's few leading parts that have the length of some path, so a
-// lookup costs the same however many paths there are.
+// `c:\progra~10`. Rather than trying every path on a key, it looks at each
+// length that some path has, up to the key's (a comparison each), and probes
+// a hash set only where the key has a component boundary at that length: at
+// most one probe per component of the key, however many paths there are.
 class PrefixSet {
  public:
   PrefixSet(std::size_t expected, PathConventions conventions)

@@ -234,6 +234,16 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
     }
   }
 
+  // Where --suggest puts its links: a folder that is there.
+  const std::string linkFolder =
+      line.junctionsInGiven ? NormalizedPath(queries.AbsolutePath(line.junctionsIn), conventions)
+                            : std::string();
+  std::string folderShortForm;
+  if (line.junctionsInGiven && !queries.ShortPathName(linkFolder, folderShortForm)) {
+    err << "[the folder for the junctions '" + line.junctionsIn + "' does not exist]\n";
+    return kExitUsage;
+  }
+
   JunctionTable registered;  // in command-line order
   for (const std::string& junction : line.junctions) {
     RegisterJunction(junction, queries, registered, err);
@@ -260,9 +270,6 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
 
   // The proposals are registered as the tool will register them once they
   // exist, after the given junctions, and the list written with them all.
-  const std::string linkFolder =
-      line.junctionsInGiven ? NormalizedPath(queries.AbsolutePath(line.junctionsIn), conventions)
-                            : std::string();
   const std::vector<SuggestedJunction> proposals =
       SuggestJunctions(entries, junctions, linkFolder, queries);
   PlannedJunctions planned(queries, proposals);

@@ -166,6 +166,11 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
        1,
        "",
        "Option [--write] needs --user or --machine\n" + usage},
+      {"--junctions-in a folder that is not there",
+       {"--suggest", "--junctions-in", "C:\\Nope", "L"},
+       1,
+       "",
+       "[the folder for the junctions 'C:\\Nope' does not exist]\n"},
       {"--junctions-in without --suggest",
        {"L", "--junctions-in", "C:\\"},
        1,
@@ -428,10 +433,19 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
   fs.AddDirectory("C:\\pf\\Tools", "C:\\pf\\Tools");
   fs.AddDirectory("C:\\a", "C:\\a");  // taken: the first link is C:\b
   const std::string vendor = "C:\\Program Files\\Vendor Name";
+  const std::string suite = vendor + "\\Suite Of Long Products";
+  for (const char* n : {"One", "Two", "Three"}) {
+    const std::string digit = std::string(n) == "One" ? "1" : std::string(n) == "Two" ? "2" : "3";
+    fs.AddDirectory(suite + "\\Product Number " + n,
+                    "C:\\PROGRA~1\\VENDOR~1\\SUITEO~1\\PRODUC~" + digit);
+  }
+  fs.AddDirectory("C:\\Link Folder", "C:\\LINKFO~1");
+  fs.AddDirectory("C:\\100% Tools\\\xC3\x84rger Long Name\\one", "C:\\100TOO~1\\RGERLO~1\\one");
+  fs.AddDirectory("C:\\100% Tools\\\xC3\x84rger Long Name\\two", "C:\\100TOO~1\\RGERLO~1\\two");
   const struct {
     const char* name;
     std::vector<std::string> args;
-    const char* script;
+    std::string script;
     const char* newList;
   } cases[] = {
       {"a shared directory, and one on another drive",
@@ -454,6 +468,25 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
        "REM pathshrink --env PATH -j C:\\pf -j C:\\pf\\a\n"
        "mklink /J C:\\pf\\a \"C:\\Program Files\\Vendor Name\"\n",
        "C:\\pf\\Tools;C:\\pf\\a\\App Two;C:\\pf\\a\\App One\\bin;C:\\pf\\a\\APPTHR~1"},
+      {"links in a folder whose name needs quotes, predicted in its short form",
+       {"--suggest", "--junctions-in", "C:\\Link Folder",
+        suite + "\\Product Number One;" + suite + "\\Product Number Two;" + suite +
+            "\\Product Number Three"},
+       "REM 1 junction that shortens the list from 116 to 68 characters.\n"
+       "REM Make it, then run:\n"
+       "REM pathshrink --env PATH -j \"C:\\Link Folder\\a\"\n"
+       "mklink /J \"C:\\Link Folder\\a\" \"" + suite + "\"\n",
+       "C:\\LINKFO~1\\a\\PRODUC~1;C:\\LINKFO~1\\a\\PRODUC~2;C:\\LINKFO~1\\a\\PRODUC~3"},
+      {"a target with a '%' and letters outside ASCII, as a batch file reads it",
+       {"C:\\100% Tools\\\xC3\x84rger Long Name\\one;C:\\100% Tools\\\xC3\x84rger Long Name\\two"},
+       "REM 1 junction that shortens the list from 49 to 17 characters.\n"
+       "REM Make it, then run:\n"
+       "REM pathshrink --env PATH -j C:\\b\n"
+       "@for /f \"tokens=2 delims=:.\" %%C in ('chcp') do @set \"PATHSHRINK_CP=%%C\"\n"
+       "@chcp 65001 >nul\n"
+       "mklink /J C:\\b \"C:\\100%% Tools\\\xC3\x84rger Long Name\"\n"
+       "@chcp %PATHSHRINK_CP% >nul\n",
+       "C:\\b\\one;C:\\b\\two"},
       {"nothing worth a junction",
        {"C:\\Windows"},
        "REM No junction would shorten this list enough to be worth making (10 characters).\n",

@@ -3,6 +3,16 @@
 namespace pathshrink {
 namespace {
 
+// Each '%' doubled: a batch file would take it for a reference.
+std::string DoubledPercents(const std::string& text) {
+  std::string escaped;
+  for (const char c : text) {
+    escaped += c;
+    if (c == '%') escaped += '%';
+  }
+  return escaped;
+}
+
 // An argument as cmd.exe reads it: in double quotes where it holds a
 // character that would end or change it (no Windows name holds a quote).
 std::string CmdQuoted(const std::string& text) {
@@ -10,6 +20,13 @@ std::string CmdQuoted(const std::string& text) {
     return text;
   }
   return '"' + text + '"';
+}
+
+bool IsAscii(const std::string& text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
 }
 
 // An argument as sh reads it: in single quotes, each ' spelled '\''.
@@ -51,14 +68,24 @@ std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
   for (const std::string& junction : given) script += " -j " + quoted(junction);
   for (const SuggestedJunction& p : proposals) script += " -j " + quoted(p.link);
   script += '\n';
+  std::string commands;
   for (const SuggestedJunction& p : proposals) {
     if (windows) {
-      script += "mklink /J " + CmdQuoted(p.link) + " \"" + p.target + "\"\n";
+      commands += "mklink /J " + DoubledPercents(CmdQuoted(p.link)) + " \"" +
+                  DoubledPercents(p.target) + "\"\n";
     } else {
-      script += "ln -s " + ShQuoted(p.target) + " " + ShQuoted(p.link) + "\n";
+      commands += "ln -s " + ShQuoted(p.target) + " " + ShQuoted(p.link) + "\n";
     }
   }
-  return script;
+  if (windows && !IsAscii(commands)) {
+    // cmd.exe reads each line of a batch file in the console's code page
+    // when it comes to it: UTF-8 from here to the end, then the code page
+    // it had.
+    commands = "@for /f \"tokens=2 delims=:.\" %%C in ('chcp') do @set \"PATHSHRINK_CP=%%C\"\n"
+               "@chcp 65001 >nul\n" +
+               commands + "@chcp %PATHSHRINK_CP% >nul\n";
+  }
+  return script + commands;
 }
 
 }  // namespace pathshrink

@@ -157,11 +157,11 @@ std::string FakeFileSystem::AbsolutePath(std::string path) {
 std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
   const std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) {
-    throw std::runtime_error(junction_errors::kUnableToOpen + path);
+    throw JunctionError(JunctionError::Kind::kUnableToOpen, path);
   }
   const auto found = junctions_.find(resolved->key);
   if (found == junctions_.end()) {
-    throw std::runtime_error(junction_errors::kNotAReparsePoint);
+    throw JunctionError(JunctionError::Kind::kNotAReparsePoint);
   }
   if (found->second.fails) throw std::runtime_error(found->second.text);
   return found->second.text;

@@ -29,13 +29,13 @@ std::string ParseMountPointTarget(const unsigned char* buffer, std::size_t buffe
                                   std::size_t returnedBytes, Utf16ToUtf8Converter convert) {
   const std::size_t readable = std::min(bufferSize, returnedBytes);
   if (readable < kTagOffset + 4) {
-    throw std::runtime_error(junction_errors::kUnableToQuery);
+    throw JunctionError(JunctionError::Kind::kUnableToQuery);
   }
   if (ReadU32(buffer + kTagOffset) != kMountPointReparseTag) {
-    throw std::runtime_error(junction_errors::kNotAMountPoint);
+    throw JunctionError(JunctionError::Kind::kNotAMountPoint);
   }
   if (readable < kPathBuffer) {
-    throw std::runtime_error(junction_errors::kUnableToQuery);
+    throw JunctionError(JunctionError::Kind::kUnableToQuery);
   }
   // An odd byte length leaves a half unit, which is ignored.
   const std::size_t units = ReadU16(buffer + kSubstituteNameLength) / 2;
@@ -43,7 +43,7 @@ std::string ParseMountPointTarget(const unsigned char* buffer, std::size_t buffe
   // Both fields are 16-bit, so this cannot overflow; a name that reaches
   // past what the query returned is never read.
   if (begin + units * 2 > readable) {
-    throw std::runtime_error(junction_errors::kUnableToQuery);
+    throw JunctionError(JunctionError::Kind::kUnableToQuery);
   }
 
   std::u16string name(units, u'\0');
@@ -52,7 +52,7 @@ std::string ParseMountPointTarget(const unsigned char* buffer, std::size_t buffe
   }
   std::string target;
   if (!convert(name, target)) {
-    throw std::runtime_error(junction_errors::kUnableToConvert);
+    throw JunctionError(JunctionError::Kind::kUnableToConvert);
   }
   // The substitute name is an NT path; "\??\" marks its DOS-device form.
   if (target.compare(0, 4, "\\??\\") == 0) target.erase(0, 4);

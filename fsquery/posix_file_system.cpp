@@ -75,8 +75,8 @@ std::string PosixFileSystem::ReadJunctionTarget(std::string path) {
   for (;;) {
     const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
     if (length < 0) {
-      if (errno == EINVAL) throw std::runtime_error(junction_errors::kNotAReparsePoint);
-      throw std::runtime_error(junction_errors::kUnableToOpen + path);
+      if (errno == EINVAL) throw JunctionError(JunctionError::Kind::kNotAReparsePoint);
+      throw JunctionError(JunctionError::Kind::kUnableToOpen, path);
     }
     if (static_cast<std::size_t>(length) < buffer.size()) {
       std::string target(buffer.data(), static_cast<std::size_t>(length));
@@ -84,7 +84,7 @@ std::string PosixFileSystem::ReadJunctionTarget(std::string path) {
       // A junction's target is always absolute; a relative link counts from
       // the directory that holds the link.
       const std::string directory = DirectoryOf(AbsolutePath(path));
-      if (directory.empty()) throw std::runtime_error(junction_errors::kUnableToQuery);
+      if (directory.empty()) throw JunctionError(JunctionError::Kind::kUnableToQuery);
       return directory + target;
     }
     buffer.resize(buffer.size() * 2);  // may have been cut: ask again

@@ -131,7 +131,7 @@ std::string WindowsFileSystem::ReadJunctionTarget(std::string path) {
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
   std::wstring widePath;
   if (path.empty() || !Utf8ToWide(path, widePath)) {
-    throw std::runtime_error(junction_errors::kUnableToOpen + path);
+    throw JunctionError(JunctionError::Kind::kUnableToOpen, path);
   }
   // The handle decides whether the open worked: a valid handle may come back
   // with a last-error value set, and it must be closed all the same. Reading
@@ -142,7 +142,7 @@ std::string WindowsFileSystem::ReadJunctionTarget(std::string path) {
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, flags, nullptr));
   if (handle.get() == INVALID_HANDLE_VALUE) {
-    throw std::runtime_error(junction_errors::kUnableToOpen + path);
+    throw JunctionError(JunctionError::Kind::kUnableToOpen, path);
   }
 
   std::vector<unsigned char> buffer(kReparseQueryBufferSize, 0);
@@ -150,9 +150,9 @@ std::string WindowsFileSystem::ReadJunctionTarget(std::string path) {
   if (!::DeviceIoControl(handle.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
                          static_cast<DWORD>(buffer.size()), &returned, nullptr)) {
     if (::GetLastError() == ERROR_NOT_A_REPARSE_POINT) {
-      throw std::runtime_error(junction_errors::kNotAReparsePoint);
+      throw JunctionError(JunctionError::Kind::kNotAReparsePoint);
     }
-    throw std::runtime_error(junction_errors::kUnableToQuery);
+    throw JunctionError(JunctionError::Kind::kUnableToQuery);
   }
   return ParseMountPointTarget(buffer.data(), buffer.size(), returned, &WindowsUtf16ToUtf8);
 }
