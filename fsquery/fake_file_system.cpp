@@ -167,4 +167,43 @@ std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
   return found->second.text;
 }
 
+std::optional<std::string> FakeFileSystem::DirectoryNamed(const std::string& path) const {
+  // From a drive's root only: "C:x" counts from that drive's current folder.
+  if (path.size() < 3 || path[1] != ':' || !kWindowsConventions.IsSeparator(path[2])) {
+    return std::nullopt;
+  }
+  std::vector<std::string> parts;
+  for (const std::string& part : Components(path)) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  // Follows a junction at most a few times, so a loop of them ends.
+  for (int hops = 0; hops < 8; ++hops) {
+    std::string joined;
+    bool followed = false;
+    for (std::size_t i = 0; i < parts.size() && !followed; ++i) {
+      joined += (i == 0 ? "" : "\\") + parts[i];
+      const std::optional<Resolved> resolved = Resolve(joined);
+      if (!resolved) return std::nullopt;
+      const auto junction = junctions_.find(resolved->key);
+      if (junction == junctions_.end() || junction->second.fails) {
+        if (i + 1 == parts.size()) return resolved->key;
+        continue;
+      }
+      std::vector<std::string> rest(parts.begin() + static_cast<long>(i) + 1, parts.end());
+      parts.clear();
+      for (const std::string& part : Components(junction->second.text)) {
+        if (!part.empty()) parts.push_back(part);
+      }
+      parts.insert(parts.end(), rest.begin(), rest.end());
+      followed = true;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace pathshrink

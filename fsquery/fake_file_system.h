@@ -49,6 +49,11 @@ class FakeFileSystem : public FileSystemQueries {
 
   int shortNameQueries() const { return shortNameQueries_; }
 
+  // The directory `path` names, as this volume knows it: "." and ".." taken
+  // by text and junctions followed, as Windows would. An identity to
+  // compare, not a path; nothing when `path` names no directory here.
+  std::optional<std::string> DirectoryNamed(const std::string& path) const;
+
  private:
   struct Node;
   // The canonical key of an existing path (its long form, lower-cased, with
