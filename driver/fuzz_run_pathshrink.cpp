@@ -56,6 +56,12 @@ void MakeVolume(FakeFileSystem& fs) {
     fs.AddDirectory(j.path, j.shortPath);
     fs.AddJunction(j.path, j.target);
   }
+  // What lies below some junctions, as seen through them (this volume
+  // finds a path through a junction only where it is told so).
+  fs.AddDirectory("C:\\pf\\Tools\\bin", "C:\\pf\\Tools\\bin");
+  fs.AddDirectory("C:\\t\\bin", "C:\\t\\bin");
+  fs.AddDirectory("C:\\u\\.cargo\\bin", "C:\\u\\CARGO~1\\bin");
+  fs.AddDirectory("C:\\.c\\bin", "C:\\C~1\\bin");
 }
 
 std::vector<std::string> SplitAt(const std::string& text, char separator) {
@@ -99,20 +105,24 @@ void Check(bool holds) {
   if (!holds) std::abort();
 }
 
-// The four properties above, of `written` made from `given`.
-void CheckList(const std::string& given, const std::string& written, const FakeFileSystem& fs) {
+// The four properties above, of `written` made from `given` with the
+// junctions `junctions` (as the volume answers their identities).
+void CheckList(const std::string& given, const std::string& written,
+               const std::set<std::string>& junctions, const FakeFileSystem& fs) {
   std::map<std::string, std::string> firstGiven;  // directory -> the first entry naming it
   std::set<std::string> givenTexts;
   for (const std::string& entry : SplitList(given)) {
     givenTexts.insert(entry);
-    if (const auto directory = fs.DirectoryNamed(WithoutQuotes(entry))) {
-      firstGiven.emplace(*directory, entry);
-    }
+    // The volume finds a path through a junction only where it is the
+    // junction itself (the tool cannot know the others are one).
+    if (!fs.DirectoryNamed(WithoutQuotes(entry))) continue;
+    firstGiven.emplace(*fs.DirectoryNamed(WithoutQuotes(entry), junctions), entry);
   }
   std::set<std::string> named;
   if (!written.empty()) {
     for (const std::string& entry : SplitList(written)) {
-      const std::optional<std::string> directory = fs.DirectoryNamed(WithoutQuotes(entry));
+      const std::optional<std::string> directory =
+          fs.DirectoryNamed(WithoutQuotes(entry), junctions);
       if (!directory) {
         Check(givenTexts.count(entry) != 0);  // kept as given
         continue;
@@ -155,7 +165,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(line.source == CommandLine::Source::kArgument);
   const std::string written = out.str();
   Check(!written.empty() && written.back() == '\n');
+  std::set<std::string> junctions;
+  for (const std::string& junction : line.junctions) {
+    if (const auto directory = fs.DirectoryNamed(fs.AbsolutePath(junction))) {
+      junctions.insert(*directory);
+    }
+  }
   CheckList(args[static_cast<std::size_t>(line.listIndex)], written.substr(0, written.size() - 1),
-            fs);
+            junctions, fs);
   return 0;
 }

@@ -167,7 +167,8 @@ std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
   return found->second.text;
 }
 
-std::optional<std::string> FakeFileSystem::DirectoryNamed(const std::string& path) const {
+std::optional<std::string> FakeFileSystem::DirectoryNamed(const std::string& path,
+                                                         const std::set<std::string>& follow) const {
   // From a drive's root only: "C:x" counts from that drive's current folder.
   if (path.size() < 3 || path[1] != ':' || !kWindowsConventions.IsSeparator(path[2])) {
     return std::nullopt;
@@ -190,7 +191,8 @@ std::optional<std::string> FakeFileSystem::DirectoryNamed(const std::string& pat
       const std::optional<Resolved> resolved = Resolve(joined);
       if (!resolved) return std::nullopt;
       const auto junction = junctions_.find(resolved->key);
-      if (junction == junctions_.end() || junction->second.fails) {
+      if (junction == junctions_.end() || junction->second.fails ||
+          follow.count(resolved->key) == 0) {
         if (i + 1 == parts.size()) return resolved->key;
         continue;
       }

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "fsquery/file_system_queries.h"
@@ -50,9 +51,12 @@ class FakeFileSystem : public FileSystemQueries {
   int shortNameQueries() const { return shortNameQueries_; }
 
   // The directory `path` names, as this volume knows it: "." and ".." taken
-  // by text and junctions followed, as Windows would. An identity to
-  // compare, not a path; nothing when `path` names no directory here.
-  std::optional<std::string> DirectoryNamed(const std::string& path) const;
+  // by text, and the junctions among `follow` (identities, as this answers
+  // them) followed; any other junction is a directory of its own. An
+  // identity to compare, not a path; nothing when `path` names no directory
+  // here.
+  std::optional<std::string> DirectoryNamed(const std::string& path,
+                                            const std::set<std::string>& follow = {}) const;
 
  private:
   struct Node;
