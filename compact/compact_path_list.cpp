@@ -6,6 +6,9 @@
 #include "compact/junction_substitution.h"
 #include "compact/key_set.h"
 #include "compact/path_list_syntax.h"
+#include "fsquery/path_key.h"
+#include "fsquery/path_spelling.h"
+#include "fsquery/path_parts.h"
 
 namespace pathshrink {
 
@@ -79,7 +82,7 @@ std::string ReferenceSpelling(const std::string& entry, const Expansion& expansi
       (conventions.IsSeparator(key[ledKey.size()]) || conventions.IsSeparator(ledKey.back()));
   if (!below) return key == ledKey ? entry.substr(0, cut) : entry;
   const std::string spelled = ShortestSpelling(shortForm, normalized, conventions);
-  const std::size_t rest = AlignedLength(normalized, led.size(), spelled, conventions);
+  const std::size_t rest = RestStart(normalized, led.size(), spelled, conventions);
   return entry.substr(0, cut) + spelled.substr(rest);
 }
 

@@ -1,4 +1,5 @@
 #include "compact/junction_substitution.h"
+#include "fsquery/path_spelling.h"
 
 namespace pathshrink {
 
@@ -55,11 +56,11 @@ std::optional<JunctionSubstitution::Rewrite> JunctionSubstitution::Rewritten(
     // The rest starts at the separator after the target, or at the one that
     // ends it (a drive root such as d:\).
     const std::string_view rest =
-        std::string_view(spelling).substr(AlignedLength(key, length, spelling, conventions_));
+        std::string_view(spelling).substr(RestStart(key, length, spelling, conventions_));
     const std::size_t written = Utf16Length(junctions_[j].shortJunction) + Utf16Length(rest);
     if (written < bestLength || (written == bestLength && best && j < best->junction)) {
       const std::string_view restKey =
-          std::string_view(key).substr(AlignedLength(key, length, key, conventions_));
+          std::string_view(key).substr(RestStart(key, length, key, conventions_));
       best = Rewrite{j, junctions_[j].shortJunction, rest, pathKeys_[j], restKey};
       bestLength = written;
     }

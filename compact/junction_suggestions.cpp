@@ -9,6 +9,9 @@
 
 #include "compact/junction_substitution.h"
 #include "fsquery/junction_errors.h"
+#include "fsquery/path_parts.h"
+#include "fsquery/path_key.h"
+#include "fsquery/path_spelling.h"
 
 namespace pathshrink {
 namespace {
@@ -25,21 +28,8 @@ struct Candidate {
 // below it: a drive's root on Windows ("c:\"), "/" on POSIX; 0 elsewhere
 // (a relative path, a network share).
 std::size_t LocalRootLength(const std::string& key, const PathConventions& c) {
-  if (!c.win32Syntax) return !key.empty() && c.IsSeparator(key[0]) ? 1 : 0;
-  return key.size() >= 3 && key[1] == ':' && c.IsSeparator(key[2]) && key[0] != c.Separator() ? 3
-                                                                                              : 0;
-}
-
-// The leading parts of a key that end at a component boundary below its
-// root (a junction to a root saves nothing).
-std::vector<std::size_t> DirectoryPrefixLengths(const std::string& key, std::size_t rootLength,
-                                                const PathConventions& c) {
-  std::vector<std::size_t> lengths;
-  for (std::size_t i = rootLength + 1; i < key.size(); ++i) {
-    if (c.IsSeparator(key[i])) lengths.push_back(i);
-  }
-  if (key.size() > rootLength) lengths.push_back(key.size());
-  return lengths;
+  const bool share = c.win32Syntax && !key.empty() && c.IsSeparator(key[0]);
+  return IsAbsolutePath(key, c) && !share ? PathRootLength(key, c) : 0;
 }
 
 // Whether a folder's name names a version: "v12.4", "jdk-17.0.2",
@@ -74,8 +64,7 @@ bool NamesVersion(std::string_view name) {
 
 // The folder a link for `target` goes in by default: its drive's root.
 std::string RootOf(const std::string& target, const PathConventions& c) {
-  if (!c.win32Syntax) return std::string(1, c.Separator());
-  return target.substr(0, 2) + c.Separator();
+  return target.substr(0, PathRootLength(target, c));
 }
 
 bool IsReservedName(const std::string& name) {
@@ -163,10 +152,10 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
     const std::size_t root = LocalRootLength(entry.Key(), conventions);
     if (entry.IsVerbatim() || root == 0) continue;
     std::size_t givenStart = root;
-    for (const std::size_t length : DirectoryPrefixLengths(entry.Key(), root, conventions)) {
+    for (const std::size_t length : ComponentEnds(entry.Key(), root, conventions)) {
       // A link that passes through a version would serve that version only:
       // the folder above it serves the next one too.
-      const std::size_t givenEnd = AlignedLength(entry.Key(), length, entry.Given(), conventions);
+      const std::size_t givenEnd = RestStart(entry.Key(), length, entry.Given(), conventions);
       const std::string_view component =
           std::string_view(entry.Given()).substr(givenStart, givenEnd - givenStart);
       givenStart = givenEnd + 1;
@@ -174,7 +163,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
       auto [at, added] = byKey.emplace(entry.Key().substr(0, length), candidates.size());
       if (added) {
         std::string target =
-            entry.Given().substr(0, AlignedLength(entry.Key(), length, entry.Given(), conventions));
+            entry.Given().substr(0, RestStart(entry.Key(), length, entry.Given(), conventions));
         std::string folder = linkFolder.empty() ? RootOf(target, conventions) : linkFolder;
         candidates.push_back({at->first, std::move(target), std::move(folder), {}});
       }
@@ -202,7 +191,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
         // shortest: this one counts only where it beats what is written now.
         const ResolvedEntry& entry = entries[written[w].resolved];
         const std::string_view rest = std::string_view(entry.Spelling()).substr(
-            AlignedLength(entry.Key(), candidate.key.size(), entry.Spelling(), conventions));
+            RestStart(entry.Key(), candidate.key.size(), entry.Spelling(), conventions));
         const std::size_t after = Utf16Length(link) + Utf16Length(rest);
         const std::size_t now = Utf16Length(texts[w]);
         if (after < now) gain += static_cast<long long>(now - after);

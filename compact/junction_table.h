@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fsquery/path_conventions.h"
+#include "fsquery/path_key.h"
 
 namespace pathshrink {
 

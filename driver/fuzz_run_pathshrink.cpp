@@ -21,6 +21,7 @@
 #include "driver/run_pathshrink.h"
 #include "fsquery/fake_file_system.h"
 #include "fsquery/path_conventions.h"
+#include "fsquery/path_spelling.h"
 
 namespace pathshrink {
 namespace {

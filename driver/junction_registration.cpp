@@ -1,4 +1,6 @@
 #include "driver/junction_registration.h"
+#include "fsquery/path_key.h"
+#include "fsquery/path_spelling.h"
 
 namespace pathshrink {
 namespace {

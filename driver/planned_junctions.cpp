@@ -1,5 +1,7 @@
 #include "driver/planned_junctions.h"
 
+#include "fsquery/path_parts.h"
+
 namespace pathshrink {
 
 const SuggestedJunction* PlannedJunctions::Find(const std::string& link) const {
@@ -14,8 +16,7 @@ bool PlannedJunctions::ShortPathName(std::string path, std::string& shortPath) {
   // A link is named in 8.3 form already: its short form is its folder's
   // followed by its own name.
   const PathConventions conventions = Conventions();
-  std::size_t slash = path.size();
-  while (slash > 0 && !conventions.IsSeparator(path[slash - 1])) --slash;
+  const std::size_t slash = LastComponentStart(path, conventions);
   std::string folder = path.substr(0, slash);
   if (!system_.ShortPathName(folder, folder)) return false;
   if (!folder.empty() && !conventions.IsSeparator(folder.back())) folder += conventions.Separator();

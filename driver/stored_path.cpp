@@ -3,6 +3,7 @@
 #include "compact/path_list_syntax.h"
 #include "driver/registry_backup.h"
 #include "fsquery/path_conventions.h"
+#include "fsquery/path_key.h"
 
 namespace pathshrink {
 namespace {

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "fsquery/junction_errors.h"
+#include "fsquery/path_parts.h"
+#include "fsquery/path_key.h"
 
 namespace pathshrink {
 
@@ -26,17 +28,15 @@ struct FakeFileSystem::Node {
 
 namespace {
 
-// Splits at either slash; a trailing separator yields a trailing empty part.
-std::vector<std::string> Components(const std::string& path,
-                                    std::vector<char>* separators = nullptr) {
-  std::vector<std::string> parts(1);
-  for (char c : path) {
-    if (kWindowsConventions.IsSeparator(c)) {
-      parts.emplace_back();
-      if (separators != nullptr) separators->push_back(c);
-    } else {
-      parts.back() += c;
-    }
+// Splits at either slash; a trailing separator yields a trailing empty
+// part. The separator after each part but the last goes to `separators`.
+std::vector<std::string> SplitPath(const std::string& path,
+                                   std::vector<char>* separators = nullptr) {
+  std::vector<std::string> parts;
+  for (const std::string_view part : Components(path, kWindowsConventions)) {
+    const std::size_t end = static_cast<std::size_t>(part.data() - path.data()) + part.size();
+    if (separators != nullptr && end < path.size()) separators->push_back(path[end]);
+    parts.emplace_back(part);
   }
   return parts;
 }
@@ -47,8 +47,8 @@ FakeFileSystem::FakeFileSystem() : root_(std::make_unique<Node>()) {}
 FakeFileSystem::~FakeFileSystem() = default;
 
 void FakeFileSystem::AddDirectory(const std::string& longPath, const std::string& shortPath) {
-  const std::vector<std::string> longParts = Components(longPath);
-  const std::vector<std::string> shortParts = Components(shortPath);
+  const std::vector<std::string> longParts = SplitPath(longPath);
+  const std::vector<std::string> shortParts = SplitPath(shortPath);
   if (longParts.size() != shortParts.size()) {
     throw std::invalid_argument("long and short forms differ in depth: " + longPath);
   }
@@ -67,7 +67,7 @@ void FakeFileSystem::AddDirectory(const std::string& longPath, const std::string
 
 std::optional<FakeFileSystem::Resolved> FakeFileSystem::Resolve(const std::string& path) const {
   std::vector<char> separators;
-  const std::vector<std::string> parts = Components(path, &separators);
+  const std::vector<std::string> parts = SplitPath(path, &separators);
   Resolved resolved;
   const Node* node = root_.get();
   for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -90,7 +90,7 @@ namespace {
 // The path folded, with '\' between its components and none at the end.
 std::string FoldedKey(const std::string& path) {
   std::string key;
-  for (const std::string& part : Components(path)) {
+  for (const std::string& part : SplitPath(path)) {
     if (part.empty() && !key.empty()) continue;
     if (!key.empty() || part.empty()) key += '\\';
     key += FoldCase(part);
@@ -118,7 +118,7 @@ std::optional<Unresolved> FakeFileSystem::UncheckableReason(const std::string& p
 
 Unresolved FakeFileSystem::WhyUnresolved(const std::string& path) {
   if (const auto reason = UncheckableReason(path)) return *reason;
-  const std::vector<std::string> parts = Components(path);
+  const std::vector<std::string> parts = SplitPath(path);
   return root_->Find(parts.front()) != nullptr ? Unresolved::kMissing : Unresolved::kVolumeAbsent;
 }
 
@@ -174,7 +174,7 @@ std::optional<std::string> FakeFileSystem::DirectoryNamed(const std::string& pat
     return std::nullopt;
   }
   std::vector<std::string> parts;
-  for (const std::string& part : Components(path)) {
+  for (const std::string& part : SplitPath(path)) {
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (parts.size() > 1) parts.pop_back();
@@ -198,7 +198,7 @@ std::optional<std::string> FakeFileSystem::DirectoryNamed(const std::string& pat
       }
       std::vector<std::string> rest(parts.begin() + static_cast<long>(i) + 1, parts.end());
       parts.clear();
-      for (const std::string& part : Components(junction->second.text)) {
+      for (const std::string& part : SplitPath(junction->second.text)) {
         if (!part.empty()) parts.push_back(part);
       }
       parts.insert(parts.end(), rest.begin(), rest.end());

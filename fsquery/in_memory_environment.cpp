@@ -1,6 +1,7 @@
 #include "fsquery/environment.h"
 
 #include "fsquery/path_conventions.h"
+#include "fsquery/path_key.h"
 
 namespace pathshrink {
 

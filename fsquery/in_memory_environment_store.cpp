@@ -1,5 +1,6 @@
 #include "fsquery/environment_store.h"
 #include "fsquery/path_conventions.h"
+#include "fsquery/path_key.h"
 
 namespace pathshrink {
 

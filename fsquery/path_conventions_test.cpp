@@ -1,4 +1,5 @@
 #include "fsquery/path_conventions.h"
+#include "fsquery/path_spelling.h"
 
 #include <gtest/gtest.h>
 

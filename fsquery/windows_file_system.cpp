@@ -9,6 +9,7 @@
 #include "fsquery/junction_errors.h"
 #include "fsquery/mount_point_reparse_data.h"
 #include "fsquery/windows_utf8.h"
+#include "fsquery/path_parts.h"
 
 namespace pathshrink {
 namespace {

@@ -1,0 +1,61 @@
+#include "fsquery/path_spelling.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "fsquery/path_parts.h"
+
+namespace pathshrink {
+
+std::size_t Utf16Length(std::string_view text) {
+  std::size_t units = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;  // a continuation byte adds none
+  }
+  return units;
+}
+
+std::string ShortestSpelling(const std::string& shortForm, const std::string& given,
+                             const PathConventions& conventions) {
+  if (shortForm == given) return shortForm;
+  const PathRoot root = ParseRoot(shortForm, conventions);
+  const PathRoot givenRoot = ParseRoot(given, conventions);
+  if (root.text.size() != givenRoot.text.size()) return shortForm;
+  // What follows the root, without the separator after a share's name.
+  const auto rest = [&](const std::string& path, const PathRoot& r) {
+    std::string_view tail = std::string_view(path).substr(r.length);
+    if (!tail.empty() && conventions.IsSeparator(tail.front())) tail.remove_prefix(1);
+    return Components(tail, conventions);
+  };
+  const std::vector<std::string_view> shortParts = rest(shortForm, root);
+  const std::vector<std::string_view> givenParts = rest(given, givenRoot);
+  if (shortParts.size() != givenParts.size()) return shortForm;
+  std::vector<std::string_view> parts;
+  parts.reserve(shortParts.size());
+  for (std::size_t i = 0; i < shortParts.size(); ++i) {
+    const bool givenShorter = Utf16Length(givenParts[i]) < Utf16Length(shortParts[i]);
+    parts.push_back(givenShorter ? givenParts[i] : shortParts[i]);
+  }
+  if (parts.size() == 1 && parts[0].empty()) return shortForm;  // a root alone
+  return Joined(root, parts, conventions);
+}
+
+std::size_t RestStart(std::string_view path, std::size_t length, std::string_view other,
+                          const PathConventions& conventions) {
+  // The rest of `path` starts at the separator after the leading part, or at
+  // the one that ends it when it ends in one (a drive root such as d:\).
+  if (length >= path.size()) return other.size();  // nothing is left
+  // Spelled alike (often the very same text): the rest starts where the part ends.
+  if ((path.data() == other.data() && path.size() == other.size()) || path == other) {
+    return conventions.IsSeparator(path[length - 1]) ? length - 1 : length;
+  }
+  const auto isSeparator = [&](char c) { return conventions.IsSeparator(c); };
+  auto separators = std::count_if(path.begin(), path.begin() + length + 1, isSeparator);
+  for (std::size_t i = 0; i < other.size(); ++i) {
+    if (isSeparator(other[i]) && --separators == 0) return i;
+  }
+  return other.size();
+}
+
+}  // namespace pathshrink
