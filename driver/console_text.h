@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "fsquery/utf16_to_utf8.h"
+
 namespace pathshrink {
 
 // How much of the UTF-8 `text` can go to the console now: all of it at the
@@ -13,10 +15,9 @@ inline std::size_t WritableUtf8Length(std::string_view text, bool final) {
   if (final) return text.size();
   std::size_t start = text.size();
   for (int back = 0; back < 4 && start > 0; ++back) {
-    const auto byte = static_cast<unsigned char>(text[start - 1]);
-    if ((byte & 0xC0) != 0x80) {  // not a continuation byte
+    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(text[start - 1]));
+    if (length != 0) {  // a lead byte
       const std::size_t lead = start - 1;
-      const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
       return text.size() - lead >= length ? text.size() : lead;
     }
     --start;

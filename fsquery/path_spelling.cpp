@@ -4,14 +4,17 @@
 #include <vector>
 
 #include "fsquery/path_parts.h"
+#include "fsquery/utf16_to_utf8.h"
 
 namespace pathshrink {
 
 std::size_t Utf16Length(std::string_view text) {
   std::size_t units = 0;
   for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;  // a continuation byte adds none
+    // A sequence of four bytes is a pair of units; any other is one, and a
+    // continuation byte adds none.
+    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(c));
+    units += length == 4 ? 2 : length == 0 ? 0 : 1;
   }
   return units;
 }

@@ -52,30 +52,18 @@ bool PortableUtf8ToUtf16(std::string_view utf8, std::u16string& units) {
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
-    std::size_t length = 0;
-    char32_t cp = 0;
-    if (lead < 0x80) {
-      length = 1;
-      cp = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      cp = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      cp = lead & 0x07;
-    } else {
-      return false;
-    }
+    const std::size_t length = Utf8SequenceLength(lead);
+    // No sequence starts with a continuation byte, or past U+10FFFF.
+    if (length == 0 || lead > 0xF4) return false;
+    char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
     if (i + length > utf8.size()) return false;
     for (std::size_t k = 1; k < length; ++k) {
       const auto byte = static_cast<unsigned char>(utf8[i + k]);
       if ((byte & 0xC0) != 0x80) return false;
       cp = (cp << 6) | (byte & 0x3F);
     }
-    const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
+    const bool overlong =
+        (length == 2 && cp < 0x80) || (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
     if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
     if (cp >= 0x10000) {
       out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));

@@ -1,9 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace pathshrink {
+
+// How many bytes the UTF-8 sequence that starts with `byte` has, as its
+// lead byte says (1 to 4); 0 for a continuation byte. The one reading of
+// lead bytes here: counting, cutting and converting UTF-8 all use it.
+constexpr std::size_t Utf8SequenceLength(unsigned char byte) {
+  if (byte < 0x80) return 1;
+  if ((byte & 0xC0) == 0x80) return 0;
+  return byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+}
 
 // Converts UTF-16 code units to UTF-8, the whole result kept. Returns false
 // for an empty input, as the Windows converter rejects a conversion of zero

@@ -37,6 +37,29 @@ TEST_P(Utf16ToUtf8Test, RejectsZeroUnits) {
   EXPECT_EQ(utf8, "old");
 }
 
+TEST(Utf8ToUtf16Test, TakesUtf8AndNothingElse) {
+  const struct {
+    std::string utf8;
+    bool valid;
+    std::u16string units;
+  } cases[] = {
+      {"C:\\Tools", true, u"C:\\Tools"},
+      {"\xc3\xa9\xe6\x97\xa5", true, u"\u00e9\u65e5"},
+      {"\xf0\x9f\x98\x80", true, u"\U0001F600"},  // a pair
+      {"", true, u""},
+      {"\xc0\x80", false, u""},          // overlong
+      {"\xed\xa0\x80", false, u""},     // a surrogate
+      {"\xf4\x90\x80\x80", false, u""},  // past U+10FFFF
+      {"\xe6\x97", false, u""},          // cut short
+      {"\x97x", false, u""},              // a stray continuation byte
+  };
+  for (const auto& c : cases) {
+    std::u16string units = u"old";
+    EXPECT_EQ(PortableUtf8ToUtf16(c.utf8, units), c.valid) << c.utf8;
+    EXPECT_EQ(units, c.valid ? c.units : u"old") << c.utf8;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Portable, Utf16ToUtf8Test, ::testing::Values(&PortableUtf16ToUtf8));
 #ifdef _WIN32
 INSTANTIATE_TEST_SUITE_P(Windows, Utf16ToUtf8Test, ::testing::Values(&WindowsUtf16ToUtf8));
