@@ -16,7 +16,7 @@ ResolvedEntry ResolvedEntry::Resolved(std::string_view given, std::string shortF
                                       const PathConventions& conventions) {
   ResolvedEntry entry;
   entry.shortForm_ = std::move(shortForm);
-  Others others;
+  OtherSpellings others;
   if (given != entry.shortForm_) {
     others.given = given;
     std::string spelling = ShortestSpelling(entry.shortForm_, others.given, conventions);
@@ -27,7 +27,7 @@ ResolvedEntry ResolvedEntry::Resolved(std::string_view given, std::string shortF
     if (key != entry.shortForm_) others.key = std::move(key);
   }
   if (!others.given.empty() || !others.key.empty()) {
-    entry.others_ = std::make_unique<Others>(std::move(others));
+    entry.otherSpellings_ = std::make_unique<OtherSpellings>(std::move(others));
   }
   entry.keyHash_ = KeySet::Hash(entry.Key());
   return entry;
@@ -35,7 +35,7 @@ ResolvedEntry ResolvedEntry::Resolved(std::string_view given, std::string shortF
 
 ResolvedEntry ResolvedEntry::Verbatim(std::string text, std::string key) {
   ResolvedEntry entry;
-  entry.others_ = std::make_unique<Others>(Others{text, std::move(text), std::move(key)});
+  entry.otherSpellings_ = std::make_unique<OtherSpellings>(OtherSpellings{text, std::move(text), std::move(key)});
   entry.keyHash_ = KeySet::Hash(entry.Key());
   return entry;
 }

@@ -19,8 +19,10 @@ using PathList = std::string;
 
 // One entry of the list that resolved, in the spellings the compactor needs.
 // Most entries are spelled one way in all of them, and that text is kept
-// once: a long list then costs a string an entry, not four (the memory a
-// run touches is a large part of what it costs).
+// once: a long list then costs a string an entry, not four. A run takes a
+// few milliseconds, and the memory it touches (allocations, pages) is a
+// large part of what it costs: here, in KeySet and in TextArena, fewer and
+// larger blocks are worth some care.
 class ResolvedEntry {
  public:
   // `given` and `shortForm` normalized, as the user spelled the entry and as
@@ -32,27 +34,27 @@ class ResolvedEntry {
   static ResolvedEntry Verbatim(std::string text, std::string key);
 
   // As the user spelled it (normalized, without quotes).
-  const std::string& Given() const { return Other(&Others::given); }
+  const std::string& Given() const { return Spelled(&OtherSpellings::given); }
   // How it is written when no junction applies.
-  const std::string& Spelling() const { return Other(&Others::spelling); }
+  const std::string& Spelling() const { return Spelled(&OtherSpellings::spelling); }
   // Its identity: equal for two spellings of one directory; junction
   // targets are matched on it.
-  const std::string& Key() const { return Other(&Others::key); }
+  const std::string& Key() const { return Spelled(&OtherSpellings::key); }
   // The key's hash, worked out once: sets of keys are asked more than once.
   std::uint32_t KeyHash() const { return keyHash_; }
   bool IsVerbatim() const { return shortForm_.empty(); }
 
  private:
   // The spellings that differ from the short form; an empty one does not.
-  struct Others {
+  struct OtherSpellings {
     std::string given, spelling, key;
   };
-  const std::string& Other(std::string Others::*which) const {
-    return others_ && !((*others_).*which).empty() ? (*others_).*which : shortForm_;
+  const std::string& Spelled(std::string OtherSpellings::*which) const {
+    return otherSpellings_ && !((*otherSpellings_).*which).empty() ? (*otherSpellings_).*which : shortForm_;
   }
 
   std::string shortForm_;
-  std::unique_ptr<Others> others_;  // none where all are the short form
+  std::unique_ptr<OtherSpellings> otherSpellings_;  // none where all are the short form
   std::uint32_t keyHash_ = 0;
 };
 
@@ -74,7 +76,7 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
 
 // One entry as it goes into the new list.
 struct WrittenEntry {
-  std::size_t resolved;   // its index in the resolved entries
+  std::size_t resolvedIndex;  // in the resolved entries
   std::string_view text;  // into the resolved entry, or the list's own texts
 };
 

@@ -148,7 +148,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
   std::vector<Candidate> candidates;
   std::unordered_map<std::string, std::size_t> byKey;
   for (std::size_t w = 0; w < written.size(); ++w) {
-    const ResolvedEntry& entry = entries[written[w].resolved];
+    const ResolvedEntry& entry = entries[written[w].resolvedIndex];
     const std::size_t root = LocalRootLength(entry.Key(), conventions);
     if (entry.IsVerbatim() || root == 0) continue;
     std::size_t givenStart = root;
@@ -189,7 +189,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
       for (const std::size_t w : candidate.members) {
         // The tool writes an entry through the junction that writes it
         // shortest: this one counts only where it beats what is written now.
-        const ResolvedEntry& entry = entries[written[w].resolved];
+        const ResolvedEntry& entry = entries[written[w].resolvedIndex];
         const std::string_view rest = std::string_view(entry.Spelling()).substr(
             RestStart(entry.Key(), candidate.key.size(), entry.Spelling(), conventions));
         const std::size_t after = Utf16Length(link) + Utf16Length(rest);
@@ -212,9 +212,9 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
     OrderBySavings(table);
     const WrittenList rewritten = WriteEntries(entries, table, conventions);
     std::map<std::size_t, std::string_view> textOf;
-    for (const WrittenEntry& entry : rewritten.entries) textOf[entry.resolved] = entry.text;
+    for (const WrittenEntry& entry : rewritten.entries) textOf[entry.resolvedIndex] = entry.text;
     for (std::size_t w = 0; w < written.size(); ++w) {
-      if (const auto found = textOf.find(written[w].resolved); found != textOf.end()) {
+      if (const auto found = textOf.find(written[w].resolvedIndex); found != textOf.end()) {
         texts[w] = found->second;
       }
     }

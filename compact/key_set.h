@@ -8,11 +8,10 @@
 
 namespace pathshrink {
 
-// A set of texts that live elsewhere, sized for the number it will hold.
-// Open addressing over one small array: a list of thousands of entries
-// costs two allocations here, where a node-based set costs one an entry
-// (and as many frees), and the memory a run touches is a large part of
-// what it costs.
+// A set of texts that live elsewhere, sized for the number it will hold
+// (and grown if it is ever given more). Open addressing over one small
+// array: a list of thousands of entries costs two allocations here, where a
+// node-based set costs one an entry (see ResolvedEntry on why that counts).
 class KeySet {
  public:
   explicit KeySet(std::size_t expected) {

@@ -10,7 +10,7 @@ namespace pathshrink {
 
 // Keeps many short texts in a few large blocks. A text, once added, never
 // moves, so views of it stay valid as long as the arena lives, moves of the
-// arena included. A long list then touches a few pages for its rewritten
+// arena included. A long list then takes a few blocks for its rewritten
 // entries rather than an allocation each.
 class TextArena {
  public:

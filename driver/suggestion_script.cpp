@@ -45,7 +45,7 @@ std::string ShQuoted(const std::string& text) {
 }  // namespace
 
 std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
-                             const std::vector<std::string>& given, SuggestionLengths lengths,
+                             const std::vector<std::string>& typedJunctions, SuggestionLengths lengths,
                              const std::string& source, const PathConventions& conventions) {
   const bool windows = conventions.win32Syntax;
   const std::string comment = windows ? "REM " : "# ";
@@ -65,7 +65,7 @@ std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
             " characters.\n";
   script += comment + (one ? "Make it" : "Make them") + ", then run:\n";
   script += comment + "pathshrink " + source;
-  for (const std::string& junction : given) script += " -j " + quoted(junction);
+  for (const std::string& junction : typedJunctions) script += " -j " + quoted(junction);
   for (const SuggestedJunction& p : proposals) script += " -j " + quoted(p.link);
   script += '\n';
   std::string commands;

@@ -17,10 +17,10 @@ struct SuggestionLengths {
 // The proposals as a script for the platform's shell: one line that makes
 // each junction (`mklink /J` for cmd.exe, `ln -s` for sh), and comment lines
 // that say what they save and the command line to use once they exist: the
-// junctions already given (`given`, as typed) and then the new ones, after
+// junctions given on the command line (`typedJunctions`, as typed) and then the new ones, after
 // `source`, the arguments that name the list (already quoted).
 std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
-                             const std::vector<std::string>& given, SuggestionLengths lengths,
+                             const std::vector<std::string>& typedJunctions, SuggestionLengths lengths,
                              const std::string& source, const PathConventions& conventions);
 
 }  // namespace pathshrink
