@@ -7,8 +7,8 @@
 #include "compact/key_set.h"
 #include "compact/path_list_syntax.h"
 #include "fsquery/path_key.h"
-#include "fsquery/path_spelling.h"
 #include "fsquery/path_parts.h"
+#include "fsquery/path_spelling.h"
 
 namespace pathshrink {
 
@@ -35,7 +35,8 @@ ResolvedEntry ResolvedEntry::Resolved(std::string_view given, std::string shortF
 
 ResolvedEntry ResolvedEntry::Verbatim(std::string text, std::string key) {
   ResolvedEntry entry;
-  entry.otherSpellings_ = std::make_unique<OtherSpellings>(OtherSpellings{text, std::move(text), std::move(key)});
+  entry.otherSpellings_ =
+      std::make_unique<OtherSpellings>(OtherSpellings{text, std::move(text), std::move(key)});
   entry.keyHash_ = KeySet::Hash(entry.Key());
   return entry;
 }
@@ -147,8 +148,7 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
       const std::string led = NormalizedPath(expansion.text, conventions);
       std::string answer;
       if (expansion.text.find_first_of(";\"") != std::string::npos ||
-          !IsAbsolutePath(led, conventions) ||
-          !queries.ShortPathName(led, answer)) {
+          !IsAbsolutePath(led, conventions) || !queries.ShortPathName(led, answer)) {
         // The variable may lead elsewhere tomorrow.
         keepUnchecked(entry, given, "it leads to '" + expansion.text + "', not a directory now");
         continue;

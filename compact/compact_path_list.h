@@ -50,7 +50,8 @@ class ResolvedEntry {
     std::string given, spelling, key;
   };
   const std::string& Spelled(std::string OtherSpellings::*which) const {
-    return otherSpellings_ && !((*otherSpellings_).*which).empty() ? (*otherSpellings_).*which : shortForm_;
+    return otherSpellings_ && !((*otherSpellings_).*which).empty() ? (*otherSpellings_).*which
+                                                                   : shortForm_;
   }
 
   std::string shortForm_;
@@ -77,7 +78,7 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
 // One entry as it goes into the new list.
 struct WrittenEntry {
   std::size_t resolvedIndex;  // in the resolved entries
-  std::string_view text;  // into the resolved entry, or the list's own texts
+  std::string_view text;      // into the resolved entry, or the list's own texts
 };
 
 // The entries as they go into the new list, in order. The texts of entries

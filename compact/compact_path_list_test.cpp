@@ -32,7 +32,8 @@ class CompactPathListTest : public ::testing::Test {
   std::string Compact(const std::string& list, const JunctionTable& table = {}) {
     if (table.empty()) {
       const ResolveOptions options{&env, false};
-      return JoinEntries(WriteEntries(ResolveEntries(list, fs, err, options), table, kWindowsConventions));
+      return JoinEntries(
+          WriteEntries(ResolveEntries(list, fs, err, options), table, kWindowsConventions));
     }
     return CompactPathList(table, list, fs, err);
   }
@@ -78,8 +79,7 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "%SystemRoot%\\system32;C:\\Windows\\System32;%SYSTEMROOT%\\System32\\;"
        "%tools%\\Long Name\\;C:\\PROGRA~1\\Tools\\Long Name",
        "%SystemRoot%\\system32;%tools%\\LONGNA~1", ""},
-      {"references: a literal spelling first stays", "C:\\Windows;%SystemRoot%", "C:\\Windows",
-       ""},
+      {"references: a literal spelling first stays", "C:\\Windows;%SystemRoot%", "C:\\Windows", ""},
       {"references: two in one entry, and one inside a component",
        "%SystemDrive%\\%PF%\\Tools\\Long Name;C:\\%PF%\\Tools",
        "%SystemDrive%\\%PF%\\Tools\\LONGNA~1;C:\\%PF%\\Tools", ""},
@@ -92,8 +92,7 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "[unchecked entry '%SystemRoot%\\x%': a '%' without its partner; kept as given]\n"
        "[invalid entry 'C:\\100%\\bin']\n"},
       {"relative entries are kept as given, repeats by text dropped",
-       "bin;.\\x;..\\x;C:foo;\\rooted;BIN;%%",
-       "bin;.\\x;..\\x;C:foo;\\rooted;%%",
+       "bin;.\\x;..\\x;C:foo;\\rooted;BIN;%%", "bin;.\\x;..\\x;C:foo;\\rooted;%%",
        "[unchecked entry 'bin': relative to the current folder; kept as given]\n"
        "[unchecked entry '.\\x': relative to the current folder; kept as given]\n"
        "[unchecked entry '..\\x': relative to the current folder; kept as given]\n"
@@ -112,7 +111,8 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
       {"nothing is trimmed", " C:\\Windows;C:\\Windows ", " C:\\Windows",
        "[unchecked entry ' C:\\Windows': relative to the current folder; kept as given]\n"
        "[invalid entry 'C:\\Windows ']\n"},
-      {"every entry invalid", "C:\\a;C:\\b", "", "[invalid entry 'C:\\a']\n[invalid entry 'C:\\b']\n"},
+      {"every entry invalid", "C:\\a;C:\\b", "",
+       "[invalid entry 'C:\\a']\n[invalid entry 'C:\\b']\n"},
   };
   for (const ListCase& c : cases) {
     err.str("");
@@ -139,8 +139,7 @@ TEST_F(CompactPathListTest, RepeatsMadeByAJunctionAreDroppedToo) {
   // is the directory C:\PROGRA~1\T, and a junction to C:\Xlong\Y.
   fs.AddDirectory("C:\\Program Files\\T\\z", "C:\\PROGRA~1\\T\\z");
   fs.AddDirectory("C:\\Xlong\\Y\\z", "C:\\Xlong\\Y\\z");
-  const JunctionTable nested = {{"C:\\J", "c:\\progra~1", 12},
-                                {"C:\\J\\T", "c:\\xlong\\y", 1}};
+  const JunctionTable nested = {{"C:\\J", "c:\\progra~1", 12}, {"C:\\J\\T", "c:\\xlong\\y", 1}};
   EXPECT_EQ(Compact("C:\\Program Files\\T\\z;C:\\Xlong\\Y\\z", nested), "C:\\J\\T\\z");
   EXPECT_EQ(err.str(), "");
 }

@@ -23,8 +23,8 @@ struct SubstitutionCase {
 TEST(JunctionSubstitutionTest, MatchesWholeComponentsOfTheJunctionThatWritesItShortest) {
   const JunctionTable table = {
       {"C:\\J", "c:\\progra~1", 12},
-      {"C:\\T", "c:\\progra~1\\tools", 4},  // later in the table, but shorter
-      {"C:\\R", "d:\\", 2},                 // a drive root
+      {"C:\\T", "c:\\progra~1\\tools", 4},       // later in the table, but shorter
+      {"C:\\R", "d:\\", 2},                      // a drive root
       {"C:\\abcdefgh.ijk", "c:\\progra~2", 10},  // longer than the short form
   };
   const SubstitutionCase cases[] = {

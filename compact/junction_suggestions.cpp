@@ -9,8 +9,8 @@
 
 #include "compact/junction_substitution.h"
 #include "fsquery/junction_errors.h"
-#include "fsquery/path_parts.h"
 #include "fsquery/path_key.h"
+#include "fsquery/path_parts.h"
 #include "fsquery/path_spelling.h"
 
 namespace pathshrink {
@@ -53,8 +53,8 @@ bool NamesVersion(std::string_view name) {
     ++digits;
   }
   if (digits < 2 || digits == name.size()) return false;
-  static const char* const kProcessors[] = {"x86", "x64", "amd64", "arm64", "win32", "win64",
-                                            "i386", "i686", "ia64"};
+  static const char* const kProcessors[] = {"x86",   "x64",  "amd64", "arm64", "win32",
+                                            "win64", "i386", "i686",  "ia64"};
   const std::string folded = FoldCase(std::string(name));
   for (const char* processor : kProcessors) {
     if (folded == processor) return false;
@@ -190,8 +190,9 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
         // The tool writes an entry through the junction that writes it
         // shortest: this one counts only where it beats what is written now.
         const ResolvedEntry& entry = entries[written[w].resolvedIndex];
-        const std::string_view rest = std::string_view(entry.Spelling()).substr(
-            RestStart(entry.Key(), candidate.key.size(), entry.Spelling(), conventions));
+        const std::string_view rest = std::string_view(entry.Spelling())
+                                          .substr(RestStart(entry.Key(), candidate.key.size(),
+                                                            entry.Spelling(), conventions));
         const std::size_t after = Utf16Length(link) + Utf16Length(rest);
         const std::size_t now = Utf16Length(texts[w]);
         if (after < now) gain += static_cast<long long>(now - after);

@@ -17,7 +17,8 @@ TEST(SuggestJunctionsTest, ProposalsCountAsTheToolWillWriteAndOutliveVersions) {
   const std::string java = "C:\\Program Files\\Eclipse Adoptium Java";
   fs.AddDirectory(java + "\\jdk-17.0.2\\bin", "C:\\PROGRA~1\\ECLIPS~1\\JDK-17~1.2\\bin");
   const std::string python = "C:\\Users\\Some User Name\\AppData\\Local\\Programs\\Python";
-  fs.AddDirectory(python + "\\Python311\\Scripts", "C:\\Users\\SOMEUS~1\\AppData\\Local\\PROGRA~1\\Python\\PYTHON~1\\Scripts");
+  fs.AddDirectory(python + "\\Python311\\Scripts",
+                  "C:\\Users\\SOMEUS~1\\AppData\\Local\\PROGRA~1\\Python\\PYTHON~1\\Scripts");
   const std::string msvc = "C:\\Program Files\\Microsoft Visual Studio Tools\\MSVC";
   fs.AddDirectory(msvc + "\\14.35.32215\\bin\\Hostx64\\x64",
                   "C:\\PROGRA~1\\MICROS~1\\MSVC\\1435~1.322\\bin\\Hostx64\\x64");
@@ -35,10 +36,13 @@ TEST(SuggestJunctionsTest, ProposalsCountAsTheToolWillWriteAndOutliveVersions) {
     const JunctionTable& given;
     const char* target;  // of the one proposal, or none
   } cases[] = {
-      {cuda + "\\v12.4\\bin;" + cuda + "\\v12.4\\libnvvp", none, "C:\\Program Files\\NVIDIA GPU Computing Toolkit\\CUDA"},
+      {cuda + "\\v12.4\\bin;" + cuda + "\\v12.4\\libnvvp", none,
+       "C:\\Program Files\\NVIDIA GPU Computing Toolkit\\CUDA"},
       {java + "\\jdk-17.0.2\\bin", none, "C:\\Program Files\\Eclipse Adoptium Java"},
-      {python + "\\Python311\\Scripts", none, "C:\\Users\\Some User Name\\AppData\\Local\\Programs\\Python"},
-      {msvc + "\\14.35.32215\\bin\\Hostx64\\x64", none, "C:\\Program Files\\Microsoft Visual Studio Tools\\MSVC"},
+      {python + "\\Python311\\Scripts", none,
+       "C:\\Users\\Some User Name\\AppData\\Local\\Programs\\Python"},
+      {msvc + "\\14.35.32215\\bin\\Hostx64\\x64", none,
+       "C:\\Program Files\\Microsoft Visual Studio Tools\\MSVC"},
       {"C:\\Program Files", toProgramFiles, nullptr},  // C:\p writes it as short as a link
       // Entries that a given junction writes shorter than a new link would
       // count for nothing, not against it.

@@ -24,8 +24,7 @@ struct JunctionEntry {
 
 // What the junction's own path names, as a key.
 inline std::string JunctionKey(const JunctionEntry& junction, const PathConventions& conventions) {
-  return junction.pathKey.empty() ? PathKey(junction.shortJunction, conventions)
-                                  : junction.pathKey;
+  return junction.pathKey.empty() ? PathKey(junction.shortJunction, conventions) : junction.pathKey;
 }
 
 using JunctionTable = std::vector<JunctionEntry>;

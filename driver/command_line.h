@@ -17,8 +17,8 @@ struct CommandLine {
     kMachinePath,    // --machine: the machine's stored Path
   };
   Source source = Source::kNone;
-  int listIndex = 0;         // with kArgument: where the list is in argv
-  std::string variable;      // with kEnvironment
+  int listIndex = 0;                   // with kArgument: where the list is in argv
+  std::string variable;                // with kEnvironment
   std::vector<std::string> junctions;  // as typed, in order
   bool suggest = false;
   bool junctionsInGiven = false;

@@ -34,7 +34,8 @@ void RegisterJunction(const std::string& junction, FileSystemQueries& queries, J
     if (shortJunction != path) shortJunction = ShortestSpelling(shortJunction, path, conventions);
     shortTarget = NormalizedPath(std::move(shortTarget), conventions);
     if (conventions.foldsCase) shortTarget = FoldCase(std::move(shortTarget));
-    table.push_back({std::move(shortJunction), std::move(shortTarget), savings, std::move(pathKey)});
+    table.push_back(
+        {std::move(shortJunction), std::move(shortTarget), savings, std::move(pathKey)});
   } catch (...) {
     // Whatever went wrong, this junction is unusable; the rest still count.
     err << "[can't process junction '" + junction + "']\n";

@@ -24,8 +24,8 @@ std::string RegistryBackup(Scope scope, const std::string& name, const StoredVal
 
   // Lines of at most 80 characters, as reg export wraps them: a line that
   // goes on ends in ",\" and the next starts with two spaces.
-  std::string text = "\"" + name + "\"=hex(" +
-                     (value.type == StoredType::kExpandString ? "2" : "1") + "):";
+  std::string text =
+      "\"" + name + "\"=hex(" + (value.type == StoredType::kExpandString ? "2" : "1") + "):";
   std::size_t lineStart = 0;
   for (std::size_t i = 0; i < units.size() * 2; ++i) {
     const unsigned unit = units[i / 2];
@@ -43,8 +43,8 @@ std::string RegistryBackup(Scope scope, const std::string& name, const StoredVal
   }
 
   std::u16string file;
-  const std::string head = std::string("Windows Registry Editor Version 5.00\r\n\r\n[") +
-                           ScopeKeyName(scope) + "]\r\n";
+  const std::string head =
+      std::string("Windows Registry Editor Version 5.00\r\n\r\n[") + ScopeKeyName(scope) + "]\r\n";
   std::u16string part;
   PortableUtf8ToUtf16(head + text + "\r\n\r\n", part);
   std::string bytes = "\xFF\xFE";  // the byte-order mark

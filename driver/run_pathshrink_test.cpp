@@ -140,15 +140,14 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
   } cases[] = {
       {"options after the list", {"L", "-j", "C:\\pf"}, 0, "C:\\pf\\Tools\n", ""},
       {"options before the list", {"-j", "C:\\pf", "L"}, 0, "C:\\pf\\Tools\n", ""},
-      {"a repeat named with --verbose",
-       {"--verbose", "L"},
-       0,
-       "C:\\PROGRA~1\\Tools\n",
-       ""},
+      {"a repeat named with --verbose", {"--verbose", "L"}, 0, "C:\\PROGRA~1\\Tools\n", ""},
       {"the flag alone", {"L", "-j"}, 1, "", "Missing value after [-j]\n" + usage},
       {"an extra argument", {"L", "extra"}, 1, "", "Unexpected argument [extra]\n" + usage},
       {"a second source", {"L", "--env", "PATH"}, 1, "", "Unexpected argument [--env]\n" + usage},
-      {"two stored sources", {"--user", "--machine"}, 1, "",
+      {"two stored sources",
+       {"--user", "--machine"},
+       1,
+       "",
        "Unexpected argument [--machine]\n" + usage},
       {"an unknown flag after a junction",
        {"L", "-j", "C:\\pf", "-x"},
@@ -201,7 +200,8 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
     std::string input;
   } cases[] = {
       {"an argument", {list}, ""},
-      {"standard input, with a byte-order mark and a line break", {"-"},
+      {"standard input, with a byte-order mark and a line break",
+       {"-"},
        "\xEF\xBB\xBF" + list + "\r\n"},
       {"an environment variable, any case", {"--env", "MYLIST"}, ""},
       {"the user's stored Path", {"--user"}, ""},
@@ -284,39 +284,94 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
     std::string storedAfter;  // what the value holds at the end
     std::string lines;        // after the report
   } cases[] = {
-      {"stored short, type and references kept", {"--user", "--write"}, StoredType::kExpandString,
-       before, nullptr, 0, after,
-       "Backup of the stored Path: " + backup + "user-20261208-114500.reg\n"
-       "To undo: reg import \"" + backup + "user-20261208-114500.reg\"\n"
-       "Stored the new Path in " + user + ".\n"
-       "Windows already open keep their old PATH; new ones get the new one.\n"},
-      {"a preview stores nothing", {"--user"}, StoredType::kExpandString, before, nullptr, 0,
-       before, ""},
-      {"REG_SZ stays REG_SZ, and its references are not expanded", {"--write", "--user"},
-       StoredType::kString, "%SystemRoot%;C:\\Windows;C:\\Program Files\\Tools", nullptr, 0,
+      {"stored short, type and references kept",
+       {"--user", "--write"},
+       StoredType::kExpandString,
+       before,
+       nullptr,
+       0,
+       after,
+       "Backup of the stored Path: " + backup +
+           "user-20261208-114500.reg\n"
+           "To undo: reg import \"" +
+           backup +
+           "user-20261208-114500.reg\"\n"
+           "Stored the new Path in " +
+           user +
+           ".\n"
+           "Windows already open keep their old PATH; new ones get the new one.\n"},
+      {"a preview stores nothing",
+       {"--user"},
+       StoredType::kExpandString,
+       before,
+       nullptr,
+       0,
+       before,
+       ""},
+      {"REG_SZ stays REG_SZ, and its references are not expanded",
+       {"--write", "--user"},
+       StoredType::kString,
+       "%SystemRoot%;C:\\Windows;C:\\Program Files\\Tools",
+       nullptr,
+       0,
        "%SystemRoot%;C:\\Windows;C:\\PROGRA~1\\Tools",
        "*[the stored Path is REG_SZ: Windows does not expand its %NAME% references]\n"
-       "Stored the new Path in " + user + ".\n"
-       "Windows already open keep their old PATH; new ones get the new one.\n"},
-      {"no backup, nothing stored", {"--user", "--write"}, StoredType::kExpandString, before,
-       [](InMemoryEnvironmentStore& s) { s.saveFails = StoreStatus::kFailed; }, 4, before,
+       "Stored the new Path in " +
+           user +
+           ".\n"
+           "Windows already open keep their old PATH; new ones get the new one.\n"},
+      {"no backup, nothing stored",
+       {"--user", "--write"},
+       StoredType::kExpandString,
+       before,
+       [](InMemoryEnvironmentStore& s) { s.saveFails = StoreStatus::kFailed; },
+       4,
+       before,
        "[can't write the backup '" + backup + "user-20261208-114500.reg'; nothing stored]\n"},
-      {"changed since it was read", {"--user", "--write"}, StoredType::kExpandString, before,
-       [](InMemoryEnvironmentStore& s) { s.changeAfterReads = 1; }, 5, "changed by someone else",
+      {"changed since it was read",
+       {"--user", "--write"},
+       StoredType::kExpandString,
+       before,
+       [](InMemoryEnvironmentStore& s) { s.changeAfterReads = 1; },
+       5,
+       "changed by someone else",
        "*[the Path in " + user + " changed since it was read; nothing stored: run again]\n"},
-      {"an empty result is refused", {"--user", "--write"}, StoredType::kExpandString,
-       "C:\\Missing", nullptr, 6, "C:\\Missing",
+      {"an empty result is refused",
+       {"--user", "--write"},
+       StoredType::kExpandString,
+       "C:\\Missing",
+       nullptr,
+       6,
+       "C:\\Missing",
        "*[the new Path would be empty; nothing stored]\n"},
-      {"nothing to shorten", {"--user", "--write"}, StoredType::kExpandString, after, nullptr, 0,
-       after, "*The stored Path is as short as it gets; nothing stored.\n"},
-      {"access denied", {"--user", "--write"}, StoredType::kExpandString, before,
-       [](InMemoryEnvironmentStore& s) { s.writeFails = StoreStatus::kAccessDenied; }, 7, before,
-       "*[access denied writing the Path in " + user +
-           ": run as administrator; nothing stored]\n"},
-      {"a wrong read-back is undone", {"--user", "--write"}, StoredType::kExpandString, before,
-       [](InMemoryEnvironmentStore& s) { s.writesCorrupted = "C:\\garbled"; }, 8, "C:\\garbled",
+      {"nothing to shorten",
+       {"--user", "--write"},
+       StoredType::kExpandString,
+       after,
+       nullptr,
+       0,
+       after,
+       "*The stored Path is as short as it gets; nothing stored.\n"},
+      {"access denied",
+       {"--user", "--write"},
+       StoredType::kExpandString,
+       before,
+       [](InMemoryEnvironmentStore& s) { s.writeFails = StoreStatus::kAccessDenied; },
+       7,
+       before,
+       "*[access denied writing the Path in " + user + ": run as administrator; nothing stored]\n"},
+      {"a wrong read-back is undone",
+       {"--user", "--write"},
+       StoredType::kExpandString,
+       before,
+       [](InMemoryEnvironmentStore& s) { s.writesCorrupted = "C:\\garbled"; },
+       8,
+       "C:\\garbled",
        "*[the Path in " + user + " did not read back as written; the old value is stored again]\n"},
   };
+  const std::string backupLines = "Backup of the stored Path: " + backup +
+                                  "user-20261208-114500.reg\nTo undo: reg import \"" + backup +
+                                  "user-20261208-114500.reg\"\n";
   for (const auto& c : cases) {
     store = InMemoryEnvironmentStore();
     const Scope scope = c.args[0] == "--machine" ? Scope::kMachine : Scope::kUser;
@@ -331,18 +386,13 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
     EXPECT_EQ(store.Get(scope, "Path")->type, c.type) << c.name;
     // "*" stands for the backup's two lines.
     std::string lines = c.lines;
-    if (!lines.empty() && lines[0] == '*') {
-      lines = "Backup of the stored Path: " + backup + (scope == Scope::kUser ? "user" : "machine") +
-              "-20261208-114500.reg\nTo undo: reg import \"" + backup + "user-20261208-114500.reg\"\n" +
-              lines.substr(1);
-    }
+    if (!lines.empty() && lines[0] == '*') lines.replace(0, 1, backupLines);
     const std::string& err = outcome.err;
     ASSERT_GE(err.size(), lines.size()) << c.name << "\n" << err;
     EXPECT_EQ(err.substr(err.size() - lines.size()), lines) << c.name;
     if (c.status == 0 && !c.lines.empty() && c.lines[0] != '*') {
       ASSERT_EQ(store.files.size(), 1u) << c.name;
-      EXPECT_EQ(store.files.begin()->second,
-                RegistryBackup(scope, "Path", {c.stored, c.type}))
+      EXPECT_EQ(store.files.begin()->second, RegistryBackup(scope, "Path", {c.stored, c.type}))
           << c.name;
       EXPECT_EQ(store.announcements, 1) << c.name;
     }
@@ -392,8 +442,10 @@ TEST_F(RunPathShrinkTest, ADirectoryIsWrittenOnceThroughAJunctionWhoseNamesAreSh
     const char* junction;
     const char* out;
   } cases[] = {
-      {"C:\\Users\\Some Long Name\\.cargo\\bin;C:\\u\\.cargo\\bin", "C:\\u", "C:\\u\\.cargo\\bin\n"},
-      {"C:\\u\\.cargo\\bin;C:\\Users\\Some Long Name\\.cargo\\bin", "C:\\u", "C:\\u\\.cargo\\bin\n"},
+      {"C:\\Users\\Some Long Name\\.cargo\\bin;C:\\u\\.cargo\\bin", "C:\\u",
+       "C:\\u\\.cargo\\bin\n"},
+      {"C:\\u\\.cargo\\bin;C:\\Users\\Some Long Name\\.cargo\\bin", "C:\\u",
+       "C:\\u\\.cargo\\bin\n"},
       {"C:\\Long Target Name\\bin;C:\\.j\\bin", "C:\\.j", "C:\\.j\\bin\n"},
       {"C:\\.j\\bin;C:\\Long Target Name\\bin", "C:\\.j", "C:\\.j\\bin\n"},
   };
@@ -475,7 +527,8 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
        "REM 1 junction that shortens the list from 116 to 68 characters.\n"
        "REM Make it, then run:\n"
        "REM pathshrink --env PATH -j \"C:\\Link Folder\\a\"\n"
-       "mklink /J \"C:\\Link Folder\\a\" \"" + suite + "\"\n",
+       "mklink /J \"C:\\Link Folder\\a\" \"" +
+           suite + "\"\n",
        "C:\\LINKFO~1\\a\\PRODUC~1;C:\\LINKFO~1\\a\\PRODUC~2;C:\\LINKFO~1\\a\\PRODUC~3"},
       {"a target with a '%' and letters outside ASCII, as a batch file reads it",
        {"C:\\100% Tools\\\xC3\x84rger Long Name\\one;C:\\100% Tools\\\xC3\x84rger Long Name\\two"},

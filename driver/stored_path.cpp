@@ -11,9 +11,10 @@ namespace {
 // Set for each user as the user's profile is loaded, after the machine's
 // variables were expanded.
 constexpr const char* kProfileVariables[] = {
-    "USERPROFILE", "USERNAME", "USERDOMAIN", "USERDOMAIN_ROAMINGPROFILE", "HOMEDRIVE",
-    "HOMEPATH",    "HOMESHARE", "APPDATA",   "LOCALAPPDATA",              "LOGONSERVER",
-    "ONEDRIVE",    "ONEDRIVECONSUMER", "ONEDRIVECOMMERCIAL"};
+    "USERPROFILE",       "USERNAME",    "USERDOMAIN", "USERDOMAIN_ROAMINGPROFILE",
+    "HOMEDRIVE",         "HOMEPATH",    "HOMESHARE",  "APPDATA",
+    "LOCALAPPDATA",      "LOGONSERVER", "ONEDRIVE",   "ONEDRIVECONSUMER",
+    "ONEDRIVECOMMERCIAL"};
 
 const char* ScopeWord(Scope scope) { return scope == Scope::kUser ? "user" : "machine"; }
 

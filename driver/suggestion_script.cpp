@@ -45,8 +45,9 @@ std::string ShQuoted(const std::string& text) {
 }  // namespace
 
 std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
-                             const std::vector<std::string>& typedJunctions, SuggestionLengths lengths,
-                             const std::string& source, const PathConventions& conventions) {
+                             const std::vector<std::string>& typedJunctions,
+                             SuggestionLengths lengths, const std::string& source,
+                             const PathConventions& conventions) {
   const bool windows = conventions.win32Syntax;
   const std::string comment = windows ? "REM " : "# ";
   const auto quoted = [windows](const std::string& text) {
@@ -81,9 +82,10 @@ std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
     // cmd.exe reads each line of a batch file in the console's code page
     // when it comes to it: UTF-8 from here to the end, then the code page
     // it had.
-    commands = "@for /f \"tokens=2 delims=:.\" %%C in ('chcp') do @set \"PATHSHRINK_CP=%%C\"\n"
-               "@chcp 65001 >nul\n" +
-               commands + "@chcp %PATHSHRINK_CP% >nul\n";
+    commands =
+        "@for /f \"tokens=2 delims=:.\" %%C in ('chcp') do @set \"PATHSHRINK_CP=%%C\"\n"
+        "@chcp 65001 >nul\n" +
+        commands + "@chcp %PATHSHRINK_CP% >nul\n";
   }
   return script + commands;
 }

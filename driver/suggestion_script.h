@@ -20,7 +20,8 @@ struct SuggestionLengths {
 // junctions given on the command line (`typedJunctions`, as typed) and then the new ones, after
 // `source`, the arguments that name the list (already quoted).
 std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
-                             const std::vector<std::string>& typedJunctions, SuggestionLengths lengths,
-                             const std::string& source, const PathConventions& conventions);
+                             const std::vector<std::string>& typedJunctions,
+                             SuggestionLengths lengths, const std::string& source,
+                             const PathConventions& conventions);
 
 }  // namespace pathshrink

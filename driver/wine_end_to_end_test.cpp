@@ -76,11 +76,11 @@ class WineEndToEndTest : public ::testing::Test {
     const char* prefix = std::getenv("WINEPREFIX");
     // UTF-8 on this side, so Wine hands Windows programs their arguments in
     // its ANSI code page (1252) the same way every time.
-    environment.insert(environment.end(),
-                       {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "WINEDEBUG=-all",
-                        "WINEDLLOVERRIDES=mscoree,mshtml=",
-                        std::string("WINEPREFIX=") +
-                            (prefix != nullptr ? prefix : PATHSHRINK_DEFAULT_WINEPREFIX)});
+    environment.insert(
+        environment.end(),
+        {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
+         std::string("WINEPREFIX=") +
+             (prefix != nullptr ? prefix : PATHSHRINK_DEFAULT_WINEPREFIX)});
     ProcessResult result = RunProcess(args, environment);
     result.out = Unix(result.out);
     result.err = Unix(result.err);
@@ -255,11 +255,13 @@ TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
   }
 
   const std::string base = WindowsPath(tmp.path());
-  std::string hostile = "C:\\windows\\system32;C:\\windows;\"" + base + "\\Quoted Dir With Spaces\"";
+  std::string hostile =
+      "C:\\windows\\system32;C:\\windows;\"" + base + "\\Quoted Dir With Spaces\"";
   for (const char* name : {"Quoted Dir With Spaces", "Tom & Jerry", "caret^dir", "bang!dir",
                            "paren (x86) dir", "Ends With Backslash"}) {
     tmp.MakeDirectories(name);
-    if (std::string(name) != "Quoted Dir With Spaces" && std::string(name) != "Ends With Backslash") {
+    if (std::string(name) != "Quoted Dir With Spaces" &&
+        std::string(name) != "Ends With Backslash") {
       hostile += ";" + base + "\\" + name;
     }
   }
@@ -267,7 +269,7 @@ TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
   for (int i = 1; longPath.size() < 7000; ++i) {
     const std::string name = "A Rather Long Directory Name Number " + std::to_string(i);
     tmp.MakeDirectories(name + "/bin");
-    longPath += ";" + base + "\\" + name + "\\bin";
+    longPath.append(";").append(base).append("\\").append(name).append("\\bin");
   }
   const std::string ending = ";" + base + "\\Ends With Backslash\\";
 
@@ -275,8 +277,9 @@ TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
   exe.erase(exe.rfind('\\'));
   for (const std::string& path : {hostile + ending, longPath + ending}) {
     // cmd.exe's own "set" reads a quoted assignment to its last quote.
-    const std::string batch = "@echo off\nset \"PATH=" + path + "\"\ncd /d " + exe + "\n" + recipe +
-                              "set > " + base + "\\after.txt\n";
+    std::string batch = "@echo off\nset \"PATH=" + path;
+    batch.append("\"\ncd /d ").append(exe).append("\n").append(recipe);
+    batch.append("set > ").append(base).append("\\after.txt\n");
     std::string crlf;
     for (const char c : batch) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::ofstream(tmp.path() + "/recipe.bat", std::ios::binary) << crlf;
@@ -310,14 +313,15 @@ TEST_F(WineEndToEndTest, ReferencesAreJudgedByWhereTheyLead) {
   const std::string shortName = Shortest(base + "\\Long Directory Name\\bin", shortForms[0]);
   // The two last components, \LONG~XYZ\bin: those after the reference.
   const std::string tail = shortName.substr(shortName.rfind('\\', shortName.rfind('\\') - 1));
-  const std::string list = "%SystemRoot%\\system32;C:\\windows\\System32;"
-                           "%PathShrink_Tools%\\Long Directory Name\\bin\\;" +
-                           base + "\\long directory name\\BIN;%PATHSHRINK_UNDEFINED%\\x";
+  const std::string list =
+      "%SystemRoot%\\system32;C:\\windows\\System32;"
+      "%PathShrink_Tools%\\Long Directory Name\\bin\\;" +
+      base + "\\long directory name\\BIN;%PATHSHRINK_UNDEFINED%\\x";
   const ProcessResult result =
       RunWine(PATHSHRINK_WINDOWS_EXE, {list}, {"PATHSHRINK_TOOLS=" + base});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "%SystemRoot%\\system32;%PathShrink_Tools%" + tail +
-                            ";%PATHSHRINK_UNDEFINED%\\x\n");
+  EXPECT_EQ(result.out,
+            "%SystemRoot%\\system32;%PathShrink_Tools%" + tail + ";%PATHSHRINK_UNDEFINED%\\x\n");
   EXPECT_EQ(result.err,
             "[unchecked entry '%PATHSHRINK_UNDEFINED%\\x': %PATHSHRINK_UNDEFINED% is not defined;"
             " kept as given]\n" +
@@ -331,8 +335,8 @@ TEST_F(WineEndToEndTest, ReferencesAreJudgedByWhereTheyLead) {
 TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   tmp.MakeDirectories("Long Directory Name");
   const std::string base = WindowsPath(tmp.path());
-  const std::string original = "%SystemRoot%;" + base + "\\Long Directory Name;" + base +
-                               "\\Missing;C:\\windows";
+  const std::string original =
+      "%SystemRoot%;" + base + "\\Long Directory Name;" + base + "\\Missing;C:\\windows";
   const auto query = [&] {
     // "    Path    REG_EXPAND_SZ    value"
     const ProcessResult result = RunWine("reg", {"query", "HKCU\\Environment", "/v", "Path"});
@@ -344,8 +348,8 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   };
   const auto store = [&](const std::string& value) {
     // Straight to reg.exe: through cmd.exe the references would be expanded.
-    ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ",
-                              "/d", value, "/f"})
+    ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d",
+                              value, "/f"})
                   .status,
               0);
   };

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "fsquery/junction_errors.h"
-#include "fsquery/path_parts.h"
 #include "fsquery/path_key.h"
+#include "fsquery/path_parts.h"
 
 namespace pathshrink {
 
@@ -167,8 +167,8 @@ std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
   return found->second.text;
 }
 
-std::optional<std::string> FakeFileSystem::DirectoryNamed(const std::string& path,
-                                                         const std::set<std::string>& follow) const {
+std::optional<std::string> FakeFileSystem::DirectoryNamed(
+    const std::string& path, const std::set<std::string>& follow) const {
   // From a drive's root only: "C:x" counts from that drive's current folder.
   if (path.size() < 3 || path[1] != ':' || !kWindowsConventions.IsSeparator(path[2])) {
     return std::nullopt;

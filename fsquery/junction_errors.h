@@ -20,7 +20,13 @@ namespace pathshrink {
 // that a caller that must tell them apart need not read the text.
 class JunctionError : public std::runtime_error {
  public:
-  enum class Kind { kUnableToOpen, kNotAReparsePoint, kUnableToQuery, kNotAMountPoint, kUnableToConvert };
+  enum class Kind {
+    kUnableToOpen,
+    kNotAReparsePoint,
+    kUnableToQuery,
+    kNotAMountPoint,
+    kUnableToConvert
+  };
 
   // `path` goes into the text of kUnableToOpen only.
   explicit JunctionError(Kind kind, const std::string& path = std::string())

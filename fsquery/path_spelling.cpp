@@ -45,7 +45,7 @@ std::string ShortestSpelling(const std::string& shortForm, const std::string& gi
 }
 
 std::size_t RestStart(std::string_view path, std::size_t length, std::string_view other,
-                          const PathConventions& conventions) {
+                      const PathConventions& conventions) {
   // The rest of `path` starts at the separator after the leading part, or at
   // the one that ends it when it ends in one (a drive root such as d:\).
   if (length >= path.size()) return other.size();  // nothing is left

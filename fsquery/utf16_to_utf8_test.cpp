@@ -48,10 +48,10 @@ TEST(Utf8ToUtf16Test, TakesUtf8AndNothingElse) {
       {"\xf0\x9f\x98\x80", true, u"\U0001F600"},  // a pair
       {"", true, u""},
       {"\xc0\x80", false, u""},          // overlong
-      {"\xed\xa0\x80", false, u""},     // a surrogate
+      {"\xed\xa0\x80", false, u""},      // a surrogate
       {"\xf4\x90\x80\x80", false, u""},  // past U+10FFFF
       {"\xe6\x97", false, u""},          // cut short
-      {"\x97x", false, u""},              // a stray continuation byte
+      {"\x97x", false, u""},             // a stray continuation byte
   };
   for (const auto& c : cases) {
     std::u16string units = u"old";

@@ -10,9 +10,7 @@
 namespace pathshrink {
 namespace {
 
-HKEY RootOf(Scope scope) {
-  return scope == Scope::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-}
+HKEY RootOf(Scope scope) { return scope == Scope::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 
 const wchar_t* SubKeyOf(Scope scope) {
   return scope == Scope::kUser
@@ -67,8 +65,8 @@ StoreStatus WindowsEnvironmentStore::Read(Scope scope, const std::string& name,
   for (;;) {
     DWORD type = 0;
     DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    const LSTATUS status = ::RegGetValueW(RootOf(scope), SubKeyOf(scope), wideName.c_str(),
-                                          flags, &type, buffer.data(), &bytes);
+    const LSTATUS status = ::RegGetValueW(RootOf(scope), SubKeyOf(scope), wideName.c_str(), flags,
+                                          &type, buffer.data(), &bytes);
     if (status == ERROR_MORE_DATA) {
       // The value may have grown in between: ask again with room to spare.
       buffer.assign(bytes / sizeof(wchar_t) + 64, L'\0');
@@ -115,8 +113,8 @@ std::vector<std::string> WindowsEnvironmentStore::Names(Scope scope) {
   std::vector<wchar_t> name(16384);  // the longest value name, and its terminator
   for (DWORD index = 0;; ++index) {
     DWORD length = static_cast<DWORD>(name.size());
-    const LSTATUS status = ::RegEnumValueW(key.get(), index, name.data(), &length, nullptr,
-                                           nullptr, nullptr, nullptr);
+    const LSTATUS status =
+        ::RegEnumValueW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) break;
     std::string utf8;
     if (WideToUtf8(std::wstring_view(name.data(), length), utf8, Unconvertible::kReplace)) {
@@ -148,8 +146,8 @@ StoreStatus WindowsEnvironmentStore::SaveNewFile(const std::string& path,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return StatusOf(static_cast<LSTATUS>(::GetLastError()));
   DWORD written = 0;
-  const BOOL wrote = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                                 nullptr);
+  const BOOL wrote =
+      ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   // The backup counts only once it is on disk whole.
   const BOOL flushed = wrote && ::FlushFileBuffers(file);
   const BOOL closed = ::CloseHandle(file);

@@ -8,8 +8,8 @@
 
 #include "fsquery/junction_errors.h"
 #include "fsquery/mount_point_reparse_data.h"
-#include "fsquery/windows_utf8.h"
 #include "fsquery/path_parts.h"
+#include "fsquery/windows_utf8.h"
 
 namespace pathshrink {
 namespace {
