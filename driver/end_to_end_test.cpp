@@ -67,6 +67,14 @@ TEST_F(EndToEndTest, UsageAndUnknownFlag) {
   EXPECT_EQ(result.err,
             "Unknown flag [-J]\n" + std::string(PATHSHRINK_BINARY) + " fullpath [-j junction]+\n");
   EXPECT_EQ(result.out, "");
+
+  // There is no stored Path to read here.
+  result = Run({"--user"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err,
+            "[--user and --machine read the Path stored in the Windows registry; there is none "
+            "here]\n");
 }
 
 TEST_F(EndToEndTest, SubstitutesTheLargestSavingsFirst) {
