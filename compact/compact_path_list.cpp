@@ -114,55 +114,62 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
       entries.pop_back();
     }
   };
-  const auto keepUnchecked = [&](std::string_view entry, std::string_view given,
-                                 const std::string& why) {
+  const auto keepUnchecked = [&](std::string_view entry, std::string key, const std::string& why) {
     ReportUnchecked(entry, why, err);
-    keepUnlessRepeat(ResolvedEntry::Verbatim(std::string(entry), PathKey(given, conventions)));
+    keepUnlessRepeat(ResolvedEntry::Verbatim(std::string(entry), std::move(key)));
   };
   for (const std::string_view entry : split) {
     current = entry;
     // Most entries are spelled plainly already: those are used as they
     // stand, and only the others are copied to be spelled anew.
+    std::string unquoted;
+    std::string_view bare = entry;  // without its quotes
+    if (windows && entry.find('"') != std::string_view::npos) {
+      unquoted = Unquoted(entry);
+      bare = unquoted;
+    }
     std::string respelled;
-    std::string_view given = entry;
-    if ((windows && entry.find('"') != std::string_view::npos) ||
-        !IsNormalized(entry, conventions)) {
-      respelled = NormalizedPath(windows ? Unquoted(entry) : std::string(entry), conventions);
+    std::string_view given = bare;
+    if (!IsNormalized(bare, conventions)) {
+      respelled = NormalizedPath(std::string(bare), conventions);
       given = respelled;
     }
     if (windows && HoldsEnvironmentReference(entry)) {
-      const std::string unquoted = Unquoted(entry);
+      const std::string typed(bare);
       if (options.environment == nullptr) {
-        keepUnchecked(entry, given, "its references are not expanded here");
+        keepUnchecked(entry, PathKey(given, conventions), "its references are not expanded here");
         continue;
       }
-      const Expansion expansion = ExpandReferences(unquoted, *options.environment);
+      const Expansion expansion = ExpandReferences(typed, *options.environment);
       if (expansion.outcome == Expansion::kUndefined) {
-        keepUnchecked(entry, given, "%" + expansion.text + "% is not defined");
+        keepUnchecked(entry, PathKey(given, conventions), "%" + expansion.text + "% is not defined");
         continue;
       }
       if (expansion.outcome == Expansion::kLonePercent) {
-        keepUnchecked(entry, given, "a '%' without its partner");
+        keepUnchecked(entry, PathKey(given, conventions), "a '%' without its partner");
         continue;
       }
       const std::string led = NormalizedPath(expansion.text, conventions);
       std::string answer;
+      // Judged as typed: spelled anew, ".\c:\x" would look like "c:\x".
       if (expansion.text.find_first_of(";\"") != std::string::npos ||
-          !IsAbsolutePath(led, conventions) || !queries.ShortPathName(led, answer)) {
+          !IsAbsolutePath(expansion.text, conventions) || !queries.ShortPathName(led, answer)) {
         // The variable may lead elsewhere tomorrow.
-        keepUnchecked(entry, given, "it leads to '" + expansion.text + "', not a directory now");
+        keepUnchecked(entry, PathKey(given, conventions),
+                      "it leads to '" + expansion.text + "', not a directory now");
         continue;
       }
       answer = NormalizedPath(std::move(answer), conventions);
-      std::string text = ReferenceSpelling(unquoted, expansion, led, answer, conventions);
+      std::string text = ReferenceSpelling(typed, expansion, led, answer, conventions);
       if (text.find(';') != std::string::npos) text = QuotedForList(std::move(text));
       keepUnlessRepeat(ResolvedEntry::Verbatim(std::move(text), PathKey(answer, conventions)));
       continue;
     }
     // A relative entry names a folder relative to wherever PATH is used
-    // later, not to where the tool runs.
-    if (!given.empty() && !IsAbsolutePath(given, conventions)) {
-      keepUnchecked(entry, given, "relative to the current folder");
+    // later, not to where the tool runs. Judged as typed: spelled anew,
+    // ".\c:\x" would look like "c:\x". Its key cannot be an absolute one's.
+    if (!bare.empty() && !IsAbsolutePath(bare, conventions)) {
+      keepUnchecked(entry, '\0' + PathKey(given, conventions), "relative to the current folder");
       continue;
     }
     std::string answer;
@@ -172,7 +179,7 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
       if (why == Unresolved::kMissing) {
         err << "[invalid entry '" + std::string(entry) + "']\n";
       } else {
-        keepUnchecked(entry, given, WhyUnchecked(why));
+        keepUnchecked(entry, PathKey(given, conventions), WhyUnchecked(why));
       }
       continue;
     }
