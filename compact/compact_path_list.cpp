@@ -142,7 +142,8 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
       }
       const Expansion expansion = ExpandReferences(typed, *options.environment);
       if (expansion.outcome == Expansion::kUndefined) {
-        keepUnchecked(entry, PathKey(given, conventions), "%" + expansion.text + "% is not defined");
+        keepUnchecked(entry, PathKey(given, conventions),
+                      "%" + expansion.text + "% is not defined");
         continue;
       }
       if (expansion.outcome == Expansion::kLonePercent) {

@@ -92,14 +92,16 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "[unchecked entry '%SystemRoot%\\x%': a '%' without its partner; kept as given]\n"
        "[invalid entry 'C:\\100%\\bin']\n"},
       {"relative entries are kept as given, repeats by text dropped",
-       "bin;.\\x;..\\x;C:foo;\\rooted;BIN;%%", "bin;.\\x;..\\x;C:foo;\\rooted;%%",
+       "bin;.\\x;..\\x;C:foo;\\rooted;BIN;%%;.\\C:\\Windows;C:\\Windows",
+       "bin;.\\x;..\\x;C:foo;\\rooted;%%;.\\C:\\Windows;C:\\Windows",
        "[unchecked entry 'bin': relative to the current folder; kept as given]\n"
        "[unchecked entry '.\\x': relative to the current folder; kept as given]\n"
        "[unchecked entry '..\\x': relative to the current folder; kept as given]\n"
        "[unchecked entry 'C:foo': relative to the current folder; kept as given]\n"
        "[unchecked entry '\\rooted': relative to the current folder; kept as given]\n"
        "[unchecked entry 'BIN': relative to the current folder; kept as given]\n"
-       "[unchecked entry '%%': relative to the current folder; kept as given]\n"},
+       "[unchecked entry '%%': relative to the current folder; kept as given]\n"
+       "[unchecked entry '.\\C:\\Windows': relative to the current folder; kept as given]\n"},
       {"entries the system cannot check are kept as given",
        "Q:\\tools;\\\\server\\share\\x;C:\\Secret\\bin;\\\\nas\\share\\bin;q:\\TOOLS\\",
        "Q:\\tools;\\\\server\\share\\x;C:\\Secret\\bin;\\\\nas\\share\\bin",
