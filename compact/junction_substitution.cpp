@@ -26,6 +26,7 @@ JunctionSubstitution::JunctionSubstitution(const JunctionTable& junctions,
   pathKeys_.reserve(junctions.size());  // the views in `paths_` must stay valid
   for (const JunctionEntry& junction : junctions) {
     paths_.Insert(pathKeys_.emplace_back(JunctionKey(junction, conventions)));
+    pathLengths_.push_back(Utf16Length(junction.shortJunction));
   }
   for (const std::string& key : pathKeys_) {
     // Below another junction: a shorter leading part is a junction's path.
@@ -50,14 +51,15 @@ std::optional<JunctionSubstitution::Rewrite> JunctionSubstitution::Rewritten(
   const std::string& key = entry.Key();
   const std::string& spelling = entry.Spelling();
   std::optional<Rewrite> best;
-  std::size_t bestLength = Utf16Length(spelling);  // a junction must beat this
+  std::size_t bestLength = 0;  // a junction must beat this; known at the first match
   targets_.AnyLeadingPart(key, [&](std::size_t position, std::size_t length) {
+    if (!best && bestLength == 0) bestLength = Utf16Length(spelling);
     const std::size_t j = bestOfTarget_[position];
     // The rest starts at the separator after the target, or at the one that
     // ends it (a drive root such as d:\).
     const std::string_view rest =
         std::string_view(spelling).substr(RestStart(key, length, spelling, conventions_));
-    const std::size_t written = Utf16Length(junctions_[j].shortJunction) + Utf16Length(rest);
+    const std::size_t written = pathLengths_[j] + Utf16Length(rest);
     if (written < bestLength || (written == bestLength && best && j < best->junction)) {
       const std::string_view restKey =
           std::string_view(key).substr(RestStart(key, length, key, conventions_));

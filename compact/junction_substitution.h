@@ -60,6 +60,7 @@ class JunctionSubstitution {
   std::vector<std::size_t> bestOfTarget_;
   // The junctions' own paths as keys of what they name, in table order.
   std::vector<std::string> pathKeys_;
+  std::vector<std::size_t> pathLengths_;  // of their paths, in UTF-16 units
   PrefixSet paths_;
   bool nested_ = false;  // a junction's path lies below another's
 };

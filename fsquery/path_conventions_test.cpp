@@ -52,6 +52,9 @@ TEST(PathConventionsTest, ShortestSpellingTakesTheShorterOfEachComponent) {
       {"C:\\____~RMR",
        "C:\\\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe3\x83\x87\xe3\x82\xa3\xe3\x83\xac",
        "C:\\\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e\xe3\x81\xae\xe3\x83\x87\xe3\x82\xa3\xe3\x83\xac"},
+      // Eight ASCII letters, then two of three bytes each: ten units.
+      {"C:\\ABCDEFGH~123", "C:\\abcdefgh\xe6\x97\xa5\xe6\x9c\xac",
+       "C:\\abcdefgh\xe6\x97\xa5\xe6\x9c\xac"},
       {"C:\\PROGRA~1", "C:\\Program Files", "C:\\PROGRA~1"},
       {"\\\\srv\\share\\AB~1", "\\\\srv\\share\\a b", "\\\\srv\\share\\a b"},
       {"C:\\X\\AB~1", "C:\\a b", "C:\\X\\AB~1"},  // not lined up: as answered
