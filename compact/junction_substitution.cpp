@@ -1,4 +1,6 @@
 #include "compact/junction_substitution.h"
+
+#include <algorithm>
 #include "fsquery/path_spelling.h"
 
 namespace pathshrink {
@@ -50,25 +52,34 @@ std::optional<JunctionSubstitution::Rewrite> JunctionSubstitution::Rewritten(
   if (entry.IsVerbatim() || targets_.empty()) return std::nullopt;
   const std::string& key = entry.Key();
   const std::string& spelling = entry.Spelling();
-  std::optional<Rewrite> best;
-  std::size_t bestLength = 0;  // a junction must beat this; known at the first match
+  // What a junction changes in the entry's length: its own path in place of
+  // the leading part it stands for. Only a change below zero is worth it.
+  long long bestChange = 0;
+  std::size_t best = npos;  // in the table
+  std::size_t bestTarget = 0;
+  std::size_t bestRest = 0;
   targets_.AnyLeadingPart(key, [&](std::size_t position, std::size_t length) {
-    if (!best && bestLength == 0) bestLength = Utf16Length(spelling);
     const std::size_t j = bestOfTarget_[position];
     // The rest starts at the separator after the target, or at the one that
     // ends it (a drive root such as d:\).
-    const std::string_view rest =
-        std::string_view(spelling).substr(RestStart(key, length, spelling, conventions_));
-    const std::size_t written = pathLengths_[j] + Utf16Length(rest);
-    if (written < bestLength || (written == bestLength && best && j < best->junction)) {
-      const std::string_view restKey =
-          std::string_view(key).substr(RestStart(key, length, key, conventions_));
-      best = Rewrite{j, junctions_[j].shortJunction, rest, pathKeys_[j], restKey};
-      bestLength = written;
+    const std::size_t restStart = RestStart(key, length, spelling, conventions_);
+    const long long change =
+        static_cast<long long>(pathLengths_[j]) -
+        static_cast<long long>(Utf16Length(std::string_view(spelling).substr(0, restStart)));
+    if (change < bestChange || (change == bestChange && best != npos && j < best)) {
+      best = j;
+      bestChange = change;
+      bestTarget = length;
+      bestRest = restStart;
     }
     return false;  // a longer target may write it shorter
   });
-  return best;
+  if (best == npos) return std::nullopt;
+  const std::size_t restKey =
+      bestTarget < key.size() && conventions_.IsSeparator(key[bestTarget - 1]) ? bestTarget - 1
+                                                                               : bestTarget;
+  return Rewrite{best, junctions_[best].shortJunction, std::string_view(spelling).substr(bestRest),
+                 pathKeys_[best], std::string_view(key).substr(std::min(restKey, key.size()))};
 }
 
 }  // namespace pathshrink

@@ -51,6 +51,8 @@ class JunctionSubstitution {
   // name are never another directory's), and the check can be spared.
   bool MayWriteRepeats(const std::vector<ResolvedEntry>& entries) const;
 
+  static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
  private:
   const JunctionTable& junctions_;
   PathConventions conventions_;

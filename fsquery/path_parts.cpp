@@ -76,10 +76,15 @@ std::size_t PathRootLength(std::string_view path, const PathConventions& convent
 }
 
 bool IsAbsolutePath(std::string_view path, const PathConventions& conventions) {
-  const PathRoot root = ParseRoot(path, conventions);
-  if (!root.anchored) return false;
-  // "\x" is anchored at a root, but at the current drive's.
-  return !conventions.win32Syntax || root.text.size() > 1 || IsVerbatim(path);
+  // Asked of every entry: read without building the root's text.
+  const auto isSep = [&](std::size_t i) {
+    return i < path.size() && conventions.IsSeparator(path[i]);
+  };
+  if (!conventions.win32Syntax) return isSep(0);
+  // "C:\..." or "\\server\share..." (and "\\?\..."); "\x" and "C:x" depend
+  // on the current drive and its folder.
+  if (path.size() >= 2 && IsAsciiLetter(path[0]) && path[1] == ':') return isSep(2);
+  return isSep(0) && isSep(1);
 }
 
 std::vector<std::size_t> ComponentEnds(std::string_view path, std::size_t rootLength,

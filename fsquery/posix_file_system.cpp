@@ -35,15 +35,24 @@ bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   struct stat info {};
   // stat follows links, so a dangling link does not resolve, just as a
   // junction to a deleted directory does not on Windows.
-  if (path.empty() || ::stat(path.c_str(), &info) != 0) return false;
+  if (path.empty()) return false;
+  if (::stat(path.c_str(), &info) != 0) {
+    lastError_ = errno;
+    lastFailed_.swap(path);
+    return false;
+  }
   shortPath.swap(path);
   return true;
 }
 
 Unresolved PosixFileSystem::WhyUnresolved(const std::string& path) {
-  struct stat info {};
-  if (path.empty() || ::stat(path.c_str(), &info) == 0) return Unresolved::kMissing;
-  switch (errno) {
+  int error = lastError_;
+  if (path != lastFailed_) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) == 0) return Unresolved::kMissing;
+    error = errno;
+  }
+  switch (error) {
     case EACCES:
       return Unresolved::kAccessDenied;
     case EIO:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "fsquery/file_system_queries.h"
 
 namespace pathshrink {
@@ -14,6 +16,12 @@ class PosixFileSystem : public FileSystemQueries {
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override;
   PathConventions Conventions() const override { return kPosixConventions; }
+
+ private:
+  // Why the last path asked for failed, so that asking why costs no second
+  // look at the disk.
+  std::string lastFailed_;
+  int lastError_ = 0;
 };
 
 }  // namespace pathshrink
