@@ -103,23 +103,16 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
   // A repeat of an entry resolved before is of no use to anyone after this:
   // it goes at once, and the memory with it. Each key in `seen` is the
   // entry at the same position.
-  std::string_view current;
-  const auto keepUnlessRepeat = [&](ResolvedEntry entry) {
+  const auto keepUnlessRepeat = [&](std::string_view typed, ResolvedEntry entry) {
     entries.push_back(std::move(entry));
     if (!seen.Insert(entries.back().Key(), entries.back().KeyHash())) {
       if (options.verbose) {
-        const std::string& kept = entries[seen.Find(entries.back().Key())].Given();
-        err << "[repeat '" + std::string(current) + "' left out: it names '" + kept + "']\n";
+        ReportRepeat(typed, entries[seen.Find(entries.back().Key())].Given(), err);
       }
       entries.pop_back();
     }
   };
-  const auto keepUnchecked = [&](std::string_view entry, std::string key, const std::string& why) {
-    ReportUnchecked(entry, why, err);
-    keepUnlessRepeat(ResolvedEntry::Verbatim(std::string(entry), std::move(key)));
-  };
   for (const std::string_view entry : split) {
-    current = entry;
     // Most entries are spelled plainly already: those are used as they
     // stand, and only the others are copied to be spelled anew.
     std::string unquoted;
@@ -134,20 +127,26 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
       respelled = NormalizedPath(std::string(bare), conventions);
       given = respelled;
     }
+    // Kept as typed, with a line that says why; its key is its spelling's,
+    // behind `mark` where that could look like another entry's.
+    const auto keepUnchecked = [&](const std::string& why, std::string_view mark = {}) {
+      ReportUnchecked(entry, why, err);
+      keepUnlessRepeat(entry, ResolvedEntry::Verbatim(std::string(entry),
+                                                      std::string(mark) + PathKey(given, conventions)));
+    };
     if (windows && HoldsEnvironmentReference(entry)) {
       const std::string typed(bare);
       if (options.environment == nullptr) {
-        keepUnchecked(entry, PathKey(given, conventions), "its references are not expanded here");
+        keepUnchecked("its references are not expanded here");
         continue;
       }
       const Expansion expansion = ExpandReferences(typed, *options.environment);
       if (expansion.outcome == Expansion::kUndefined) {
-        keepUnchecked(entry, PathKey(given, conventions),
-                      "%" + expansion.text + "% is not defined");
+        keepUnchecked("%" + expansion.text + "% is not defined");
         continue;
       }
       if (expansion.outcome == Expansion::kLonePercent) {
-        keepUnchecked(entry, PathKey(given, conventions), "a '%' without its partner");
+        keepUnchecked("a '%' without its partner");
         continue;
       }
       const std::string led = NormalizedPath(expansion.text, conventions);
@@ -156,21 +155,21 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
       if (expansion.text.find_first_of(";\"") != std::string::npos ||
           !IsAbsolutePath(expansion.text, conventions) || !queries.ShortPathName(led, answer)) {
         // The variable may lead elsewhere tomorrow.
-        keepUnchecked(entry, PathKey(given, conventions),
-                      "it leads to '" + expansion.text + "', not a directory now");
+        keepUnchecked("it leads to '" + expansion.text + "', not a directory now");
         continue;
       }
       answer = NormalizedPath(std::move(answer), conventions);
       std::string text = ReferenceSpelling(typed, expansion, led, answer, conventions);
       if (text.find(';') != std::string::npos) text = QuotedForList(std::move(text));
-      keepUnlessRepeat(ResolvedEntry::Verbatim(std::move(text), PathKey(answer, conventions)));
+      keepUnlessRepeat(entry,
+                       ResolvedEntry::Verbatim(std::move(text), PathKey(answer, conventions)));
       continue;
     }
     // A relative entry names a folder relative to wherever PATH is used
     // later, not to where the tool runs. Judged as typed: spelled anew,
     // ".\c:\x" would look like "c:\x". Its key cannot be an absolute one's.
     if (!bare.empty() && !IsAbsolutePath(bare, conventions)) {
-      keepUnchecked(entry, '\0' + PathKey(given, conventions), "relative to the current folder");
+      keepUnchecked("relative to the current folder", std::string_view("\0", 1));
       continue;
     }
     std::string answer;
@@ -180,13 +179,13 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
       if (why == Unresolved::kMissing) {
         err << "[invalid entry '" + std::string(entry) + "']\n";
       } else {
-        keepUnchecked(entry, PathKey(given, conventions), WhyUnchecked(why));
+        keepUnchecked(WhyUnchecked(why));
       }
       continue;
     }
     // An answer that repeats the (normalized) question needs no second look.
     if (answer != given) answer = NormalizedPath(std::move(answer), conventions);
-    keepUnlessRepeat(ResolvedEntry::Resolved(given, std::move(answer), conventions));
+    keepUnlessRepeat(entry, ResolvedEntry::Resolved(given, std::move(answer), conventions));
   }
   return entries;
 }
@@ -235,6 +234,17 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
     written.entries.push_back({i, text});
   }
   return written;
+}
+
+void ReportRepeat(std::string_view dropped, std::string_view kept, std::ostream& err) {
+  err << "[repeat '" + std::string(dropped) + "' left out: it names '" + std::string(kept) + "']\n";
+}
+
+void ReportRepeats(const std::vector<ResolvedEntry>& entries, const WrittenList& written,
+                   std::ostream& err) {
+  for (const auto& [dropped, kept] : written.repeats) {
+    ReportRepeat(entries[dropped].Given(), entries[kept].Given(), err);
+  }
 }
 
 PathList JoinEntries(const WrittenList& written) {

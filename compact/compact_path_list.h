@@ -107,6 +107,12 @@ struct WrittenList {
 WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const JunctionTable& junctions,
                          const PathConventions& conventions);
 
+// The line that says `dropped` was left out as a repeat of `kept`.
+void ReportRepeat(std::string_view dropped, std::string_view kept, std::ostream& err);
+// That line for each entry a junction made a repeat (WrittenList::repeats).
+void ReportRepeats(const std::vector<ResolvedEntry>& entries, const WrittenList& written,
+                   std::ostream& err);
+
 // The written entries joined by ';'.
 PathList JoinEntries(const WrittenList& written);
 

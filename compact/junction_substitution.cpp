@@ -1,6 +1,5 @@
 #include "compact/junction_substitution.h"
 
-#include <algorithm>
 #include "fsquery/path_spelling.h"
 
 namespace pathshrink {
@@ -11,24 +10,22 @@ JunctionSubstitution::JunctionSubstitution(const JunctionTable& junctions,
       conventions_(conventions),
       targets_(junctions.size(), conventions),
       paths_(junctions.size(), conventions) {
+  pathKeys_.reserve(junctions.size());  // the views in `paths_` must stay valid
+  for (const JunctionEntry& junction : junctions) {
+    paths_.Insert(pathKeys_.emplace_back(JunctionKey(junction, conventions)));
+    pathLengths_.push_back(Utf16Length(junction.shortJunction));
+  }
   for (std::size_t i = 0; i < junctions.size(); ++i) {
     if (targets_.Insert(junctions[i].shortTarget)) {
       bestOfTarget_.push_back(i);
       continue;
     }
-    // Another junction to a target seen before: the shorter path wins.
-    for (std::size_t t = 0; t < bestOfTarget_.size(); ++t) {
-      const JunctionEntry& best = junctions[bestOfTarget_[t]];
-      if (best.shortTarget == junctions[i].shortTarget &&
-          Utf16Length(junctions[i].shortJunction) < Utf16Length(best.shortJunction)) {
-        bestOfTarget_[t] = i;
-      }
+    // Another junction to a target seen before: the shorter path wins. (An
+    // empty target is never added: it would lead everything.)
+    const std::size_t seen = targets_.Find(junctions[i].shortTarget);
+    if (seen != KeySet::npos && pathLengths_[i] < pathLengths_[bestOfTarget_[seen]]) {
+      bestOfTarget_[seen] = i;
     }
-  }
-  pathKeys_.reserve(junctions.size());  // the views in `paths_` must stay valid
-  for (const JunctionEntry& junction : junctions) {
-    paths_.Insert(pathKeys_.emplace_back(JunctionKey(junction, conventions)));
-    pathLengths_.push_back(Utf16Length(junction.shortJunction));
   }
   for (const std::string& key : pathKeys_) {
     // Below another junction: a shorter leading part is a junction's path.
@@ -75,11 +72,9 @@ std::optional<JunctionSubstitution::Rewrite> JunctionSubstitution::Rewritten(
     return false;  // a longer target may write it shorter
   });
   if (best == npos) return std::nullopt;
-  const std::size_t restKey =
-      bestTarget < key.size() && conventions_.IsSeparator(key[bestTarget - 1]) ? bestTarget - 1
-                                                                               : bestTarget;
-  return Rewrite{best, junctions_[best].shortJunction, std::string_view(spelling).substr(bestRest),
-                 pathKeys_[best], std::string_view(key).substr(std::min(restKey, key.size()))};
+  return Rewrite{junctions_[best].shortJunction, std::string_view(spelling).substr(bestRest),
+                 pathKeys_[best],
+                 std::string_view(key).substr(RestStart(key, bestTarget, key, conventions_))};
 }
 
 }  // namespace pathshrink

@@ -32,7 +32,6 @@ class JunctionSubstitution {
   // rest of the entry in its own spelling; and what that names, as a key:
   // the junction's own key, then the rest of the entry's key.
   struct Rewrite {
-    std::size_t junction;  // its position in the table
     std::string_view path;
     std::string_view rest;
     std::string_view pathKey;

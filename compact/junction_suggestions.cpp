@@ -136,13 +136,13 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
                                                 const SuggestionLimits& limits) {
   const PathConventions conventions = queries.Conventions();
   JunctionTable table = junctions;
-  // The written entries, and what each says now: only texts change as
-  // junctions are added, so entries keep their places.
+  // The written entries, and how long each is now (in UTF-16 units): only
+  // lengths change as junctions are added, so entries keep their places.
   const WrittenList initial = WriteEntries(entries, table, conventions);
   const std::vector<WrittenEntry>& written = initial.entries;
-  std::vector<std::string> texts;
-  texts.reserve(written.size());
-  for (const WrittenEntry& entry : written) texts.emplace_back(entry.text);
+  std::vector<std::size_t> lengths;
+  lengths.reserve(written.size());
+  for (const WrittenEntry& entry : written) lengths.push_back(Utf16Length(entry.text));
 
   // Every directory that holds written entries, in order of appearance.
   std::vector<Candidate> candidates;
@@ -162,8 +162,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
       if (NamesVersion(component)) break;
       auto [at, added] = byKey.emplace(entry.Key().substr(0, length), candidates.size());
       if (added) {
-        std::string target =
-            entry.Given().substr(0, RestStart(entry.Key(), length, entry.Given(), conventions));
+        std::string target = entry.Given().substr(0, givenEnd);
         std::string folder = linkFolder.empty() ? RootOf(target, conventions) : linkFolder;
         candidates.push_back({at->first, std::move(target), std::move(folder), {}});
       }
@@ -185,6 +184,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
       // The tool would not use it; nor is a link inside its own target (a
       // loop) ever shorter than the target.
       if (savings <= 0) continue;
+      const std::size_t linkLength = Utf16Length(link);
       long long gain = 0;
       for (const std::size_t w : candidate.members) {
         // The tool writes an entry through the junction that writes it
@@ -193,9 +193,8 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
         const std::string_view rest = std::string_view(entry.Spelling())
                                           .substr(RestStart(entry.Key(), candidate.key.size(),
                                                             entry.Spelling(), conventions));
-        const std::size_t after = Utf16Length(link) + Utf16Length(rest);
-        const std::size_t now = Utf16Length(texts[w]);
-        if (after < now) gain += static_cast<long long>(now - after);
+        const std::size_t after = linkLength + Utf16Length(rest);
+        if (after < lengths[w]) gain += static_cast<long long>(lengths[w] - after);
       }
       if (gain > bestGain) {
         bestGain = gain;
@@ -216,7 +215,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
     for (const WrittenEntry& entry : rewritten.entries) textOf[entry.resolvedIndex] = entry.text;
     for (std::size_t w = 0; w < written.size(); ++w) {
       if (const auto found = textOf.find(written[w].resolvedIndex); found != textOf.end()) {
-        texts[w] = found->second;
+        lengths[w] = Utf16Length(found->second);
       }
     }
   }

@@ -33,6 +33,9 @@ class PrefixSet {
 
   bool empty() const { return lengths_.empty(); }
 
+  // The position of `path` among the paths added, or KeySet::npos.
+  std::size_t Find(std::string_view path) const { return paths_.Find(path); }
+
   // Calls `found(position, length)` for each path that is a leading part of
   // `key`, shortest first, until it returns true; returns whether one did.
   template <typename Found>

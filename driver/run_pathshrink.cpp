@@ -133,14 +133,6 @@ void WarnAboutUse(const PathList& newList, bool readInOtherCodePage,
   }
 }
 
-void ReportRepeats(const std::vector<ResolvedEntry>& entries, const WrittenList& written,
-                   std::ostream& err) {
-  for (const auto& [dropped, kept] : written.repeats) {
-    err << "[repeat '" + entries[dropped].Given() + "' left out: it names '" +
-               entries[kept].Given() + "']\n";
-  }
-}
-
 }  // namespace
 
 int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries, std::ostream& out,
