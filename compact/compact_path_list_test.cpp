@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "fsquery/environment.h"
+#include "fsquery/in_memory_environment.h"
 #include "fsquery/fake_file_system.h"
 
 namespace pathshrink {

@@ -42,7 +42,6 @@ std::string RegistryBackup(Scope scope, const std::string& name, const StoredVal
     text += hex;
   }
 
-  std::u16string file;
   const std::string head =
       std::string("Windows Registry Editor Version 5.00\r\n\r\n[") + ScopeKeyName(scope) + "]\r\n";
   std::u16string part;

@@ -11,8 +11,8 @@
 #include "driver/expected_report_for_tests.h"
 #include "driver/registry_backup.h"
 #include "driver/stored_path.h"
-#include "fsquery/environment.h"
-#include "fsquery/environment_store.h"
+#include "fsquery/in_memory_environment.h"
+#include "fsquery/in_memory_environment_store.h"
 #include "fsquery/fake_file_system.h"
 
 namespace pathshrink {

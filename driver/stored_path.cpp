@@ -2,6 +2,7 @@
 
 #include "compact/path_list_syntax.h"
 #include "driver/registry_backup.h"
+#include "driver/run_pathshrink.h"
 #include "fsquery/path_conventions.h"
 #include "fsquery/path_key.h"
 
@@ -86,7 +87,7 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
   }
   if (newText == before.text) {
     err << "The stored Path is as short as it gets; nothing stored.\n";
-    return 0;
+    return kExitDone;
   }
 
   // 4. The same type: REG_EXPAND_SZ stays REG_EXPAND_SZ, or every %NAME%
@@ -121,7 +122,7 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
     err << "[can't tell running programs that the environment changed; sign out and in]\n";
   }
   err << "Windows already open keep their old PATH; new ones get the new one.\n";
-  return 0;
+  return kExitDone;
 }
 
 }  // namespace pathshrink

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
 
@@ -16,22 +15,6 @@ class Environment {
   // The value of the variable `name` (UTF-8), or nothing when it is not
   // set. A variable set to the empty text is set.
   virtual std::optional<std::string> Variable(const std::string& name) = 0;
-};
-
-// Variables held in memory. Names are matched without regard to the case
-// of A to Z when `foldsCase`, as Windows matches them.
-class InMemoryEnvironment : public Environment {
- public:
-  explicit InMemoryEnvironment(bool foldsCase = true) : foldsCase_(foldsCase) {}
-
-  void Set(const std::string& name, std::string value);
-  std::optional<std::string> Variable(const std::string& name) override;
-
- private:
-  std::string Key(const std::string& name) const;
-
-  bool foldsCase_;
-  std::map<std::string, std::string> variables_;
 };
 
 // The process's own environment.

@@ -1,18 +1,14 @@
-#include "fsquery/environment_store.h"
-#include "fsquery/path_conventions.h"
+#include "fsquery/in_memory_environment_store.h"
+
 #include "fsquery/path_key.h"
 
 namespace pathshrink {
 
 StoreStatus InMemoryEnvironmentStore::Read(Scope scope, const std::string& name,
                                            StoredValue& value) {
-  if (readFails) return *readFails;
-  if (reads++ == changeAfterReads) {
-    auto found = values_.find({scope, FoldCase(name)});
-    if (found != values_.end()) found->second.text = changedText;
-  }
   const auto found = values_.find({scope, FoldCase(name)});
   if (found == values_.end()) return StoreStatus::kNotFound;
+  if (reads++ == changeAfterReads) found->second.text = changedText;
   value = found->second;
   return StoreStatus::kOk;
 }

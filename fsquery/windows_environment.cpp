@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <vector>
-
 #include "fsquery/environment.h"
 #include "fsquery/windows_utf8.h"
 
@@ -12,25 +10,17 @@ std::optional<std::string> SystemEnvironment::Variable(const std::string& name) 
   if (name.empty() || name.find('=') != std::string::npos || !Utf8ToWide(name, wideName)) {
     return std::nullopt;
   }
-  // The wide call: a variable holds up to 32,767 units, in any script.
-  std::vector<wchar_t> buffer(1024);
-  for (;;) {
+  // The wide call: a variable holds up to 32,767 units, in any script. A
+  // value holding an unpaired surrogate is shown, not used as a name.
+  std::string value;
+  const auto ask = [&wideName](wchar_t* buffer, DWORD size) {
     ::SetLastError(ERROR_SUCCESS);
-    const DWORD size = static_cast<DWORD>(buffer.size());
-    const DWORD result = ::GetEnvironmentVariableW(wideName.c_str(), buffer.data(), size);
-    if (result == 0) {
-      // Zero is both "not set" and "set to the empty text".
-      if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-      return std::string();
-    }
-    if (result < size) {
-      std::string value;
-      // A value holding an unpaired surrogate is shown, not used as a name.
-      WideToUtf8(std::wstring_view(buffer.data(), result), value, Unconvertible::kReplace);
-      return value;
-    }
-    buffer.assign(result, L'\0');  // the size it needs, terminator included
-  }
+    return ::GetEnvironmentVariableW(wideName.c_str(), buffer, size);
+  };
+  if (AskForText(1024, ask, value, Unconvertible::kReplace)) return value;
+  // No answer is both "not set" and "set to the empty text".
+  if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+  return std::string();
 }
 
 }  // namespace pathshrink

@@ -29,29 +29,17 @@ class HandleGuard {
   HANDLE handle_;
 };
 
-// Asks a path question of the system the way its path calls answer: in
-// UTF-16, into a buffer whose size goes with the call, `ask(path, buffer,
-// size)` returning 0 for a failure, the length of the answer when it fits,
-// and else the size it needs, terminator included. Fills `answer` in UTF-8.
+// Asks a path question of the system: `ask(path, buffer, size)` as
+// AskForText has it. The wide call: every name reaches the system exactly
+// as given, whatever the process's code page (a narrow call would see
+// best-fit letters).
 template <typename Ask>
 bool AskForPath(const std::string& path, std::size_t firstSize, Ask ask, std::string& answer) {
-  // The wide call: every name reaches the system exactly as given, whatever
-  // the process's code page (a narrow call would see best-fit letters).
   std::wstring widePath;
   if (path.empty() || !Utf8ToWide(path, widePath)) return false;
-  std::vector<wchar_t> buffer(firstSize);
-  for (;;) {
-    const DWORD size = static_cast<DWORD>(buffer.size());
-    const DWORD result = ask(widePath.c_str(), buffer.data(), size);
-    if (result == 0) return false;
-    if (result < size) return WideToUtf8(std::wstring_view(buffer.data(), result), answer);
-    // The buffer was too small and nothing usable is in it: ask again with
-    // as much as the system said it needs; the path may have grown in
-    // between, hence the loop. An answer that asks for no more than was
-    // offered cannot be right: give up rather than ask forever.
-    if (result <= size) return false;
-    buffer.assign(result, L'\0');
-  }
+  return AskForText(
+      firstSize, [&](wchar_t* buffer, DWORD size) { return ask(widePath.c_str(), buffer, size); },
+      answer);
 }
 
 }  // namespace

@@ -20,6 +20,31 @@ bool Utf8ToWide(std::string_view utf8, std::wstring& wide,
 bool WideToUtf8(std::wstring_view wide, std::string& utf8,
                 Unconvertible unconvertible = Unconvertible::kFail);
 
+// Asks the system for text the way its calls answer: in UTF-16, into a
+// buffer whose size goes with the call, `ask(buffer, size)` returning 0 for
+// a failure, the length of the answer when it fits, and else the size it
+// needs, terminator included. Fills `answer` in UTF-8; false for a failure
+// (the system's last error then tells why, as the call left it).
+template <typename Ask>
+bool AskForText(std::size_t firstSize, Ask ask, std::string& answer,
+                Unconvertible unconvertible = Unconvertible::kFail) {
+  std::vector<wchar_t> buffer(firstSize);
+  for (;;) {
+    const auto size = static_cast<unsigned long>(buffer.size());
+    const unsigned long result = ask(buffer.data(), size);
+    if (result == 0) return false;
+    if (result < size) {
+      return WideToUtf8(std::wstring_view(buffer.data(), result), answer, unconvertible);
+    }
+    // The buffer was too small and nothing usable is in it: ask again with
+    // as much as the system said it needs; the answer may have grown in
+    // between, hence the loop. An answer that asks for no more than was
+    // offered cannot be right: give up rather than ask forever.
+    if (result <= size) return false;
+    buffer.assign(result, L'\0');
+  }
+}
+
 // The program's arguments in UTF-8. An unpaired surrogate, which no name
 // can hold, becomes U+FFFD on its own: the entry that holds it names no
 // directory, and the rest of the argument is kept.
