@@ -131,8 +131,9 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
     // behind `mark` where that could look like another entry's.
     const auto keepUnchecked = [&](const std::string& why, std::string_view mark = {}) {
       ReportUnchecked(entry, why, err);
-      keepUnlessRepeat(entry, ResolvedEntry::Verbatim(std::string(entry),
-                                                      std::string(mark) + PathKey(given, conventions)));
+      keepUnlessRepeat(entry,
+                       ResolvedEntry::Verbatim(std::string(entry),
+                                               std::string(mark) + PathKey(given, conventions)));
     };
     if (windows && HoldsEnvironmentReference(entry)) {
       const std::string typed(bare);

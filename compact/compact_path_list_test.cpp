@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "fsquery/in_memory_environment.h"
 #include "fsquery/fake_file_system.h"
+#include "fsquery/in_memory_environment.h"
 
 namespace pathshrink {
 namespace {

@@ -11,9 +11,9 @@
 #include "driver/expected_report_for_tests.h"
 #include "driver/registry_backup.h"
 #include "driver/stored_path.h"
+#include "fsquery/fake_file_system.h"
 #include "fsquery/in_memory_environment.h"
 #include "fsquery/in_memory_environment_store.h"
-#include "fsquery/fake_file_system.h"
 
 namespace pathshrink {
 namespace {

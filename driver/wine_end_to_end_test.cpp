@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -70,17 +72,20 @@ class WineEndToEndTest : public ::testing::Test {
     }
   }
 
+  // The Wine prefix the programs run in, shared with the other tests.
+  static std::string Prefix() {
+    const char* prefix = std::getenv("WINEPREFIX");
+    return prefix != nullptr ? prefix : PATHSHRINK_DEFAULT_WINEPREFIX;
+  }
+
   ProcessResult RunWine(const std::string& program, std::vector<std::string> args,
                         std::vector<std::string> environment = {}) {
     args.insert(args.begin(), {PATHSHRINK_WINE64, program});
-    const char* prefix = std::getenv("WINEPREFIX");
     // UTF-8 on this side, so Wine hands Windows programs their arguments in
     // its ANSI code page (1252) the same way every time.
-    environment.insert(
-        environment.end(),
-        {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml=",
-         std::string("WINEPREFIX=") +
-             (prefix != nullptr ? prefix : PATHSHRINK_DEFAULT_WINEPREFIX)});
+    environment.insert(environment.end(),
+                       {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "WINEDEBUG=-all",
+                        "WINEDLLOVERRIDES=mscoree,mshtml=", "WINEPREFIX=" + Prefix()});
     ProcessResult result = RunProcess(args, environment);
     result.out = Unix(result.out);
     result.err = Unix(result.err);
@@ -332,6 +337,18 @@ TEST_F(WineEndToEndTest, ReferencesAreJudgedByWhereTheyLead) {
 // stores nothing, --write stores it short with its type and references, the
 // backup's reg import brings back the original, and an empty result is
 // refused.
+// Runs `undo` on every way out of a test.
+class PutBack {
+ public:
+  explicit PutBack(std::function<void()> undo) : undo_(std::move(undo)) {}
+  ~PutBack() { undo_(); }
+  PutBack(const PutBack&) = delete;
+  PutBack& operator=(const PutBack&) = delete;
+
+ private:
+  std::function<void()> undo_;
+};
+
 TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   tmp.MakeDirectories("Long Directory Name");
   const std::string base = WindowsPath(tmp.path());
@@ -353,6 +370,27 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
                   .status,
               0);
   };
+
+  // The prefix is shared: the user's Path as it was (none, in a new prefix)
+  // and the folder of backups are put back, whatever fails below.
+  const std::string before = query();
+  const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
+  std::string backups = Lines(appData.out).at(0);  // C:\users\NAME\AppData\Local
+  ASSERT_EQ(backups.rfind("C:\\", 0), 0u) << backups;
+  std::replace(backups.begin(), backups.end(), '\\', '/');
+  backups = Prefix() + "/drive_c/" + backups.substr(3) + "/pathshrink";
+  const bool backupsWereThere = std::filesystem::exists(backups);
+  const PutBack putBack([&] {
+    if (before.empty()) {
+      RunWine("reg", {"delete", "HKCU\\Environment", "/v", "Path", "/f"});
+    } else {
+      const std::size_t gap = before.find("    ");
+      RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", before.substr(0, gap), "/d",
+                      before.substr(gap + 4), "/f"});
+    }
+    if (!backupsWereThere) std::filesystem::remove_all(backups);
+  });
+
   store(original);
   ASSERT_EQ(query(), "REG_EXPAND_SZ    " + original);
 
@@ -381,7 +419,7 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   const ProcessResult empty = Run({"--user", "--write"});
   EXPECT_EQ(empty.status, 6) << empty.err;
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + base + "\\Missing");
-  RunWine("reg", {"delete", "HKCU\\Environment", "/v", "Path", "/f"});
+  EXPECT_TRUE(std::filesystem::exists(backups)) << backups;  // where the backups went
 }
 
 TEST_F(WineEndToEndTest, SuggestionsAreMklinkLinesForCmd) {
