@@ -74,7 +74,7 @@ std::optional<JunctionSubstitution::Rewrite> JunctionSubstitution::Rewritten(
   if (best == npos) return std::nullopt;
   return Rewrite{junctions_[best].shortJunction, std::string_view(spelling).substr(bestRest),
                  pathKeys_[best],
-                 std::string_view(key).substr(RestStart(key, bestTarget, key, conventions_))};
+                 std::string_view(key).substr(RestStartIn(key, bestTarget, conventions_))};
 }
 
 }  // namespace pathshrink

@@ -1,5 +1,6 @@
 #include "compact/junction_suggestions.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <set>
@@ -32,34 +33,22 @@ std::size_t LocalRootLength(const std::string& key, const PathConventions& c) {
   return IsAbsolutePath(key, c) && !share ? PathRootLength(key, c) : 0;
 }
 
-// Whether a folder's name names a version: "v12.4", "jdk-17.0.2",
-// "14.35.32215", "Python311". The next version of the software comes in a
-// folder of another name beside it.
-bool NamesVersion(std::string_view name) {
+// Whether a folder's name names a version: "14.35.32215", "jdk-17.0.2",
+// "v12", or its parent's name and a number ("Python\Python311"). The next
+// version of the software comes in a folder of another name beside it. Only
+// such clear signs count: a name like "john99" is a user's, not a version.
+bool NamesVersion(std::string_view name, std::string_view parent) {
+  if (name.empty()) return false;
+  const auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
   for (std::size_t i = 1; i + 1 < name.size(); ++i) {
-    if (name[i] == '.' && std::isdigit(static_cast<unsigned char>(name[i - 1])) &&
-        std::isdigit(static_cast<unsigned char>(name[i + 1]))) {
-      return true;
-    }
+    if (name[i] == '.' && digit(name[i - 1]) && digit(name[i + 1])) return true;
   }
-  if (name.size() >= 2 && (name[0] == 'v' || name[0] == 'V') &&
-      std::isdigit(static_cast<unsigned char>(name[1]))) {
-    return true;
-  }
-  // Letters, then two digits or more: but a processor's name is no version.
-  std::size_t digits = 0;
-  while (digits < name.size() &&
-         std::isdigit(static_cast<unsigned char>(name[name.size() - 1 - digits]))) {
-    ++digits;
-  }
-  if (digits < 2 || digits == name.size()) return false;
-  static const char* const kProcessors[] = {"x86",   "x64",  "amd64", "arm64", "win32",
-                                            "win64", "i386", "i686",  "ia64"};
-  const std::string folded = FoldCase(std::string(name));
-  for (const char* processor : kProcessors) {
-    if (folded == processor) return false;
-  }
-  return std::isalpha(static_cast<unsigned char>(name[name.size() - 1 - digits])) != 0;
+  const auto onlyDigits = [&](std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), digit);
+  };
+  if ((name[0] == 'v' || name[0] == 'V') && onlyDigits(name.substr(1))) return true;
+  return !parent.empty() && name.size() > parent.size() && onlyDigits(name.substr(parent.size())) &&
+         FoldCase(std::string(name.substr(0, parent.size()))) == FoldCase(std::string(parent));
 }
 
 // The folder a link for `target` goes in by default: its drive's root.
@@ -152,6 +141,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
     const std::size_t root = LocalRootLength(entry.Key(), conventions);
     if (entry.IsVerbatim() || root == 0) continue;
     std::size_t givenStart = root;
+    std::string_view parent;
     for (const std::size_t length : ComponentEnds(entry.Key(), root, conventions)) {
       // A link that passes through a version would serve that version only:
       // the folder above it serves the next one too.
@@ -159,7 +149,8 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
       const std::string_view component =
           std::string_view(entry.Given()).substr(givenStart, givenEnd - givenStart);
       givenStart = givenEnd + 1;
-      if (NamesVersion(component)) break;
+      if (NamesVersion(component, parent)) break;
+      parent = component;
       auto [at, added] = byKey.emplace(entry.Key().substr(0, length), candidates.size());
       if (added) {
         std::string target = entry.Given().substr(0, givenEnd);

@@ -22,6 +22,7 @@ TEST(SuggestJunctionsTest, ProposalsCountAsTheToolWillWriteAndOutliveVersions) {
   const std::string msvc = "C:\\Program Files\\Microsoft Visual Studio Tools\\MSVC";
   fs.AddDirectory(msvc + "\\14.35.32215\\bin\\Hostx64\\x64",
                   "C:\\PROGRA~1\\MICROS~1\\MSVC\\1435~1.322\\bin\\Hostx64\\x64");
+  fs.AddDirectory("C:\\Users\\john99\\Long Tool Folder\\bin", "C:\\Users\\john99\\LONGTO~1\\bin");
   const std::string tools = "C:\\Program Files\\Tools Long Name";
   for (const char* leaf : {"deep\\x1", "deep\\x2", "deep\\x3"}) {
     fs.AddDirectory(tools + "\\" + leaf, std::string("C:\\PROGRA~1\\TOOLSL~1\\") + leaf);
@@ -43,6 +44,9 @@ TEST(SuggestJunctionsTest, ProposalsCountAsTheToolWillWriteAndOutliveVersions) {
        "C:\\Users\\Some User Name\\AppData\\Local\\Programs\\Python"},
       {msvc + "\\14.35.32215\\bin\\Hostx64\\x64", none,
        "C:\\Program Files\\Microsoft Visual Studio Tools\\MSVC"},
+      // A user's name with a number is no version.
+      {"C:\\Users\\john99\\Long Tool Folder\\bin", none,
+       "C:\\Users\\john99\\Long Tool Folder\\bin"},
       {"C:\\Program Files", toProgramFiles, nullptr},  // C:\p writes it as short as a link
       // Entries that a given junction writes shorter than a new link would
       // count for nothing, not against it.

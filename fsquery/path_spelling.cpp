@@ -59,12 +59,10 @@ std::string ShortestSpelling(const std::string& shortForm, const std::string& gi
 
 std::size_t RestStart(std::string_view path, std::size_t length, std::string_view other,
                       const PathConventions& conventions) {
-  // The rest of `path` starts at the separator after the leading part, or at
-  // the one that ends it when it ends in one (a drive root such as d:\).
   if (length >= path.size()) return other.size();  // nothing is left
-  // Spelled alike (often the very same text): the rest starts where the part ends.
+  // Spelled alike (often the very same text): as in `path` itself.
   if ((path.data() == other.data() && path.size() == other.size()) || path == other) {
-    return conventions.IsSeparator(path[length - 1]) ? length - 1 : length;
+    return RestStartIn(path, length, conventions);
   }
   const auto isSeparator = [&](char c) { return conventions.IsSeparator(c); };
   auto separators = std::count_if(path.begin(), path.begin() + length + 1, isSeparator);
