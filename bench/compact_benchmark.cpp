@@ -11,7 +11,7 @@
 
 #include "compact/compact_path_list.h"
 #include "driver/run_pathshrink.h"
-#include "fsquery/fake_file_system.h"
+#include "testing/fake_file_system.h"
 
 namespace pathshrink {
 namespace {

@@ -6,9 +6,9 @@
 #include "compact/junction_substitution.h"
 #include "compact/key_set.h"
 #include "compact/path_list_syntax.h"
-#include "fsquery/path_key.h"
-#include "fsquery/path_parts.h"
-#include "fsquery/path_spelling.h"
+#include "pathtext/path_key.h"
+#include "pathtext/path_parts.h"
+#include "pathtext/path_spelling.h"
 
 namespace pathshrink {
 

@@ -9,8 +9,8 @@
 
 #include "compact/junction_table.h"
 #include "compact/text_arena.h"
-#include "fsquery/environment.h"
-#include "fsquery/file_system_queries.h"
+#include "system/environment.h"
+#include "system/file_system_queries.h"
 
 namespace pathshrink {
 

@@ -4,8 +4,8 @@
 
 #include <sstream>
 
-#include "fsquery/fake_file_system.h"
-#include "fsquery/in_memory_environment.h"
+#include "testing/fake_file_system.h"
+#include "testing/in_memory_environment.h"
 
 namespace pathshrink {
 namespace {

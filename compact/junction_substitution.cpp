@@ -1,6 +1,6 @@
 #include "compact/junction_substitution.h"
 
-#include "fsquery/path_spelling.h"
+#include "pathtext/path_spelling.h"
 
 namespace pathshrink {
 

@@ -9,10 +9,10 @@
 #include <unordered_map>
 
 #include "compact/junction_substitution.h"
-#include "fsquery/junction_errors.h"
-#include "fsquery/path_key.h"
-#include "fsquery/path_parts.h"
-#include "fsquery/path_spelling.h"
+#include "pathtext/path_key.h"
+#include "pathtext/path_parts.h"
+#include "pathtext/path_spelling.h"
+#include "system/junction_errors.h"
 
 namespace pathshrink {
 namespace {

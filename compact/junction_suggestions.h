@@ -6,7 +6,7 @@
 
 #include "compact/compact_path_list.h"
 #include "compact/junction_table.h"
-#include "fsquery/file_system_queries.h"
+#include "system/file_system_queries.h"
 
 namespace pathshrink {
 

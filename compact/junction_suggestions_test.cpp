@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "fsquery/fake_file_system.h"
+#include "testing/fake_file_system.h"
 
 namespace pathshrink {
 namespace {

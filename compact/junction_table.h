@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "fsquery/path_conventions.h"
-#include "fsquery/path_key.h"
+#include "pathtext/path_conventions.h"
+#include "pathtext/path_key.h"
 
 namespace pathshrink {
 

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "fsquery/environment.h"
+#include "system/environment.h"
 
 namespace pathshrink {
 

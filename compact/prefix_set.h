@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "compact/key_set.h"
-#include "fsquery/path_conventions.h"
+#include "pathtext/path_conventions.h"
 
 namespace pathshrink {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/expected_report_for_tests.h"
-#include "driver/subprocess_for_tests.h"
+#include "testing/expected_report_for_tests.h"
+#include "testing/subprocess_for_tests.h"
 
 namespace pathshrink {
 namespace {

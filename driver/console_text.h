@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "fsquery/utf16_to_utf8.h"
+#include "pathtext/utf16_to_utf8.h"
 
 namespace pathshrink {
 

@@ -19,9 +19,9 @@
 
 #include "driver/command_line.h"
 #include "driver/run_pathshrink.h"
-#include "fsquery/fake_file_system.h"
-#include "fsquery/path_conventions.h"
-#include "fsquery/path_spelling.h"
+#include "pathtext/path_conventions.h"
+#include "pathtext/path_spelling.h"
+#include "testing/fake_file_system.h"
 
 namespace pathshrink {
 namespace {

@@ -1,6 +1,6 @@
 #include "driver/junction_registration.h"
-#include "fsquery/path_key.h"
-#include "fsquery/path_spelling.h"
+#include "pathtext/path_key.h"
+#include "pathtext/path_spelling.h"
 
 namespace pathshrink {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "compact/junction_table.h"
-#include "fsquery/file_system_queries.h"
+#include "system/file_system_queries.h"
 
 namespace pathshrink {
 

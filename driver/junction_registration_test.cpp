@@ -7,7 +7,7 @@
 #include <sstream>
 #include <utility>
 
-#include "fsquery/fake_file_system.h"
+#include "testing/fake_file_system.h"
 
 namespace pathshrink {
 namespace {

@@ -1,7 +1,7 @@
 #include <iostream>
 
 #include "driver/run_pathshrink.h"
-#include "fsquery/environment.h"
+#include "system/environment.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "driver/windows_console_stream.h"
-#include "fsquery/windows_environment_store.h"
-#include "fsquery/windows_file_system.h"
-#include "fsquery/windows_utf8.h"
+#include "system/windows_environment_store.h"
+#include "system/windows_file_system.h"
+#include "system/windows_utf8.h"
 #ifdef __MINGW32__
 // MinGW's runtime can expand wildcards in the arguments; a path list must
 // reach the tool exactly as typed.
@@ -56,7 +56,7 @@ int wmain(int argc, wchar_t* argv[]) {
   return pathshrink::RunPathShrink(argc, pointers.data(), system, out, err);
 }
 #else
-#include "fsquery/posix_file_system.h"
+#include "system/posix_file_system.h"
 
 int main(int argc, char* argv[]) {
   pathshrink::PosixFileSystem fileSystem;

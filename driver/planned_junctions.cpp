@@ -1,6 +1,6 @@
 #include "driver/planned_junctions.h"
 
-#include "fsquery/path_parts.h"
+#include "pathtext/path_parts.h"
 
 namespace pathshrink {
 

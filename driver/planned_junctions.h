@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "compact/junction_suggestions.h"
-#include "fsquery/file_system_queries.h"
+#include "system/file_system_queries.h"
 
 namespace pathshrink {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "fsquery/utf16_to_utf8.h"
+#include "pathtext/utf16_to_utf8.h"
 
 namespace pathshrink {
 namespace {

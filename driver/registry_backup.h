@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "fsquery/environment_store.h"
+#include "system/environment_store.h"
 
 namespace pathshrink {
 

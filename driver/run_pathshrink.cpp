@@ -14,7 +14,7 @@
 #include "driver/planned_junctions.h"
 #include "driver/stored_path.h"
 #include "driver/suggestion_script.h"
-#include "fsquery/path_spelling.h"
+#include "pathtext/path_spelling.h"
 
 namespace pathshrink {
 namespace {

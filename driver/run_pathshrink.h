@@ -3,9 +3,9 @@
 #include <istream>
 #include <ostream>
 
-#include "fsquery/environment.h"
-#include "fsquery/environment_store.h"
-#include "fsquery/file_system_queries.h"
+#include "system/environment.h"
+#include "system/environment_store.h"
+#include "system/file_system_queries.h"
 
 namespace pathshrink {
 

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "driver/console_text.h"
-#include "driver/expected_report_for_tests.h"
 #include "driver/registry_backup.h"
 #include "driver/stored_path.h"
-#include "fsquery/fake_file_system.h"
-#include "fsquery/in_memory_environment.h"
-#include "fsquery/in_memory_environment_store.h"
+#include "testing/expected_report_for_tests.h"
+#include "testing/fake_file_system.h"
+#include "testing/in_memory_environment.h"
+#include "testing/in_memory_environment_store.h"
 
 namespace pathshrink {
 namespace {

@@ -3,8 +3,8 @@
 #include "compact/path_list_syntax.h"
 #include "driver/registry_backup.h"
 #include "driver/run_pathshrink.h"
-#include "fsquery/path_conventions.h"
-#include "fsquery/path_key.h"
+#include "pathtext/path_conventions.h"
+#include "pathtext/path_key.h"
 
 namespace pathshrink {
 namespace {

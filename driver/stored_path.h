@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "fsquery/environment.h"
-#include "fsquery/environment_store.h"
+#include "system/environment.h"
+#include "system/environment_store.h"
 
 namespace pathshrink {
 

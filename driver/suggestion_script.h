@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "compact/junction_suggestions.h"
-#include "fsquery/path_conventions.h"
+#include "pathtext/path_conventions.h"
 
 namespace pathshrink {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "driver/console_text.h"
-#include "fsquery/windows_utf8.h"
+#include "system/windows_utf8.h"
 
 namespace pathshrink {
 

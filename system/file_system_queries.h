@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+
+#include "pathtext/path_conventions.h"
+
+namespace pathshrink {
+
+// Why a path has no short form, as far as the system can tell.
+enum class Unresolved {
+  kMissing,       // it does not exist, and the drive or share it is on does
+  kVolumeAbsent,  // its drive or share is not there (a removed disk, a mapping)
+  kAccessDenied,  // a folder on the way may not be listed by this user
+  kUnreachable,   // the system could not check (a device not ready, the network)
+};
+
+// The questions the tool asks of the file system. Abstract so that the
+// compactor and the driver can run against an in-memory volume in tests; the
+// platform's realisation is chosen in main.
+class FileSystemQueries {
+ public:
+  virtual ~FileSystemQueries() = default;
+
+  // Replaces `shortPath` by the short (8.3) form of `path` and returns true,
+  // or returns false and leaves `shortPath` untouched.
+  virtual bool ShortPathName(std::string path, std::string& shortPath) = 0;
+
+  // Asked only after ShortPathName failed for `path`: whether it is known
+  // not to exist, or could not be checked. A realisation that cannot tell
+  // the cases apart says kMissing.
+  virtual Unresolved WhyUnresolved(const std::string& path) {
+    (void)path;
+    return Unresolved::kMissing;
+  }
+
+  // Returns the directory that the junction `path` points to; throws
+  // std::runtime_error with one of the fixed texts in junction_errors.h.
+  virtual std::string ReadJunctionTarget(std::string path) = 0;
+
+  // `path` made absolute against the current folder (as the system would
+  // resolve it when opening it); `path` itself where it cannot be.
+  virtual std::string AbsolutePath(std::string path) = 0;
+
+  virtual PathConventions Conventions() const = 0;
+};
+
+}  // namespace pathshrink

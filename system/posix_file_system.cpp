@@ -1,0 +1,103 @@
+#include "system/posix_file_system.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+#include <vector>
+
+#include "system/junction_errors.h"
+
+namespace pathshrink {
+namespace {
+
+// The current folder, or nothing when it cannot be told (it was removed).
+std::string CurrentFolder() {
+  std::string cwd(256, '\0');
+  while (::getcwd(cwd.data(), cwd.size()) == nullptr) {
+    if (errno != ERANGE) return std::string();
+    cwd.resize(cwd.size() * 2);
+  }
+  cwd.resize(cwd.find('\0'));
+  return cwd;
+}
+
+// The directory, ending in '/', that holds `path`.
+std::string DirectoryOf(const std::string& path) {
+  const std::string::size_type slash = path.find_last_of('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
+  struct stat info {};
+  // stat follows links, so a dangling link does not resolve, just as a
+  // junction to a deleted directory does not on Windows.
+  if (path.empty()) return false;
+  if (::stat(path.c_str(), &info) != 0) {
+    lastError_ = errno;
+    lastFailed_.swap(path);
+    return false;
+  }
+  shortPath.swap(path);
+  return true;
+}
+
+Unresolved PosixFileSystem::WhyUnresolved(const std::string& path) {
+  int error = lastError_;
+  if (path != lastFailed_) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) == 0) return Unresolved::kMissing;
+    error = errno;
+  }
+  switch (error) {
+    case EACCES:
+      return Unresolved::kAccessDenied;
+    case EIO:
+    case ETIMEDOUT:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENOTCONN:
+    case ESTALE:
+      return Unresolved::kUnreachable;
+    default:
+      return Unresolved::kMissing;  // ENOENT, ENOTDIR, a loop of links, a name too long
+  }
+}
+
+std::string PosixFileSystem::AbsolutePath(std::string path) {
+  if (path.empty() || path.front() == '/') return path;
+  std::string cwd = CurrentFolder();
+  if (cwd.empty()) return path;
+  if (cwd.back() != '/') cwd += '/';
+  return cwd + path;
+}
+
+std::string PosixFileSystem::ReadJunctionTarget(std::string path) {
+  // readlink alone tells all three cases apart (it is asked once per -j, so
+  // a separate lstat would be a system call more for nothing): EINVAL for an
+  // existing file that is not a link, any other error for a path that cannot
+  // be reached.
+  std::vector<char> buffer(256);
+  for (;;) {
+    const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    if (length < 0) {
+      if (errno == EINVAL) throw JunctionError(JunctionError::Kind::kNotAReparsePoint);
+      throw JunctionError(JunctionError::Kind::kUnableToOpen, path);
+    }
+    if (static_cast<std::size_t>(length) < buffer.size()) {
+      std::string target(buffer.data(), static_cast<std::size_t>(length));
+      if (!target.empty() && target.front() == '/') return target;
+      // A junction's target is always absolute; a relative link counts from
+      // the directory that holds the link.
+      const std::string directory = DirectoryOf(AbsolutePath(path));
+      if (directory.empty()) throw JunctionError(JunctionError::Kind::kUnableToQuery);
+      return directory + target;
+    }
+    buffer.resize(buffer.size() * 2);  // may have been cut: ask again
+  }
+}
+
+}  // namespace pathshrink

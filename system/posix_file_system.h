@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "system/file_system_queries.h"
+
+namespace pathshrink {
+
+// The stand-in for Windows on POSIX systems. Paths have no short form here,
+// so an existing path is its own short form; a symbolic link stands in for a
+// junction.
+class PosixFileSystem : public FileSystemQueries {
+ public:
+  bool ShortPathName(std::string path, std::string& shortPath) override;
+  Unresolved WhyUnresolved(const std::string& path) override;
+  std::string ReadJunctionTarget(std::string path) override;
+  std::string AbsolutePath(std::string path) override;
+  PathConventions Conventions() const override { return kPosixConventions; }
+
+ private:
+  // Why the last path asked for failed, so that asking why costs no second
+  // look at the disk.
+  std::string lastFailed_;
+  int lastError_ = 0;
+};
+
+}  // namespace pathshrink

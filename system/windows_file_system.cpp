@@ -1,0 +1,149 @@
+#include "system/windows_file_system.h"
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "pathtext/path_parts.h"
+#include "system/junction_errors.h"
+#include "system/mount_point_reparse_data.h"
+#include "system/windows_utf8.h"
+
+namespace pathshrink {
+namespace {
+
+// Closes the junction's handle on every way out of the reader.
+class HandleGuard {
+ public:
+  explicit HandleGuard(HANDLE handle) : handle_(handle) {}
+  ~HandleGuard() {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+  }
+  HandleGuard(const HandleGuard&) = delete;
+  HandleGuard& operator=(const HandleGuard&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+// Asks a path question of the system: `ask(path, buffer, size)` as
+// AskForText has it. The wide call: every name reaches the system exactly
+// as given, whatever the process's code page (a narrow call would see
+// best-fit letters).
+template <typename Ask>
+bool AskForPath(const std::string& path, std::size_t firstSize, Ask ask, std::string& answer) {
+  std::wstring widePath;
+  if (path.empty() || !Utf8ToWide(path, widePath)) return false;
+  return AskForText(
+      firstSize, [&](wchar_t* buffer, DWORD size) { return ask(widePath.c_str(), buffer, size); },
+      answer);
+}
+
+}  // namespace
+
+bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) {
+  std::string answer;
+  const auto ask = [](const wchar_t* wide, wchar_t* buffer, DWORD size) {
+    return ::GetShortPathNameW(wide, buffer, size);
+  };
+  if (!AskForPath(path, shortPathBufferSize_, ask, answer)) return false;
+  shortPath.swap(answer);
+  return true;
+}
+
+Unresolved WindowsFileSystem::WhyUnresolved(const std::string& path) {
+  std::wstring wide;
+  if (path.empty() || !Utf8ToWide(path, wide)) return Unresolved::kMissing;
+  // It exists, yet has no short form for this user: a folder on the way
+  // may be passed through but not listed.
+  if (::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    return Unresolved::kAccessDenied;
+  }
+  switch (::GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: {
+      // Not there; but is the drive or the share it is on?
+      const std::size_t rootLength = PathRootLength(path, kWindowsConventions);
+      std::wstring root;
+      if (rootLength == 0 || !Utf8ToWide(path.substr(0, rootLength), root)) {
+        return Unresolved::kMissing;
+      }
+      if (root.back() != L'\\' && root.back() != L'/') root += L'\\';
+      if (::GetFileAttributesW(root.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return Unresolved::kMissing;
+      }
+      return ::GetLastError() == ERROR_ACCESS_DENIED ? Unresolved::kAccessDenied
+                                                     : Unresolved::kVolumeAbsent;
+    }
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NET_NAME:
+    case ERROR_BAD_NETPATH:
+      return Unresolved::kVolumeAbsent;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_LOGON_FAILURE:
+      return Unresolved::kAccessDenied;
+    case ERROR_NOT_READY:
+    case ERROR_NETWORK_UNREACHABLE:
+    case ERROR_UNEXP_NET_ERR:
+    case ERROR_NETNAME_DELETED:
+    case ERROR_SEM_TIMEOUT:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_NETWORK_BUSY:
+    case ERROR_REM_NOT_LIST:
+    case ERROR_NO_NET_OR_BAD_PATH:
+    case ERROR_CANT_ACCESS_FILE:
+      return Unresolved::kUnreachable;
+    default:
+      return Unresolved::kMissing;  // a name no directory can have, and the like
+  }
+}
+
+std::string WindowsFileSystem::AbsolutePath(std::string path) {
+  std::string answer;
+  const auto ask = [](const wchar_t* wide, wchar_t* buffer, DWORD size) {
+    return ::GetFullPathNameW(wide, size, buffer, nullptr);
+  };
+  return AskForPath(path, MAX_PATH, ask, answer) ? answer : path;
+}
+
+bool WindowsUtf16ToUtf8(const std::u16string& units, std::string& utf8) {
+  // Zero units is a failure to Windows' converter, and so here.
+  return !units.empty() &&
+         WideToUtf8(std::wstring(units.begin(), units.end()), utf8, Unconvertible::kReplace);
+}
+
+std::string WindowsFileSystem::ReadJunctionTarget(std::string path) {
+  // Opens the junction itself rather than what it points to.
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
+  std::wstring widePath;
+  if (path.empty() || !Utf8ToWide(path, widePath)) {
+    throw JunctionError(JunctionError::Kind::kUnableToOpen, path);
+  }
+  // The handle decides whether the open worked: a valid handle may come back
+  // with a last-error value set, and it must be closed all the same. Reading
+  // the reparse data needs no data access, only the attributes: a junction
+  // that denies listing (as Windows' own compatibility junctions do) still
+  // opens.
+  HandleGuard handle(::CreateFileW(widePath.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, flags, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) {
+    throw JunctionError(JunctionError::Kind::kUnableToOpen, path);
+  }
+
+  std::vector<unsigned char> buffer(kReparseQueryBufferSize, 0);
+  DWORD returned = 0;
+  if (!::DeviceIoControl(handle.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+                         static_cast<DWORD>(buffer.size()), &returned, nullptr)) {
+    if (::GetLastError() == ERROR_NOT_A_REPARSE_POINT) {
+      throw JunctionError(JunctionError::Kind::kNotAReparsePoint);
+    }
+    throw JunctionError(JunctionError::Kind::kUnableToQuery);
+  }
+  return ParseMountPointTarget(buffer.data(), buffer.size(), returned, &WindowsUtf16ToUtf8);
+}
+
+}  // namespace pathshrink

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "system/file_system_queries.h"
+
+namespace pathshrink {
+
+// The real thing: kernel32's answers about an NTFS volume. Paths cross into
+// the system as UTF-16 through the wide calls and come back as UTF-8.
+class WindowsFileSystem : public FileSystemQueries {
+ public:
+  // The classic path limit, in UTF-16 units: most short forms fit, and only
+  // longer ones cost a second call. Tests pass a smaller size to exercise that second call.
+  static constexpr unsigned long kShortPathBufferSize = 260;
+  explicit WindowsFileSystem(unsigned long shortPathBufferSize = kShortPathBufferSize)
+      : shortPathBufferSize_(shortPathBufferSize) {}
+
+  bool ShortPathName(std::string path, std::string& shortPath) override;
+  Unresolved WhyUnresolved(const std::string& path) override;
+  std::string ReadJunctionTarget(std::string path) override;
+  std::string AbsolutePath(std::string path) override;
+  PathConventions Conventions() const override { return kWindowsConventions; }
+
+ private:
+  unsigned long shortPathBufferSize_;
+};
+
+// UTF-16 to UTF-8 through WideCharToMultiByte, sized by asking it first.
+bool WindowsUtf16ToUtf8(const std::u16string& units, std::string& utf8);
+
+}  // namespace pathshrink

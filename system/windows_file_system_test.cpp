@@ -1,0 +1,147 @@
+// Runs on Windows (and under Wine): the realisation against the real volume.
+#include "system/windows_file_system.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <iostream>
+#include <stdexcept>
+#include <string>
+
+#include "system/junction_errors.h"
+#include "system/windows_utf8.h"
+#include "testing/junction_target_for_tests.h"
+
+namespace pathshrink {
+namespace {
+
+using testing::TargetOrMessage;
+
+std::wstring Widen(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// A fresh directory under the user's temporary folder.
+class WindowsFileSystemTest : public ::testing::Test {
+ protected:
+  WindowsFileSystemTest() {
+    char temp[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathA(sizeof temp, temp);
+    root = std::string(temp, length) + "pathshrink test " + std::to_string(::GetCurrentProcessId());
+    ::CreateDirectoryA(root.c_str(), nullptr);
+  }
+  ~WindowsFileSystemTest() override { RemoveTree(Widen(root)); }
+
+  static void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW found;
+    const std::wstring prefixed = L"\\\\?\\" + dir;
+    HANDLE search = ::FindFirstFileW((prefixed + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          RemoveTree(dir + L"\\" + name);
+        }
+      } while (::FindNextFileW(search, &found));
+      ::FindClose(search);
+    }
+    ::RemoveDirectoryW(prefixed.c_str());
+  }
+
+  // Makes `relative` below the root, however long; returns its path.
+  std::string MakeDirectories(const std::string& relative) {
+    std::string path = root;
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+      const std::size_t end = relative.find('\\', start);
+      path += "\\" + relative.substr(start, end - start);
+      ::CreateDirectoryW((L"\\\\?\\" + Widen(path)).c_str(), nullptr);
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
+    return path;
+  }
+
+  std::string root;
+  WindowsFileSystem queries;
+};
+
+TEST_F(WindowsFileSystemTest, AnswersTheSystemsShortForm) {
+  const std::string path = MakeDirectories("Long Directory Name\\Another Long One");
+  std::string answer;
+  ASSERT_TRUE(queries.ShortPathName(path, answer));
+  char expected[MAX_PATH];
+  const DWORD length = ::GetShortPathNameA(path.c_str(), expected, MAX_PATH);
+  ASSERT_GT(length, 0u);
+  EXPECT_EQ(answer, std::string(expected, length));
+  // A volume without 8.3 names (hosted CI runners, ReFS) answers the path
+  // itself; where the system made short names, they are what comes back.
+  if (answer != path) {
+    EXPECT_EQ(answer.find("Long Directory Name"), std::string::npos) << answer;
+  }
+}
+
+TEST_F(WindowsFileSystemTest, AnAnswerLongerThanTheBufferIsFetchedWhole) {
+  const std::string path = MakeDirectories("Long Directory Name\\Another Long One");
+  std::string expected;
+  ASSERT_TRUE(queries.ShortPathName(path, expected));
+  for (unsigned long size : {1ul, 8ul, static_cast<unsigned long>(expected.size())}) {
+    WindowsFileSystem smallBuffer(size);
+    std::string answer;
+    EXPECT_TRUE(smallBuffer.ShortPathName(path, answer)) << size;
+    EXPECT_EQ(answer, expected) << size;
+  }
+}
+
+TEST_F(WindowsFileSystemTest, AMissingPathFailsAndLeavesTheAnswerAlone) {
+  for (const std::string& path : {root + "\\Missing", std::string()}) {
+    std::string answer = "untouched";
+    EXPECT_FALSE(queries.ShortPathName(path, answer)) << path;
+    EXPECT_EQ(answer, "untouched");
+  }
+}
+
+TEST_F(WindowsFileSystemTest, AShortFormPast260CharactersIsWholeOrAFailure) {
+  // Thirty long components: the short form alone is past the classic limit.
+  std::string relative;
+  for (int i = 0; i < 30; ++i) {
+    if (i > 0) relative += "\\";
+    relative += "Long Component Name " + std::to_string(i);
+  }
+  const std::string path = MakeDirectories(relative);
+  std::string answer = "untouched";
+  if (!queries.ShortPathName(path, answer)) {
+    std::cout << "the system refused a path of " << path.size() << " bytes\n";
+    EXPECT_EQ(answer, "untouched");
+    return;
+  }
+  std::cout << "a path of " << path.size() << " bytes has a short form of " << answer.size()
+            << "\n";
+  EXPECT_GT(answer.size(), 260u);  // 30 components of at least 8 letters
+  // Every component is there, in short form: one separator per component.
+  std::size_t separators = 0;
+  for (char c : answer) separators += c == '\\';
+  std::size_t rootSeparators = 0;
+  for (char c : root) rootSeparators += c == '\\';
+  EXPECT_EQ(separators, rootSeparators + 30) << answer;
+  if (answer != path) {  // a volume that makes 8.3 names
+    EXPECT_EQ(answer.find("Long Component Name"), std::string::npos) << answer;
+  }
+  const DWORD attributes = ::GetFileAttributesW((L"\\\\?\\" + Widen(answer)).c_str());
+  EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES) << answer;
+}
+
+TEST_F(WindowsFileSystemTest, JunctionReaderFailures) {
+  EXPECT_EQ(TargetOrMessage(queries, root), junction_errors::kNotAReparsePoint);
+  EXPECT_EQ(TargetOrMessage(queries, root + "\\Missing"),
+            std::string(junction_errors::kUnableToOpen) + root + "\\Missing");
+}
+
+TEST(Utf8ArgumentsTest, AnUnpairedSurrogateSpoilsOnlyItsOwnEntry) {
+  const wchar_t* argv[] = {L"pathshrink", L"C:\\Windows;C:\\x\xD800", nullptr};
+  const std::vector<std::string> arguments = Utf8Arguments(2, argv);
+  ASSERT_EQ(arguments.size(), 2u);
+  EXPECT_EQ(arguments[1], "C:\\Windows;C:\\x\xEF\xBF\xBD");
+}
+
+}  // namespace
+}  // namespace pathshrink

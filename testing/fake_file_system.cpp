@@ -1,0 +1,211 @@
+#include "testing/fake_file_system.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "pathtext/path_key.h"
+#include "pathtext/path_parts.h"
+#include "system/junction_errors.h"
+
+namespace pathshrink {
+
+struct FakeFileSystem::Node {
+  std::string longName;
+  std::string shortName;
+  std::map<std::string, std::unique_ptr<Node>> children;  // by lower long name
+  std::map<std::string, const Node*> byShortName;         // by lower short name
+
+  // The child named `component` in its long or its short form, any case.
+  const Node* Find(const std::string& component) const {
+    const std::string lower = FoldCase(component);
+    if (const auto found = children.find(lower); found != children.end()) {
+      return found->second.get();
+    }
+    const auto found = byShortName.find(lower);
+    return found == byShortName.end() ? nullptr : found->second;
+  }
+};
+
+namespace {
+
+// Splits at either slash; a trailing separator yields a trailing empty
+// part. The separator after each part but the last goes to `separators`.
+std::vector<std::string> SplitPath(const std::string& path,
+                                   std::vector<char>* separators = nullptr) {
+  std::vector<std::string> parts;
+  for (const std::string_view part : Components(path, kWindowsConventions)) {
+    const std::size_t end = static_cast<std::size_t>(part.data() - path.data()) + part.size();
+    if (separators != nullptr && end < path.size()) separators->push_back(path[end]);
+    parts.emplace_back(part);
+  }
+  return parts;
+}
+
+}  // namespace
+
+FakeFileSystem::FakeFileSystem() : root_(std::make_unique<Node>()) {}
+FakeFileSystem::~FakeFileSystem() = default;
+
+void FakeFileSystem::AddDirectory(const std::string& longPath, const std::string& shortPath) {
+  const std::vector<std::string> longParts = SplitPath(longPath);
+  const std::vector<std::string> shortParts = SplitPath(shortPath);
+  if (longParts.size() != shortParts.size()) {
+    throw std::invalid_argument("long and short forms differ in depth: " + longPath);
+  }
+  Node* node = root_.get();
+  for (std::size_t i = 0; i < longParts.size(); ++i) {
+    std::unique_ptr<Node>& child = node->children[FoldCase(longParts[i])];
+    if (!child) {
+      child = std::make_unique<Node>();
+      child->longName = longParts[i];
+      child->shortName = shortParts[i];
+      node->byShortName.emplace(FoldCase(shortParts[i]), child.get());
+    }
+    node = child.get();
+  }
+}
+
+std::optional<FakeFileSystem::Resolved> FakeFileSystem::Resolve(const std::string& path) const {
+  std::vector<char> separators;
+  const std::vector<std::string> parts = SplitPath(path, &separators);
+  Resolved resolved;
+  const Node* node = root_.get();
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const bool last = i + 1 == parts.size();
+    if (parts[i].empty() && last && i > 0) break;  // trailing separator
+    const Node* child = node->Find(parts[i]);
+    if (child == nullptr) return std::nullopt;
+    const bool givenShort = FoldCase(parts[i]) == FoldCase(child->shortName);
+    resolved.shortForm += givenShort ? parts[i] : child->shortName;
+    if (!last) resolved.shortForm += separators[i];
+    if (i > 0) resolved.key += '\\';
+    resolved.key += FoldCase(child->longName);
+    node = child;
+  }
+  return resolved;
+}
+
+namespace {
+
+// The path folded, with '\' between its components and none at the end.
+std::string FoldedKey(const std::string& path) {
+  std::string key;
+  for (const std::string& part : SplitPath(path)) {
+    if (part.empty() && !key.empty()) continue;
+    if (!key.empty() || part.empty()) key += '\\';
+    key += FoldCase(part);
+  }
+  return key;
+}
+
+}  // namespace
+
+void FakeFileSystem::AddUncheckable(const std::string& path, Unresolved reason) {
+  uncheckable_[FoldedKey(path)] = reason;
+}
+
+std::optional<Unresolved> FakeFileSystem::UncheckableReason(const std::string& path) const {
+  if (uncheckable_.empty()) return std::nullopt;
+  const std::string key = FoldedKey(path);
+  for (const auto& [prefix, reason] : uncheckable_) {
+    if (key.compare(0, prefix.size(), prefix) == 0 &&
+        (key.size() == prefix.size() || key[prefix.size()] == '\\')) {
+      return reason;
+    }
+  }
+  return std::nullopt;
+}
+
+Unresolved FakeFileSystem::WhyUnresolved(const std::string& path) {
+  if (const auto reason = UncheckableReason(path)) return *reason;
+  const std::vector<std::string> parts = SplitPath(path);
+  return root_->Find(parts.front()) != nullptr ? Unresolved::kMissing : Unresolved::kVolumeAbsent;
+}
+
+bool FakeFileSystem::ShortPathName(std::string path, std::string& shortPath) {
+  ++shortNameQueries_;
+  if (UncheckableReason(path)) return false;
+  std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) return false;
+  shortPath.swap(resolved->shortForm);
+  return true;
+}
+
+void FakeFileSystem::AddJunction(const std::string& path, const std::string& target) {
+  const std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) throw std::invalid_argument("no such directory: " + path);
+  junctions_[resolved->key] = {false, target};
+}
+
+void FakeFileSystem::AddUnreadableJunction(const std::string& path, const std::string& message) {
+  const std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) throw std::invalid_argument("no such directory: " + path);
+  junctions_[resolved->key] = {true, message};
+}
+
+std::string FakeFileSystem::AbsolutePath(std::string path) {
+  const auto isSeparator = [&](std::size_t i) {
+    return i < path.size() && kWindowsConventions.IsSeparator(path[i]);
+  };
+  if (path.empty() || (path.size() >= 2 && path[1] == ':') || (isSeparator(0) && isSeparator(1))) {
+    return path;  // absolute, on a drive of its own, or a share
+  }
+  if (isSeparator(0)) return currentFolder_.substr(0, 2) + path;  // the current drive's root
+  return currentFolder_ + "\\" + path;
+}
+
+std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
+  const std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) {
+    throw JunctionError(JunctionError::Kind::kUnableToOpen, path);
+  }
+  const auto found = junctions_.find(resolved->key);
+  if (found == junctions_.end()) {
+    throw JunctionError(JunctionError::Kind::kNotAReparsePoint);
+  }
+  if (found->second.fails) throw std::runtime_error(found->second.text);
+  return found->second.text;
+}
+
+std::optional<std::string> FakeFileSystem::DirectoryNamed(
+    const std::string& path, const std::set<std::string>& follow) const {
+  // From a drive's root only: "C:x" counts from that drive's current folder.
+  if (path.size() < 3 || path[1] != ':' || !kWindowsConventions.IsSeparator(path[2])) {
+    return std::nullopt;
+  }
+  std::vector<std::string> parts;
+  for (const std::string& part : SplitPath(path)) {
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (parts.size() > 1) parts.pop_back();
+      continue;
+    }
+    parts.push_back(part);
+  }
+  // Follows a junction at most a few times, so a loop of them ends.
+  for (int hops = 0; hops < 8; ++hops) {
+    std::string joined;
+    bool followed = false;
+    for (std::size_t i = 0; i < parts.size() && !followed; ++i) {
+      joined += (i == 0 ? "" : "\\") + parts[i];
+      const std::optional<Resolved> resolved = Resolve(joined);
+      if (!resolved) return std::nullopt;
+      const auto junction = junctions_.find(resolved->key);
+      if (junction == junctions_.end() || junction->second.fails ||
+          follow.count(resolved->key) == 0) {
+        if (i + 1 == parts.size()) return resolved->key;
+        continue;
+      }
+      std::vector<std::string> rest(parts.begin() + static_cast<long>(i) + 1, parts.end());
+      parts.clear();
+      for (const std::string& part : SplitPath(junction->second.text)) {
+        if (!part.empty()) parts.push_back(part);
+      }
+      parts.insert(parts.end(), rest.begin(), rest.end());
+      followed = true;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace pathshrink

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "system/file_system_queries.h"
+
+namespace pathshrink {
+
+// An in-memory volume that answers like Windows: paths are looked up without
+// regard to case, a long component is answered with its short name, a
+// component given in its short form keeps the case it was given in, and
+// separators (either slash, a trailing one too) are kept as given. Unknown
+// paths fail. Tests of the compactor and the driver run against it.
+class FakeFileSystem : public FileSystemQueries {
+ public:
+  FakeFileSystem();
+  ~FakeFileSystem() override;
+
+  // Adds a directory and its ancestors. Both paths name the same directory
+  // component by component, e.g. "C:\\Program Files\\Tools" and
+  // "C:\\PROGRA~1\\TOOLS"; the first component is the drive.
+  void AddDirectory(const std::string& longPath, const std::string& shortPath);
+
+  // Makes the existing directory `path` a junction to `target` (any text;
+  // it need not exist, as for a dangling junction).
+  void AddJunction(const std::string& path, const std::string& target);
+
+  // Makes ReadJunctionTarget(path) raise runtime_error(message).
+  void AddUnreadableJunction(const std::string& path, const std::string& message);
+
+  // Makes every path at or below `path` fail to resolve for `reason`
+  // (access denied, unreachable) rather than as missing.
+  void AddUncheckable(const std::string& path, Unresolved reason);
+
+  bool ShortPathName(std::string path, std::string& shortPath) override;
+  // Missing where the drive (the first component) exists; else the drive
+  // is absent. Paths made uncheckable answer their reason.
+  Unresolved WhyUnresolved(const std::string& path) override;
+  std::string ReadJunctionTarget(std::string path) override;
+  std::string AbsolutePath(std::string path) override;
+  PathConventions Conventions() const override { return kWindowsConventions; }
+
+  // The folder that relative paths count from in AbsolutePath (the root of
+  // C: at first); the volume itself resolves only absolute paths.
+  void SetCurrentFolder(std::string folder) { currentFolder_ = std::move(folder); }
+
+  int shortNameQueries() const { return shortNameQueries_; }
+
+  // The directory `path` names, as this volume knows it: "." and ".." taken
+  // by text, and the junctions among `follow` (identities, as this answers
+  // them) followed; any other junction is a directory of its own. An
+  // identity to compare, not a path; nothing when `path` names no directory
+  // here.
+  std::optional<std::string> DirectoryNamed(const std::string& path,
+                                            const std::set<std::string>& follow = {}) const;
+
+ private:
+  struct Node;
+  // The canonical key of an existing path (its long form, lower-cased, with
+  // '\\' separators and no trailing one), and its short form as answered.
+  struct Resolved {
+    std::string key;
+    std::string shortForm;
+  };
+  std::optional<Resolved> Resolve(const std::string& path) const;
+  std::optional<Unresolved> UncheckableReason(const std::string& path) const;
+
+  std::unique_ptr<Node> root_;
+  struct JunctionAnswer {
+    bool fails;
+    std::string text;  // the target, or the failure's message
+  };
+  std::map<std::string, JunctionAnswer> junctions_;
+  std::map<std::string, Unresolved> uncheckable_;  // by folded path, '\\' separators
+  int shortNameQueries_ = 0;
+  std::string currentFolder_ = "C:";
+};
+
+}  // namespace pathshrink
