@@ -2,7 +2,83 @@
 
 #include <string_view>
 
+#include "driver/exit_status.h"
+
 namespace pathshrink {
+namespace {
+
+// `line` broken into lines of at most 78 columns at spaces, the lines after
+// the first indented by `indent` spaces.
+std::string Wrapped(const std::string& line, std::size_t indent) {
+  std::string text;
+  std::size_t start = 0;
+  std::size_t column = 0;
+  while (start < line.size()) {
+    const std::size_t room = 78 - column;
+    std::size_t end = line.size();
+    if (end - start > room) {
+      end = line.rfind(' ', start + room);
+      if (end == std::string::npos || end <= start) end = line.find(' ', start + room);
+      if (end == std::string::npos) end = line.size();
+    }
+    text.append(line, start, end - start).push_back('\n');
+    start = end < line.size() ? end + 1 : end;
+    if (start < line.size()) {
+      text.append(indent, ' ');
+      column = indent;
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string UsageLine(const std::string& program) { return program + " fullpath [-j junction]+\n"; }
+
+std::string HelpText(bool windows) {
+  const std::string make = windows ? "mklink /J" : "ln -s";
+  std::string text =
+      "usage: pathshrink fullpath [-j junction]+\n"
+      "       pathshrink [options] (fullpath | - | --env NAME | --user | --machine)\n"
+      "\n"
+      "Shortens a ';'-separated list of directories such as PATH: writes every\n"
+      "entry in its short (8.3) form, drops entries that do not exist and entries\n"
+      "that name a directory already listed, and writes each junction given with\n"
+      "-j in place of its target. Entries it cannot judge (relative ones, ones on\n"
+      "a drive that is not there, ones it may not check) are kept as given. The\n"
+      "new list goes to standard output; a report and a line for every entry or\n"
+      "junction it could not use go to standard error.\n"
+      "\n"
+      "The list, exactly one of:\n"
+      "  fullpath              the list itself, as one argument\n"
+      "  -                     the list from standard input (UTF-8)\n"
+      "  --env NAME            the value of the environment variable NAME\n"
+      "  --user, --machine     the Path stored for the user or the machine (Windows),\n"
+      "                        references such as %SystemRoot% kept\n"
+      "\n"
+      "Options, before or after the list:\n"
+      "  -j junction           a directory junction whose target may begin\n"
+      "                        entries of the list; as many as you like\n"
+      "  --write               with --user or --machine: store the new Path, after a\n"
+      "                        backup that reg import restores\n"
+      "  --verbose             a line for every entry left out as a repeat\n"
+      "  --suggest             instead of the list, print the " +
+      make +
+      " commands that\n"
+      "                        make the junctions that would shorten it most, and\n"
+      "                        the command line to use once they exist; the report\n"
+      "                        gives the length the list will then have\n"
+      "  --junctions-in DIR    with --suggest: make them in DIR (default: the root\n"
+      "                        of each target's drive)\n"
+      "  --help, -h, /?        this text\n"
+      "  --version             the version\n"
+      "\n"
+      "Exit status:\n";
+  for (const ExitStatusMeaning& exit : kExitStatuses) {
+    text += Wrapped("  " + std::to_string(exit.status) + "  " + exit.meaning, 5);
+  }
+  return text;
+}
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   ParsedCommandLine parsed;

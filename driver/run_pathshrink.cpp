@@ -43,51 +43,6 @@ int Deliver(const std::string& text, std::ostream& out, std::ostream& err) {
   return kExitOutputFailed;
 }
 
-std::string HelpText(const PathConventions& conventions) {
-  const std::string make = conventions.win32Syntax ? "mklink /J" : "ln -s";
-  return "usage: pathshrink fullpath [-j junction]+\n"
-         "       pathshrink [options] (fullpath | - | --env NAME | --user | --machine)\n"
-         "\n"
-         "Shortens a ';'-separated list of directories such as PATH: writes every\n"
-         "entry in its short (8.3) form, drops entries that do not exist and entries\n"
-         "that name a directory already listed, and writes each junction given with\n"
-         "-j in place of its target. Entries it cannot judge (relative ones, ones on\n"
-         "a drive that is not there, ones it may not check) are kept as given. The\n"
-         "new list goes to standard output; a report and a line for every entry or\n"
-         "junction it could not use go to standard error.\n"
-         "\n"
-         "The list, exactly one of:\n"
-         "  fullpath              the list itself, as one argument\n"
-         "  -                     the list from standard input (UTF-8)\n"
-         "  --env NAME            the value of the environment variable NAME\n"
-         "  --user, --machine     the Path stored for the user or the machine (Windows),\n"
-         "                        references such as %SystemRoot% kept\n"
-         "\n"
-         "Options, before or after the list:\n"
-         "  -j junction           a directory junction whose target may begin\n"
-         "                        entries of the list; as many as you like\n"
-         "  --write               with --user or --machine: store the new Path, after a\n"
-         "                        backup that reg import restores\n"
-         "  --verbose             a line for every entry left out as a repeat\n"
-         "  --suggest             instead of the list, print the " +
-         make +
-         " commands that\n"
-         "                        make the junctions that would shorten it most, and\n"
-         "                        the command line to use once they exist; the report\n"
-         "                        gives the length the list will then have\n"
-         "  --junctions-in DIR    with --suggest: make them in DIR (default: the root\n"
-         "                        of each target's drive)\n"
-         "  --help, -h, /?        this text\n"
-         "  --version             the version\n"
-         "\n"
-         "Exit status: 0 the result was written; 1 no list, an argument not\n"
-         "understood, or a variable that is not set; 2 standard output could not be\n"
-         "written; with --user or --machine: 3 the stored Path could not be read;\n"
-         "with --write, nothing stored: 4 no backup could be written, 5 the stored\n"
-         "Path changed meanwhile, 6 the new Path would be empty, 7 access denied (run\n"
-         "as administrator), 8 writing failed or did not read back (undone).\n";
-}
-
 // The list as read from standard input: UTF-8, without a byte-order mark
 // or the line break that ends it.
 std::string ReadList(std::istream& input) {
@@ -144,7 +99,7 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
                   std::ostream& err) {
   // Some systems start a program with no argument 0 at all.
   const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
-  const std::string usage = program + " fullpath [-j junction]+\n";
+  const std::string usage = UsageLine(program);
   if (argc < 2) {
     err << usage;
     return kExitUsage;
@@ -158,7 +113,7 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
     return kExitUsage;
   }
   const CommandLine& line = parsed.line;
-  if (line.help) return Deliver(HelpText(conventions), out, err);
+  if (line.help) return Deliver(HelpText(conventions.win32Syntax), out, err);
   if (line.version) return Deliver("pathshrink " PATHSHRINK_VERSION "\n", out, err);
 
   // The list: an argument is read in place, never copied.

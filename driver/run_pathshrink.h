@@ -3,16 +3,12 @@
 #include <istream>
 #include <ostream>
 
+#include "driver/exit_status.h"
 #include "system/environment.h"
 #include "system/environment_store.h"
 #include "system/file_system_queries.h"
 
 namespace pathshrink {
-
-// The exit statuses; storing a Path for good adds those in stored_path.h.
-inline constexpr int kExitDone = 0;   // the result was written
-inline constexpr int kExitUsage = 1;  // no list, an argument not understood, no such variable
-inline constexpr int kExitOutputFailed = 2;  // standard output could not be written
 
 // Everything the tool asks of the system it runs on.
 struct SystemAccess {

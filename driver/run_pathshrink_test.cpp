@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "driver/command_line.h"
 #include "driver/console_text.h"
 #include "driver/registry_backup.h"
 #include "driver/stored_path.h"
@@ -555,6 +559,37 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
     const std::string list = args[args[2] == "--junctions-in" ? 4 : 2];
     EXPECT_EQ(outcome.err, ExpectedReport(list, c.newList)) << c.name;
   }
+}
+
+// The README's table and --help say what the code's one table says.
+TEST(ExitStatusTest, TheReadmeAndTheHelpFollowTheTable) {
+  const auto words = [](std::string text) {  // backticks gone, white space folded
+    std::string folded;
+    for (const char c : text) {
+      if (c == '`') continue;
+      const bool space = c == ' ' || c == '\n';
+      if (space && (folded.empty() || folded.back() == ' ')) continue;
+      folded += space ? ' ' : c;
+    }
+    return folded;
+  };
+  std::ifstream readme(PATHSHRINK_SOURCE_DIR "/README.md");
+  std::map<int, std::string> documented;
+  for (std::string row; std::getline(readme, row);) {
+    if (row.size() > 4 && row.compare(0, 2, "| ") == 0 && std::isdigit(row[2]) != 0) {
+      const std::size_t bar = row.find(" | ");
+      documented[std::stoi(row.substr(2))] =
+          words(row.substr(bar + 3, row.size() - bar - 3 - std::string(" |").size()));
+    }
+  }
+  const std::string help = words(HelpText(true));
+  std::map<int, std::string> table;
+  for (const ExitStatusMeaning& exit : kExitStatuses) {
+    table[exit.status] = exit.meaning;
+    EXPECT_NE(help.find(" " + std::to_string(exit.status) + " " + exit.meaning), std::string::npos)
+        << exit.status;
+  }
+  EXPECT_EQ(documented, table);
 }
 
 TEST(ConsoleTextTest, NoWriteCutsALetter) {

@@ -2,7 +2,6 @@
 
 #include "compact/path_list_syntax.h"
 #include "driver/registry_backup.h"
-#include "driver/run_pathshrink.h"
 #include "pathtext/path_conventions.h"
 #include "pathtext/path_key.h"
 

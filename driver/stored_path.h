@@ -4,19 +4,11 @@
 #include <set>
 #include <string>
 
+#include "driver/exit_status.h"
 #include "system/environment.h"
 #include "system/environment_store.h"
 
 namespace pathshrink {
-
-// The exit statuses of storing a Path for good (see run_pathshrink.h for
-// the others).
-inline constexpr int kExitStoredUnreadable = 3;  // the stored Path could not be read
-inline constexpr int kExitBackupFailed = 4;      // no backup: nothing stored
-inline constexpr int kExitStoredChanged = 5;     // changed since it was read: nothing stored
-inline constexpr int kExitEmptyResult = 6;       // the new Path would be empty: nothing stored
-inline constexpr int kExitAccessDenied = 7;      // not allowed to write it: run as administrator
-inline constexpr int kExitStoreFailed = 8;       // writing failed, or read back wrong: undone
 
 // The variables that a machine's Path is expanded without: Windows expands
 // it before it adds the user's own, so a reference to one of those is not

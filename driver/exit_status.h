@@ -1,0 +1,46 @@
+#pragma once
+
+namespace pathshrink {
+
+// Every status the tool exits with. The README's table and --help are
+// checked against kExitStatuses by a test.
+enum ExitStatus : int {
+  kExitDone = 0,
+  kExitUsage = 1,
+  kExitOutputFailed = 2,
+  kExitStoredUnreadable = 3,
+  kExitBackupFailed = 4,
+  kExitStoredChanged = 5,
+  kExitEmptyResult = 6,
+  kExitAccessDenied = 7,
+  kExitStoreFailed = 8,
+};
+
+struct ExitStatusMeaning {
+  ExitStatus status;
+  const char* meaning;  // one sentence, as the README's table and --help say it
+};
+
+inline constexpr ExitStatusMeaning kExitStatuses[] = {
+    {kExitDone,
+     "the new list (or the proposals, the help, the version) was written, even when entries were "
+     "dropped; with --write, the Path was stored, or was already as short as it gets"},
+    {kExitUsage,
+     "no list was given, an argument was not understood, the variable of --env is not set, or "
+     "--user/--machine on a system without a registry"},
+    {kExitOutputFailed, "standard output could not be written (a full disk, a closed pipe)"},
+    {kExitStoredUnreadable,
+     "--user/--machine: the stored Path could not be read (there is none, access is denied)"},
+    {kExitBackupFailed, "--write: the backup could not be written; nothing stored"},
+    {kExitStoredChanged,
+     "--write: the stored Path changed after it was read (an installer ran meanwhile); nothing "
+     "stored: run again"},
+    {kExitEmptyResult, "--write: the new Path would be empty; nothing stored"},
+    {kExitAccessDenied,
+     "--write: access denied (the machine's Path needs an administrator); nothing stored"},
+    {kExitStoreFailed,
+     "--write: writing failed, or the value did not read back as written; the old value is "
+     "written again"},
+};
+
+}  // namespace pathshrink
