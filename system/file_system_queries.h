@@ -26,12 +26,9 @@ class FileSystemQueries {
   virtual bool ShortPathName(std::string path, std::string& shortPath) = 0;
 
   // Asked only after ShortPathName failed for `path`: whether it is known
-  // not to exist, or could not be checked. A realisation that cannot tell
-  // the cases apart says kMissing.
-  virtual Unresolved WhyUnresolved(const std::string& path) {
-    (void)path;
-    return Unresolved::kMissing;
-  }
+  // not to exist, or could not be checked. Only a clear "not there" may
+  // answer kMissing: the compactor drops such an entry.
+  virtual Unresolved WhyUnresolved(const std::string& path) = 0;
 
   // Returns the directory that the junction `path` points to; throws
   // std::runtime_error with one of the fixed texts in junction_errors.h.

@@ -3,9 +3,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "pathtext/path_key.h"
-#include "pathtext/path_parts.h"
 #include "system/junction_errors.h"
+#include "testing/ascii_fold_for_tests.h"
 
 namespace pathshrink {
 
@@ -17,7 +16,7 @@ struct FakeFileSystem::Node {
 
   // The child named `component` in its long or its short form, any case.
   const Node* Find(const std::string& component) const {
-    const std::string lower = FoldCase(component);
+    const std::string lower = testing::AsciiFolded(component);
     if (const auto found = children.find(lower); found != children.end()) {
       return found->second.get();
     }
@@ -32,11 +31,14 @@ namespace {
 // part. The separator after each part but the last goes to `separators`.
 std::vector<std::string> SplitPath(const std::string& path,
                                    std::vector<char>* separators = nullptr) {
-  std::vector<std::string> parts;
-  for (const std::string_view part : Components(path, kWindowsConventions)) {
-    const std::size_t end = static_cast<std::size_t>(part.data() - path.data()) + part.size();
-    if (separators != nullptr && end < path.size()) separators->push_back(path[end]);
-    parts.emplace_back(part);
+  std::vector<std::string> parts(1);
+  for (const char c : path) {
+    if (c == '\\' || c == '/') {
+      if (separators != nullptr) separators->push_back(c);
+      parts.emplace_back();
+    } else {
+      parts.back() += c;
+    }
   }
   return parts;
 }
@@ -54,12 +56,12 @@ void FakeFileSystem::AddDirectory(const std::string& longPath, const std::string
   }
   Node* node = root_.get();
   for (std::size_t i = 0; i < longParts.size(); ++i) {
-    std::unique_ptr<Node>& child = node->children[FoldCase(longParts[i])];
+    std::unique_ptr<Node>& child = node->children[testing::AsciiFolded(longParts[i])];
     if (!child) {
       child = std::make_unique<Node>();
       child->longName = longParts[i];
       child->shortName = shortParts[i];
-      node->byShortName.emplace(FoldCase(shortParts[i]), child.get());
+      node->byShortName.emplace(testing::AsciiFolded(shortParts[i]), child.get());
     }
     node = child.get();
   }
@@ -75,11 +77,12 @@ std::optional<FakeFileSystem::Resolved> FakeFileSystem::Resolve(const std::strin
     if (parts[i].empty() && last && i > 0) break;  // trailing separator
     const Node* child = node->Find(parts[i]);
     if (child == nullptr) return std::nullopt;
-    const bool givenShort = FoldCase(parts[i]) == FoldCase(child->shortName);
+    const bool givenShort =
+        testing::AsciiFolded(parts[i]) == testing::AsciiFolded(child->shortName);
     resolved.shortForm += givenShort ? parts[i] : child->shortName;
     if (!last) resolved.shortForm += separators[i];
     if (i > 0) resolved.key += '\\';
-    resolved.key += FoldCase(child->longName);
+    resolved.key += testing::AsciiFolded(child->longName);
     node = child;
   }
   return resolved;
@@ -93,7 +96,7 @@ std::string FoldedKey(const std::string& path) {
   for (const std::string& part : SplitPath(path)) {
     if (part.empty() && !key.empty()) continue;
     if (!key.empty() || part.empty()) key += '\\';
-    key += FoldCase(part);
+    key += testing::AsciiFolded(part);
   }
   return key;
 }

@@ -1,12 +1,12 @@
 #include "testing/in_memory_environment_store.h"
 
-#include "pathtext/path_key.h"
+#include "testing/ascii_fold_for_tests.h"
 
 namespace pathshrink {
 
 StoreStatus InMemoryEnvironmentStore::Read(Scope scope, const std::string& name,
                                            StoredValue& value) {
-  const auto found = values_.find({scope, FoldCase(name)});
+  const auto found = values_.find({scope, testing::AsciiFolded(name)});
   if (found == values_.end()) return StoreStatus::kNotFound;
   if (reads++ == changeAfterReads) found->second.text = changedText;
   value = found->second;
@@ -19,7 +19,7 @@ StoreStatus InMemoryEnvironmentStore::Write(Scope scope, const std::string& name
   ++writes;
   StoredValue stored = value;
   if (writesCorrupted) stored.text = *writesCorrupted;
-  values_[{scope, FoldCase(name)}] = stored;
+  values_[{scope, testing::AsciiFolded(name)}] = stored;
   return StoreStatus::kOk;
 }
 
@@ -39,12 +39,12 @@ StoreStatus InMemoryEnvironmentStore::SaveNewFile(const std::string& path,
 }
 
 void InMemoryEnvironmentStore::Set(Scope scope, const std::string& name, StoredValue value) {
-  values_[{scope, FoldCase(name)}] = std::move(value);
+  values_[{scope, testing::AsciiFolded(name)}] = std::move(value);
 }
 
 std::optional<StoredValue> InMemoryEnvironmentStore::Get(Scope scope,
                                                          const std::string& name) const {
-  const auto found = values_.find({scope, FoldCase(name)});
+  const auto found = values_.find({scope, testing::AsciiFolded(name)});
   if (found == values_.end()) return std::nullopt;
   return found->second;
 }
