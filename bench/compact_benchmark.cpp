@@ -77,7 +77,7 @@ void BM_CompactPathList(benchmark::State& state) {
   NullBuffer discard;
   std::ostream err(&discard);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(CompactPathList(work.table, work.list, work.fs, err));
+    benchmark::DoNotOptimize(CompactPathList(work.table, work.list, work.fs));
   }
   ReportPerEntry(state, entries);
 }

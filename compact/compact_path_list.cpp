@@ -43,11 +43,6 @@ ResolvedEntry ResolvedEntry::Verbatim(std::string text, std::string key) {
 
 namespace {
 
-// The line for an entry kept as given because it cannot be judged.
-void ReportUnchecked(std::string_view entry, const std::string& why, std::ostream& err) {
-  err << "[unchecked entry '" + std::string(entry) + "': " + why + "; kept as given]\n";
-}
-
 std::string WhyUnchecked(Unresolved why) {
   switch (why) {
     case Unresolved::kVolumeAbsent:
@@ -89,15 +84,17 @@ std::string ReferenceSpelling(const std::string& entry, const Expansion& expansi
 
 }  // namespace
 
-std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueries& queries,
-                                          std::ostream& err, const ResolveOptions& options) {
+ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
+                            const ResolveOptions& options) {
   const PathConventions conventions = queries.Conventions();
   // Quotes and %NAME% belong to Windows' list syntax; on POSIX both are
   // ordinary bytes of a name.
   const bool windows = conventions.win32Syntax;
   const std::vector<std::string_view> split = SplitPathList(list, windows);
   // Reserved up front, so the views in `seen` stay valid as `entries` grows.
-  std::vector<ResolvedEntry> entries;
+  ResolvedList resolved;
+  std::vector<ResolvedEntry>& entries = resolved.entries;
+  std::vector<EntryFinding>& findings = resolved.findings;
   entries.reserve(split.size());
   KeySet seen(split.size());
   // A repeat of an entry resolved before is of no use to anyone after this:
@@ -106,9 +103,8 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
   const auto keepUnlessRepeat = [&](std::string_view typed, ResolvedEntry entry) {
     entries.push_back(std::move(entry));
     if (!seen.Insert(entries.back().Key(), entries.back().KeyHash())) {
-      if (options.verbose) {
-        ReportRepeat(typed, entries[seen.Find(entries.back().Key())].Given(), err);
-      }
+      findings.push_back(
+          {EntryFinding::Kind::kRepeat, std::string(typed), {}, seen.Find(entries.back().Key())});
       entries.pop_back();
     }
   };
@@ -130,7 +126,7 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
     // Kept as typed, with a line that says why; its key is its spelling's,
     // behind `mark` where that could look like another entry's.
     const auto keepUnchecked = [&](const std::string& why, std::string_view mark = {}) {
-      ReportUnchecked(entry, why, err);
+      findings.push_back({EntryFinding::Kind::kUnchecked, std::string(entry), why});
       keepUnlessRepeat(entry,
                        ResolvedEntry::Verbatim(std::string(entry),
                                                std::string(mark) + PathKey(given, conventions)));
@@ -178,7 +174,7 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
       const Unresolved why =
           given.empty() ? Unresolved::kMissing : queries.WhyUnresolved(std::string(given));
       if (why == Unresolved::kMissing) {
-        err << "[invalid entry '" + std::string(entry) + "']\n";
+        findings.push_back({EntryFinding::Kind::kInvalid, std::string(entry)});
       } else {
         keepUnchecked(WhyUnchecked(why));
       }
@@ -188,7 +184,7 @@ std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueri
     if (answer != given) answer = NormalizedPath(std::move(answer), conventions);
     keepUnlessRepeat(entry, ResolvedEntry::Resolved(given, std::move(answer), conventions));
   }
-  return entries;
+  return resolved;
 }
 
 WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const JunctionTable& junctions,
@@ -237,17 +233,6 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
   return written;
 }
 
-void ReportRepeat(std::string_view dropped, std::string_view kept, std::ostream& err) {
-  err << "[repeat '" + std::string(dropped) + "' left out: it names '" + std::string(kept) + "']\n";
-}
-
-void ReportRepeats(const std::vector<ResolvedEntry>& entries, const WrittenList& written,
-                   std::ostream& err) {
-  for (const auto& [dropped, kept] : written.repeats) {
-    ReportRepeat(entries[dropped].Given(), entries[kept].Given(), err);
-  }
-}
-
 PathList JoinEntries(const WrittenList& written) {
   std::size_t size = written.entries.size();
   for (const WrittenEntry& entry : written.entries) size += entry.text.size();
@@ -261,9 +246,9 @@ PathList JoinEntries(const WrittenList& written) {
 }
 
 PathList CompactPathList(const JunctionTable& junctions, const PathList& list,
-                         FileSystemQueries& queries, std::ostream& err) {
-  const std::vector<ResolvedEntry> entries = ResolveEntries(list, queries, err);
-  return JoinEntries(WriteEntries(entries, junctions, queries.Conventions()));
+                         FileSystemQueries& queries) {
+  const ResolvedList resolved = ResolveEntries(list, queries);
+  return JoinEntries(WriteEntries(resolved.entries, junctions, queries.Conventions()));
 }
 
 }  // namespace pathshrink

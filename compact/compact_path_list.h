@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,17 +62,34 @@ struct ResolveOptions {
   // Where %NAME% references lead (Win32 syntax only); without one, every
   // entry that holds a reference is kept as typed.
   Environment* environment = nullptr;
-  // A line on `err` for each entry dropped as a repeat.
-  bool verbose = false;
+};
+
+// What resolving found about one entry of the list, for the report.
+struct EntryFinding {
+  enum class Kind {
+    kInvalid,    // it does not exist, and its drive does: left out
+    kUnchecked,  // it cannot be judged: kept as given
+    kRepeat,     // it names a directory listed before: left out
+  };
+  Kind kind;
+  std::string given;  // the entry as the list gives it
+  std::string why;    // kUnchecked: why it cannot be judged
+  // kRepeat: the resolved entry it names again.
+  std::size_t repeats = 0;
+};
+
+struct ResolvedList {
+  std::vector<ResolvedEntry> entries;  // no two of one key
+  std::vector<EntryFinding> findings;  // in the list's order
 };
 
 // Splits the list and resolves every entry in order. An entry that the
-// file system says does not exist is reported on `err` and left out; one
-// that cannot be judged (relative, on a drive or share that is not there,
-// not checkable, a reference that leads nowhere today) is reported and kept
-// as given; one that names a directory named before is left out.
-std::vector<ResolvedEntry> ResolveEntries(std::string_view list, FileSystemQueries& queries,
-                                          std::ostream& err, const ResolveOptions& options = {});
+// file system says does not exist is left out; one that cannot be judged
+// (relative, on a drive or share that is not there, not checkable, a
+// reference that leads nowhere today) is kept as given; one that names a
+// directory named before is left out. Each of those is a finding.
+ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
+                            const ResolveOptions& options = {});
 
 // One entry as it goes into the new list.
 struct WrittenEntry {
@@ -107,17 +123,11 @@ struct WrittenList {
 WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const JunctionTable& junctions,
                          const PathConventions& conventions);
 
-// The line that says `dropped` was left out as a repeat of `kept`.
-void ReportRepeat(std::string_view dropped, std::string_view kept, std::ostream& err);
-// That line for each entry a junction made a repeat (WrittenList::repeats).
-void ReportRepeats(const std::vector<ResolvedEntry>& entries, const WrittenList& written,
-                   std::ostream& err);
-
 // The written entries joined by ';'.
 PathList JoinEntries(const WrittenList& written);
 
-// The whole compaction: resolve, write, join.
+// The whole compaction: resolve, write, join; the findings are not kept.
 PathList CompactPathList(const JunctionTable& junctions, const PathList& list,
-                         FileSystemQueries& queries, std::ostream& err);
+                         FileSystemQueries& queries);
 
 }  // namespace pathshrink

@@ -55,8 +55,7 @@ TEST(SuggestJunctionsTest, ProposalsCountAsTheToolWillWriteAndOutliveVersions) {
        toDeep, "C:\\Program Files\\Tools Long Name"},
   };
   for (const auto& c : cases) {
-    std::ostringstream err;
-    const std::vector<ResolvedEntry> entries = ResolveEntries(c.entry, fs, err);
+    const std::vector<ResolvedEntry> entries = ResolveEntries(c.entry, fs).entries;
     const std::vector<SuggestedJunction> proposals =
         SuggestJunctions(entries, c.given, "C:\\", fs, {1, 1});
     if (c.target == nullptr) {

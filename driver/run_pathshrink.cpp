@@ -12,6 +12,7 @@
 #include "driver/command_line.h"
 #include "driver/junction_registration.h"
 #include "driver/planned_junctions.h"
+#include "driver/report.h"
 #include "driver/stored_path.h"
 #include "driver/suggestion_script.h"
 #include "pathtext/path_spelling.h"
@@ -20,18 +21,6 @@ namespace pathshrink {
 namespace {
 
 using Source = CommandLine::Source;
-
-// Each line goes out in one insertion: standard error is unbuffered, so a
-// line built piecewise would cost a write per piece.
-void WriteReport(std::string_view fullpath, const PathList& newList, std::ostream& err) {
-  err << "Original path [" + std::to_string(fullpath.size()) + "]:\n";
-  std::string line;
-  line.reserve(fullpath.size() + 1);
-  line.append(fullpath).push_back('\n');
-  err << line;
-  err << "\n";
-  err << "New path [" + std::to_string(newList.size()) + "]:\n";
-}
 
 // Writes the result and makes sure it arrived: a list that was lost (a full
 // disk, a closed pipe) must not look like success to whoever applies it.
@@ -67,24 +56,6 @@ std::string SourceArguments(const CommandLine& line, const PathConventions& conv
       // Through the environment: PATH as an argument can lose its last
       // entry to a trailing '\' and its tail to a quoted entry.
       return conventions.win32Syntax ? "--env PATH" : "\"$LIST\"";
-  }
-}
-
-// Lines for what may go wrong with the new list where it is used.
-void WarnAboutUse(const PathList& newList, bool readInOtherCodePage,
-                  const PathConventions& conventions, std::ostream& err) {
-  if (!conventions.win32Syntax) return;
-  const std::size_t length = Utf16Length(newList);
-  if (length > 32767) {
-    err << "[the new list is " + std::to_string(length) +
-               " characters long: Windows cannot hold a variable longer than 32767]\n";
-  } else if (length > 8191) {
-    err << "[the new list is " + std::to_string(length) +
-               " characters long: cmd.exe ignores a PATH longer than 8191]\n";
-  }
-  if (readInOtherCodePage && length != newList.size()) {
-    err << "[the new list holds letters outside ASCII, written as UTF-8, and the console's"
-           " code page is not UTF-8: run chcp 65001 first, or they may be misread]\n";
   }
 }
 
@@ -199,11 +170,12 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
   JunctionTable junctions = registered;
   OrderBySavings(junctions);
 
-  const std::vector<ResolvedEntry> entries =
-      ResolveEntries(fullpath, queries, err, {references, line.verbose});
+  const ResolvedList resolved = ResolveEntries(fullpath, queries, {references});
+  WriteFindings(resolved, line.verbose, err);
+  const std::vector<ResolvedEntry>& entries = resolved.entries;
   if (!line.suggest) {
     const WrittenList written = WriteEntries(entries, junctions, conventions);
-    if (line.verbose) ReportRepeats(entries, written, err);
+    if (line.verbose) WriteRepeatsMadeByJunctions(resolved, written, err);
     PathList newList = JoinEntries(written);
     WarnAboutUse(newList, system.outputReadInOtherCodePage, conventions, err);
     WriteReport(fullpath, newList, err);

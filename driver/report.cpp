@@ -1,0 +1,66 @@
+#include "driver/report.h"
+
+#include <string>
+
+#include "pathtext/path_spelling.h"
+
+namespace pathshrink {
+namespace {
+
+void WriteRepeat(std::string_view dropped, std::string_view kept, std::ostream& err) {
+  err << "[repeat '" + std::string(dropped) + "' left out: it names '" + std::string(kept) + "']\n";
+}
+
+}  // namespace
+
+void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err) {
+  for (const EntryFinding& finding : resolved.findings) {
+    switch (finding.kind) {
+      case EntryFinding::Kind::kInvalid:
+        err << "[invalid entry '" + finding.given + "']\n";
+        break;
+      case EntryFinding::Kind::kUnchecked:
+        err << "[unchecked entry '" + finding.given + "': " + finding.why + "; kept as given]\n";
+        break;
+      case EntryFinding::Kind::kRepeat:
+        if (verbose) WriteRepeat(finding.given, resolved.entries[finding.repeats].Given(), err);
+        break;
+    }
+  }
+}
+
+void WriteRepeatsMadeByJunctions(const ResolvedList& resolved, const WrittenList& written,
+                                 std::ostream& err) {
+  for (const auto& [dropped, kept] : written.repeats) {
+    WriteRepeat(resolved.entries[dropped].Given(), resolved.entries[kept].Given(), err);
+  }
+}
+
+void WarnAboutUse(const PathList& newList, bool readInOtherCodePage,
+                  const PathConventions& conventions, std::ostream& err) {
+  if (!conventions.win32Syntax) return;
+  const std::size_t length = Utf16Length(newList);
+  if (length > 32767) {
+    err << "[the new list is " + std::to_string(length) +
+               " characters long: Windows cannot hold a variable longer than 32767]\n";
+  } else if (length > 8191) {
+    err << "[the new list is " + std::to_string(length) +
+               " characters long: cmd.exe ignores a PATH longer than 8191]\n";
+  }
+  if (readInOtherCodePage && length != newList.size()) {
+    err << "[the new list holds letters outside ASCII, written as UTF-8, and the console's"
+           " code page is not UTF-8: run chcp 65001 first, or they may be misread]\n";
+  }
+}
+
+void WriteReport(std::string_view fullpath, const PathList& newList, std::ostream& err) {
+  err << "Original path [" + std::to_string(fullpath.size()) + "]:\n";
+  std::string line;
+  line.reserve(fullpath.size() + 1);
+  line.append(fullpath).push_back('\n');
+  err << line;
+  err << "\n";
+  err << "New path [" + std::to_string(newList.size()) + "]:\n";
+}
+
+}  // namespace pathshrink

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <ostream>
+#include <string_view>
+
+#include "compact/compact_path_list.h"
+#include "pathtext/path_conventions.h"
+
+namespace pathshrink {
+
+// Every line the report writes about the list goes out from here, each in
+// one insertion: standard error is unbuffered, so a line built piecewise
+// would cost a write per piece.
+
+// A line for each finding of resolving: entries left out as invalid,
+// entries kept as given, and, with `verbose`, entries left out as repeats.
+void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err);
+
+// A line for each entry that a junction made a repeat of another.
+void WriteRepeatsMadeByJunctions(const ResolvedList& resolved, const WrittenList& written,
+                                 std::ostream& err);
+
+// Lines for what may go wrong with the new list where it is used: lengths
+// that cmd.exe or Windows cannot take, letters its reader may misread.
+void WarnAboutUse(const PathList& newList, bool readInOtherCodePage,
+                  const PathConventions& conventions, std::ostream& err);
+
+// The lengths and the list as given, ending with the line that announces
+// the new list.
+void WriteReport(std::string_view fullpath, const PathList& newList, std::ostream& err);
+
+}  // namespace pathshrink
