@@ -22,8 +22,8 @@ ResolvedEntry ResolvedEntry::Resolved(std::string_view given, std::string shortF
     std::string spelling = ShortestSpelling(entry.shortForm_, others.given, conventions);
     if (spelling != entry.shortForm_) others.spelling = std::move(spelling);
   }
-  if (conventions.foldsCase) {
-    std::string key = FoldCase(entry.shortForm_);
+  if (conventions.foldsCase || IsDevicePath(entry.shortForm_)) {
+    std::string key = PathKey(entry.shortForm_, conventions);
     if (key != entry.shortForm_) others.key = std::move(key);
   }
   if (!others.given.empty() || !others.key.empty()) {
@@ -33,7 +33,7 @@ ResolvedEntry ResolvedEntry::Resolved(std::string_view given, std::string shortF
   return entry;
 }
 
-ResolvedEntry ResolvedEntry::Verbatim(std::string text, std::string key) {
+ResolvedEntry ResolvedEntry::WrittenAsTyped(std::string text, std::string key) {
   ResolvedEntry entry;
   entry.otherSpellings_ =
       std::make_unique<OtherSpellings>(OtherSpellings{text, std::move(text), std::move(key)});
@@ -68,17 +68,25 @@ std::string ReferenceSpelling(const std::string& entry, const Expansion& expansi
   std::size_t cut = expansion.end;
   while (cut < entry.size() && !conventions.IsSeparator(entry[cut])) ++cut;
   if (cut == entry.size()) return entry;
+  // A ".." after the references may climb out of what they name: such an
+  // entry is written as typed, never folded into the reference.
+  for (const std::string_view part :
+       Components(std::string_view(entry).substr(cut + 1), conventions)) {
+    if (part == "..") return entry;
+  }
   const std::size_t tailSize = entry.size() - cut;
-  const std::string led =
+  // What the references (with the rest of their component) name.
+  const std::string referenced =
       NormalizedPath(expansion.text.substr(0, expansion.text.size() - tailSize), conventions);
-  const std::string ledKey = PathKey(led, conventions);
+  const std::string referencedKey = PathKey(referenced, conventions);
   const std::string key = PathKey(normalized, conventions);
-  const bool below =
-      key.size() > ledKey.size() && key.compare(0, ledKey.size(), ledKey) == 0 &&
-      (conventions.IsSeparator(key[ledKey.size()]) || conventions.IsSeparator(ledKey.back()));
-  if (!below) return key == ledKey ? entry.substr(0, cut) : entry;
+  const bool below = key.size() > referencedKey.size() &&
+                     key.compare(0, referencedKey.size(), referencedKey) == 0 &&
+                     (conventions.IsSeparator(key[referencedKey.size()]) ||
+                      conventions.IsSeparator(referencedKey.back()));
+  if (!below) return key == referencedKey ? entry.substr(0, cut) : entry;
   const std::string spelled = ShortestSpelling(shortForm, normalized, conventions);
-  const std::size_t rest = RestStart(normalized, led.size(), spelled, conventions);
+  const std::size_t rest = RestStart(normalized, referenced.size(), spelled, conventions);
   return entry.substr(0, cut) + spelled.substr(rest);
 }
 
@@ -91,6 +99,8 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
   // ordinary bytes of a name.
   const bool windows = conventions.win32Syntax;
   const std::vector<std::string_view> split = SplitPathList(list, windows);
+  // Looked for once in the whole list: most lists hold none.
+  const bool controlCharacters = windows && HoldsControlCharacter(list);
   // Reserved up front, so the views in `seen` stay valid as `entries` grows.
   ResolvedList resolved;
   std::vector<ResolvedEntry>& entries = resolved.entries;
@@ -106,9 +116,17 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
       findings.push_back(
           {EntryFinding::Kind::kRepeat, std::string(typed), {}, seen.Find(entries.back().Key())});
       entries.pop_back();
+      return false;
     }
+    return true;
   };
   for (const std::string_view entry : split) {
+    // Windows allows no control character in a name, and one written back
+    // (a line break above all) would split the output where it is read.
+    if (controlCharacters && HoldsControlCharacter(entry)) {
+      findings.push_back({EntryFinding::Kind::kControlCharacters, std::string(entry)});
+      continue;
+    }
     // Most entries are spelled plainly already: those are used as they
     // stand, and only the others are copied to be spelled anew.
     std::string unquoted;
@@ -123,18 +141,22 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
       respelled = NormalizedPath(std::string(bare), conventions);
       given = respelled;
     }
-    // Kept as typed, with a line that says why; its key is its spelling's,
-    // behind `mark` where that could look like another entry's.
-    const auto keepUnchecked = [&](const std::string& why, std::string_view mark = {}) {
-      findings.push_back({EntryFinding::Kind::kUnchecked, std::string(entry), why});
-      keepUnlessRepeat(entry,
-                       ResolvedEntry::Verbatim(std::string(entry),
-                                               std::string(mark) + PathKey(given, conventions)));
+    // Kept as typed, with a line that says why. Only what was judged has
+    // an identity: this one is the same only as an entry of the same text
+    // (behind a mark no judged key starts with), whatever ".." it holds.
+    const auto keepUnchecked = [&](const std::string& why) {
+      std::string key(1, '\0');
+      key += bare;
+      if (conventions.foldsCase) key = FoldCase(std::move(key));
+      if (keepUnlessRepeat(entry,
+                           ResolvedEntry::WrittenAsTyped(std::string(entry), std::move(key)))) {
+        findings.push_back({EntryFinding::Kind::kUnchecked, std::string(entry), why});
+      }
     };
     if (windows && HoldsEnvironmentReference(entry)) {
       const std::string typed(bare);
       if (options.environment == nullptr) {
-        keepUnchecked("its references are not expanded here");
+        keepUnchecked("Windows does not expand references here");
         continue;
       }
       const Expansion expansion = ExpandReferences(typed, *options.environment);
@@ -146,34 +168,40 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
         keepUnchecked("a '%' without its partner");
         continue;
       }
-      const std::string led = NormalizedPath(expansion.text, conventions);
+      const std::string expanded = NormalizedPath(expansion.text, conventions);
       std::string answer;
       // Judged as typed: spelled anew, ".\c:\x" would look like "c:\x".
       if (expansion.text.find_first_of(";\"") != std::string::npos ||
-          !IsAbsolutePath(expansion.text, conventions) || !queries.ShortPathName(led, answer)) {
+          !IsAbsolutePath(expansion.text, conventions) ||
+          !queries.ShortPathName(expanded, answer)) {
         // The variable may lead elsewhere tomorrow.
         keepUnchecked("it leads to '" + expansion.text + "', not a directory now");
         continue;
       }
       answer = NormalizedPath(std::move(answer), conventions);
-      std::string text = ReferenceSpelling(typed, expansion, led, answer, conventions);
+      std::string text = ReferenceSpelling(typed, expansion, expanded, answer, conventions);
       if (text.find(';') != std::string::npos) text = QuotedForList(std::move(text));
-      keepUnlessRepeat(entry,
-                       ResolvedEntry::Verbatim(std::move(text), PathKey(answer, conventions)));
+      keepUnlessRepeat(
+          entry, ResolvedEntry::WrittenAsTyped(std::move(text), PathKey(answer, conventions)));
       continue;
     }
     // A relative entry names a folder relative to wherever PATH is used
     // later, not to where the tool runs. Judged as typed: spelled anew,
-    // ".\c:\x" would look like "c:\x". Its key cannot be an absolute one's.
+    // ".\c:\x" would look like "c:\x".
     if (!bare.empty() && !IsAbsolutePath(bare, conventions)) {
-      keepUnchecked("relative to the current folder", std::string_view("\0", 1));
+      keepUnchecked("relative to the current folder");
       continue;
     }
     std::string answer;
     if (!queries.ShortPathName(std::string(given), answer)) {
       const Unresolved why =
           given.empty() ? Unresolved::kMissing : queries.WhyUnresolved(std::string(given));
-      if (why == Unresolved::kMissing) {
+      if (unquoted.find(';') != std::string::npos) {
+        // Quotes that join what ';' would split (a stray one, or a pair
+        // around several entries): leaving the group out would cost every
+        // entry in it.
+        keepUnchecked("its quotes join several entries into one that is not a directory");
+      } else if (why == Unresolved::kMissing) {
         findings.push_back({EntryFinding::Kind::kInvalid, std::string(entry)});
       } else {
         keepUnchecked(WhyUnchecked(why));
@@ -225,7 +253,8 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
       }
     }
     // A name that holds a ';' is quoted, or the list would split it.
-    if (!entry.IsVerbatim() && conventions.win32Syntax && text.find(';') != std::string::npos) {
+    if (!entry.IsWrittenAsTyped() && conventions.win32Syntax &&
+        text.find(';') != std::string::npos) {
       text = written.texts.Add(QuotedForList(std::string(text)));
     }
     written.entries.push_back({i, text});

@@ -30,7 +30,7 @@ class ResolvedEntry {
                                 const PathConventions& conventions);
   // An entry written exactly as `text`: one that cannot be judged, or one
   // whose references must stay references. `key` is its identity.
-  static ResolvedEntry Verbatim(std::string text, std::string key);
+  static ResolvedEntry WrittenAsTyped(std::string text, std::string key);
 
   // As the user spelled it (normalized, without quotes).
   const std::string& Given() const { return Spelled(&OtherSpellings::given); }
@@ -41,7 +41,7 @@ class ResolvedEntry {
   const std::string& Key() const { return Spelled(&OtherSpellings::key); }
   // The key's hash, worked out once: sets of keys are asked more than once.
   std::uint32_t KeyHash() const { return keyHash_; }
-  bool IsVerbatim() const { return shortForm_.empty(); }
+  bool IsWrittenAsTyped() const { return shortForm_.empty(); }
 
  private:
   // The spellings that differ from the short form; an empty one does not.
@@ -67,9 +67,10 @@ struct ResolveOptions {
 // What resolving found about one entry of the list, for the report.
 struct EntryFinding {
   enum class Kind {
-    kInvalid,    // it does not exist, and its drive does: left out
-    kUnchecked,  // it cannot be judged: kept as given
-    kRepeat,     // it names a directory listed before: left out
+    kInvalid,            // it does not exist, and its drive does: left out
+    kUnchecked,          // it cannot be judged: kept as given
+    kRepeat,             // it names a directory listed before: left out
+    kControlCharacters,  // it holds a control character, which no name can: left out
   };
   Kind kind;
   std::string given;  // the entry as the list gives it

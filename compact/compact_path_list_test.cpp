@@ -27,6 +27,7 @@ class CompactPathListTest : public ::testing::Test {
     env.Set("SystemDrive", "C:");
     env.Set("PF", "Program Files");
     env.Set("TOOLS", "C:\\Program Files\\Tools\\");
+    env.Set("REL", "rel");
   }
 
   // The new list; the findings of entries left out as invalid or kept as
@@ -38,6 +39,8 @@ class CompactPathListTest : public ::testing::Test {
     for (const EntryFinding& finding : resolved.findings) {
       if (finding.kind == EntryFinding::Kind::kInvalid) {
         complaints += "[invalid entry '" + finding.given + "']\n";
+      } else if (finding.kind == EntryFinding::Kind::kControlCharacters) {
+        complaints += "[control character in '" + finding.given + "']\n";
       } else if (finding.kind == EntryFinding::Kind::kUnchecked) {
         complaints +=
             "[unchecked entry '" + finding.given + "': " + finding.why + "; kept as given]\n";
@@ -100,7 +103,7 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        " now; kept as given]\n"
        "[unchecked entry '%SystemRoot%\\x%': a '%' without its partner; kept as given]\n"
        "[invalid entry 'C:\\100%\\bin']\n"},
-      {"relative entries are kept as given, repeats by text dropped",
+      {"relative entries are kept as given, repeats by text dropped (and not said kept)",
        "bin;.\\x;..\\x;C:foo;\\rooted;BIN;%%;.\\C:\\Windows;C:\\Windows",
        "bin;.\\x;..\\x;C:foo;\\rooted;%%;.\\C:\\Windows;C:\\Windows",
        "[unchecked entry 'bin': relative to the current folder; kept as given]\n"
@@ -108,17 +111,39 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "[unchecked entry '..\\x': relative to the current folder; kept as given]\n"
        "[unchecked entry 'C:foo': relative to the current folder; kept as given]\n"
        "[unchecked entry '\\rooted': relative to the current folder; kept as given]\n"
-       "[unchecked entry 'BIN': relative to the current folder; kept as given]\n"
        "[unchecked entry '%%': relative to the current folder; kept as given]\n"
        "[unchecked entry '.\\C:\\Windows': relative to the current folder; kept as given]\n"},
-      {"entries the system cannot check are kept as given",
+      {"entries the system cannot check are kept as given, each the same only as its own text",
        "Q:\\tools;\\\\server\\share\\x;C:\\Secret\\bin;\\\\nas\\share\\bin;q:\\TOOLS\\",
-       "Q:\\tools;\\\\server\\share\\x;C:\\Secret\\bin;\\\\nas\\share\\bin",
+       "Q:\\tools;\\\\server\\share\\x;C:\\Secret\\bin;\\\\nas\\share\\bin;q:\\TOOLS\\",
        "[unchecked entry 'Q:\\tools': its drive or share is not there; kept as given]\n"
        "[unchecked entry '\\\\server\\share\\x': its drive or share is not there; kept as given]\n"
        "[unchecked entry 'C:\\Secret\\bin': access denied; kept as given]\n"
        "[unchecked entry '\\\\nas\\share\\bin': the system could not check it; kept as given]\n"
        "[unchecked entry 'q:\\TOOLS\\': its drive or share is not there; kept as given]\n"},
+      {"only what was judged has an identity",
+       "%UNDEF%\\..\\C:\\Windows;C:\\Windows;%UNDEF%\\x;%OTHER%\\x",
+       "%UNDEF%\\..\\C:\\Windows;C:\\Windows;%UNDEF%\\x;%OTHER%\\x",
+       "[unchecked entry '%UNDEF%\\..\\C:\\Windows': %UNDEF% is not defined; kept as given]\n"
+       "[unchecked entry '%UNDEF%\\x': %UNDEF% is not defined; kept as given]\n"
+       "[unchecked entry '%OTHER%\\x': %OTHER% is not defined; kept as given]\n"},
+      {"references: a '..' after them is written as typed, and a relative expansion is not judged",
+       "%SystemRoot%\\..\\Windows;%REL%\\..\\Windows;%%SystemRoot%\\x;C:\\Windows",
+       "%SystemRoot%\\..\\Windows;%REL%\\..\\Windows;%%SystemRoot%\\x",
+       "[unchecked entry '%REL%\\..\\Windows': it leads to 'rel\\..\\Windows', not a directory"
+       " now; kept as given]\n"
+       "[unchecked entry '%%SystemRoot%\\x': it leads to '%C:\\Windows\\x', not a directory now;"
+       " kept as given]\n"},
+      {"quotes that join several entries cost none of them",
+       "C:\\Windows;\"C:\\Nope;C:\\Program Files;C:\\Windows\\System32\";C:\\Program Files (x86)",
+       "C:\\Windows;\"C:\\Nope;C:\\Program Files;C:\\Windows\\System32\";C:\\PROGRA~2",
+       "[unchecked entry '\"C:\\Nope;C:\\Program Files;C:\\Windows\\System32\"': its quotes join"
+       " several entries into one that is not a directory; kept as given]\n"},
+      {"a control character names no directory", "C:\\Windows\r\n;C:\\Program Files\tx;C:\\Windows",
+       "C:\\Windows",
+       "[control character in 'C:\\Windows\r\n']\n[control character in 'C:\\Program Files\tx']\n"},
+      {"a \\\\?\\ path is the directory it names",
+       "\\\\?\\C:\\Windows\\System32;C:\\windows\\system32", "\\\\?\\C:\\Windows\\System32", ""},
       {"nothing is trimmed", " C:\\Windows;C:\\Windows ", " C:\\Windows",
        "[unchecked entry ' C:\\Windows': relative to the current folder; kept as given]\n"
        "[invalid entry 'C:\\Windows ']\n"},

@@ -46,7 +46,7 @@ bool JunctionSubstitution::MayWriteRepeats(const std::vector<ResolvedEntry>& ent
 
 std::optional<JunctionSubstitution::Rewrite> JunctionSubstitution::Rewritten(
     const ResolvedEntry& entry) const {
-  if (entry.IsVerbatim() || targets_.empty()) return std::nullopt;
+  if (entry.IsWrittenAsTyped() || targets_.empty()) return std::nullopt;
   const std::string& key = entry.Key();
   const std::string& spelling = entry.Spelling();
   // What a junction changes in the entry's length: its own path in place of

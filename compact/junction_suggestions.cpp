@@ -139,7 +139,7 @@ std::vector<SuggestedJunction> SuggestJunctions(const std::vector<ResolvedEntry>
   for (std::size_t w = 0; w < written.size(); ++w) {
     const ResolvedEntry& entry = entries[written[w].resolvedIndex];
     const std::size_t root = LocalRootLength(entry.Key(), conventions);
-    if (entry.IsVerbatim() || root == 0) continue;
+    if (entry.IsWrittenAsTyped() || root == 0) continue;
     std::size_t givenStart = root;
     std::string_view parent;
     for (const std::size_t length : ComponentEnds(entry.Key(), root, conventions)) {

@@ -48,6 +48,13 @@ std::string QuotedForList(std::string entry) {
   return '"' + entry + '"';
 }
 
+bool HoldsControlCharacter(std::string_view entry) {
+  for (const char c : entry) {
+    if (static_cast<unsigned char>(c) < 0x20) return true;
+  }
+  return false;
+}
+
 bool HoldsEnvironmentReference(std::string_view entry) {
   const std::size_t open = entry.find('%');
   if (open == std::string_view::npos) return false;

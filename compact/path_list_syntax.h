@@ -22,6 +22,10 @@ std::string Unquoted(std::string_view entry);
 // The entry as it goes back into a list: quoted when it holds a ';'.
 std::string QuotedForList(std::string entry);
 
+// Whether the entry holds a control character (below U+0020): CR, LF, TAB
+// and the like, which no Windows name can hold.
+bool HoldsControlCharacter(std::string_view entry);
+
 // Whether the entry refers to an environment variable (%NAME%).
 bool HoldsEnvironmentReference(std::string_view entry);
 

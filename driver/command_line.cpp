@@ -35,6 +35,16 @@ std::string Wrapped(const std::string& line, std::size_t indent) {
 
 std::string UsageLine(const std::string& program) { return program + " fullpath [-j junction]+\n"; }
 
+std::string UsageForms(const std::string& program) {
+  std::string text = UsageLine(program);
+  for (const char* form : {" [options] fullpath\n", " [options] -\n", " [options] --env NAME\n",
+                           " [options] --user [--write]\n", " [options] --machine [--write]\n",
+                           " --help | -h | /? | --version\n"}) {
+    text += program + form;
+  }
+  return text;
+}
+
 std::string HelpText(bool windows) {
   const std::string make = windows ? "mklink /J" : "ln -s";
   std::string text =
@@ -94,11 +104,21 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     line.listIndex = index;
     return true;
   };
+  // The tool's own flags: never the value of an option that takes one.
+  const auto isFlag = [](std::string_view arg) {
+    for (const char* flag : {"-j", "--env", "--junctions-in", "--user", "--machine", "--suggest",
+                             "--verbose", "--write", "--help", "-h", "/?", "--version"}) {
+      if (arg == flag) return true;
+    }
+    return false;
+  };
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    // The options that take the next argument, whatever it holds.
+    // The options that take the next argument.
     if (arg == "-j" || arg == "--env" || arg == "--junctions-in") {
-      if (i + 1 >= argc) return fail("Missing value after [" + std::string(arg) + "]");
+      if (i + 1 >= argc || isFlag(argv[i + 1])) {
+        return fail("Missing value after [" + std::string(arg) + "]");
+      }
       const std::string value = argv[++i];
       if (arg == "-j") {
         line.junctions.push_back(value);

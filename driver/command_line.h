@@ -38,8 +38,10 @@ struct ParsedCommandLine {
 
 ParsedCommandLine ParseCommandLine(int argc, const char* const* argv);
 
-// The line printed when no list is given, and after a complaint.
+// The line printed when no list is given.
 std::string UsageLine(const std::string& program);
+// Every form of the command line, printed after a complaint.
+std::string UsageForms(const std::string& program);
 
 // What --help prints; `windows` chooses the command that makes links.
 std::string HelpText(bool windows);

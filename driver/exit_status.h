@@ -14,6 +14,7 @@ enum ExitStatus : int {
   kExitEmptyResult = 6,
   kExitAccessDenied = 7,
   kExitStoreFailed = 8,
+  kExitControlCharacters = 9,
 };
 
 struct ExitStatusMeaning {
@@ -41,6 +42,9 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {kExitStoreFailed,
      "--write: writing failed, or the value did not read back as written; the old value is "
      "written again"},
+    {kExitControlCharacters,
+     "--write: the stored Path holds a control character (a line break, a tab), which no "
+     "directory's name can hold; nothing stored"},
 };
 
 }  // namespace pathshrink

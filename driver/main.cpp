@@ -53,6 +53,12 @@ int wmain(int argc, wchar_t* argv[]) {
   // page (none where there is no console).
   const UINT codePage = ::GetConsoleOutputCP();
   system.outputReadInOtherCodePage = !outIsConsole && codePage != 0 && codePage != CP_UTF8;
+  // Standard input that is not UTF-8 (echo %PATH%| pathshrink -) comes in
+  // the console's input code page, or the OEM one where there is no console.
+  const UINT inputCodePage = ::GetConsoleCP() != 0 ? ::GetConsoleCP() : ::GetOEMCP();
+  system.decodeInputCodePage = [inputCodePage](std::string_view bytes, std::string& utf8) {
+    return pathshrink::CodePageToUtf8(bytes, inputCodePage, utf8);
+  };
   return pathshrink::RunPathShrink(argc, pointers.data(), system, out, err);
 }
 #else

@@ -5,33 +5,22 @@
 #include "pathtext/utf16_to_utf8.h"
 
 namespace pathshrink {
-namespace {
-
-// Text as UTF-16LE bytes.
-void AppendUtf16(const std::u16string& units, std::string& bytes) {
-  for (const char16_t unit : units) {
-    bytes += static_cast<char>(unit & 0xFF);
-    bytes += static_cast<char>(unit >> 8);
-  }
-}
-
-}  // namespace
 
 std::string RegistryBackup(Scope scope, const std::string& name, const StoredValue& value) {
-  std::u16string units;
-  if (!PortableUtf8ToUtf16(value.text, units)) return std::string();
-  units += u'\0';  // stored with its terminator
+  // The data exactly as stored where it was read (an odd last byte and
+  // every terminator included), else as Windows stores the text.
+  std::u16string check;
+  if (value.bytes.empty() && !PortableUtf8ToUtf16(value.text, check)) return std::string();
+  const std::string data = value.bytes.empty() ? StoredBytes(value.text) : value.bytes;
 
   // Lines of at most 80 characters, as reg export wraps them: a line that
   // goes on ends in ",\" and the next starts with two spaces.
   std::string text =
       "\"" + name + "\"=hex(" + (value.type == StoredType::kExpandString ? "2" : "1") + "):";
   std::size_t lineStart = 0;
-  for (std::size_t i = 0; i < units.size() * 2; ++i) {
-    const unsigned unit = units[i / 2];
-    const unsigned byte = i % 2 == 0 ? unit & 0xFF : unit >> 8;
+  for (std::size_t i = 0; i < data.size(); ++i) {
     char hex[3];
-    std::snprintf(hex, sizeof hex, "%02x", byte);
+    std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(data[i]));
     if (i > 0) {
       text += ',';
       if (text.size() - lineStart >= 77) {
@@ -42,13 +31,13 @@ std::string RegistryBackup(Scope scope, const std::string& name, const StoredVal
     text += hex;
   }
 
+  // The file itself is UTF-16LE with a byte-order mark; the part around
+  // the data is ASCII but for the value's name.
   const std::string head =
-      std::string("Windows Registry Editor Version 5.00\r\n\r\n[") + ScopeKeyName(scope) + "]\r\n";
-  std::u16string part;
-  PortableUtf8ToUtf16(head + text + "\r\n\r\n", part);
-  std::string bytes = "\xFF\xFE";  // the byte-order mark
-  AppendUtf16(part, bytes);
-  return bytes;
+      "Windows Registry Editor Version 5.00\r\n\r\n[" + ScopeKeyName(scope) + "]\r\n";
+  std::string file = StoredBytes(head + text + "\r\n\r\n");
+  file.resize(file.size() - 2);  // a file has no terminator
+  return "\xFF\xFE" + file;
 }
 
 }  // namespace pathshrink

@@ -11,6 +11,30 @@ void WriteRepeat(std::string_view dropped, std::string_view kept, std::ostream& 
   err << "[repeat '" + std::string(dropped) + "' left out: it names '" + std::string(kept) + "']\n";
 }
 
+// `text` with its control characters shown as escapes, so that the line
+// stays one line: \r, \n, \t, else \x and two hex digits.
+std::string Escaped(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20) {
+      shown += c;
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else {
+      const char* digits = "0123456789abcdef";
+      shown += "\\x";
+      shown += digits[byte >> 4];
+      shown += digits[byte & 0xF];
+    }
+  }
+  return shown;
+}
+
 }  // namespace
 
 void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err) {
@@ -21,6 +45,10 @@ void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err
         break;
       case EntryFinding::Kind::kUnchecked:
         err << "[unchecked entry '" + finding.given + "': " + finding.why + "; kept as given]\n";
+        break;
+      case EntryFinding::Kind::kControlCharacters:
+        err << "[entry '" + Escaped(finding.given) +
+                   "' holds a control character, which no directory's name can hold; left out]\n";
         break;
       case EntryFinding::Kind::kRepeat:
         if (verbose) WriteRepeat(finding.given, resolved.entries[finding.repeats].Given(), err);

@@ -11,8 +11,10 @@
 #include "compact/junction_table.h"
 #include "driver/command_line.h"
 #include "driver/junction_registration.h"
+#include "driver/logon_environment.h"
 #include "driver/planned_junctions.h"
 #include "driver/report.h"
+#include "driver/standard_input.h"
 #include "driver/stored_path.h"
 #include "driver/suggestion_script.h"
 #include "pathtext/path_spelling.h"
@@ -30,15 +32,6 @@ int Deliver(const std::string& text, std::ostream& out, std::ostream& err) {
   if (out) return kExitDone;
   err << "[can't write standard output]\n";
   return kExitOutputFailed;
-}
-
-// The list as read from standard input: UTF-8, without a byte-order mark
-// or the line break that ends it.
-std::string ReadList(std::istream& input) {
-  std::string text{std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()};
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return text;
 }
 
 // How the command line that --suggest prints names the list again.
@@ -59,6 +52,94 @@ std::string SourceArguments(const CommandLine& line, const PathConventions& conv
   }
 }
 
+// Where the list came from, and what its references mean.
+struct ListSource {
+  std::string_view list;  // into `owned`, or into an argument, which is never copied
+  std::string owned;
+  Scope scope = Scope::kUser;
+  StoredValue stored;                     // --user, --machine: the value as read
+  Environment* references = nullptr;      // none: an entry with %NAME% is text
+  std::optional<LogonEnvironment> logon;  // what a stored REG_EXPAND_SZ Path means
+};
+
+// Reads the one source the command line names into `source`. A live list
+// (an argument, standard input, a variable) is what programs search, and
+// Windows never expands %NAME% there; a stored REG_EXPAND_SZ Path is
+// expanded at the next logon, with the variables stored then.
+int ReadSource(const CommandLine& line, const char* const* argv, SystemAccess& system,
+               ListSource& source, std::ostream& err) {
+  switch (line.source) {
+    case Source::kNone:
+    case Source::kArgument:
+      source.list = argv[line.listIndex];
+      return kExitDone;
+    case Source::kStandardInput: {
+      if (system.input == nullptr) {
+        err << "[standard input cannot be read here]\n";
+        return kExitUsage;
+      }
+      std::string bytes{std::istreambuf_iterator<char>(*system.input),
+                        std::istreambuf_iterator<char>()};
+      source.owned = ListFromStandardInput(std::move(bytes), system.files.Conventions().win32Syntax,
+                                           system.decodeInputCodePage);
+      source.list = source.owned;
+      return kExitDone;
+    }
+    case Source::kEnvironment: {
+      std::optional<std::string> value;
+      if (system.environment != nullptr) value = system.environment->Variable(line.variable);
+      if (!value) {
+        err << "[environment variable '" + line.variable + "' is not set]\n";
+        return kExitUsage;
+      }
+      source.owned = std::move(*value);
+      source.list = source.owned;
+      return kExitDone;
+    }
+    case Source::kUserPath:
+    case Source::kMachinePath:
+      break;
+  }
+  if (system.store == nullptr) {
+    err << "[--user and --machine read the Path stored in the Windows registry;"
+           " there is none here]\n";
+    return kExitUsage;
+  }
+  source.scope = line.source == Source::kMachinePath ? Scope::kMachine : Scope::kUser;
+  const std::string key = ScopeKeyName(source.scope);
+  StoredValue& stored = source.stored;
+  switch (system.store->Read(source.scope, "Path", stored)) {
+    case StoreStatus::kOk:
+      break;
+    case StoreStatus::kNotFound:
+      err << "[no Path is stored in " + key + "]\n";
+      return kExitStoredUnreadable;
+    case StoreStatus::kAccessDenied:
+      err << "[access denied reading the Path in " + key + "]\n";
+      return kExitStoredUnreadable;
+    default:
+      err << "[can't read the Path in " + key + "]\n";
+      return kExitStoredUnreadable;
+  }
+  if (stored.type != StoredType::kString && stored.type != StoredType::kExpandString) {
+    err << "[the Path in " + key + " is " + StoredTypeName(stored.type) +
+               ", which Windows does not read as a list; nothing done]\n";
+    return kExitStoredUnreadable;
+  }
+  if (const std::size_t nul = stored.text.find('\0'); nul != std::string::npos) {
+    err << "[the Path in " + key + " holds a NUL character after " + std::to_string(nul) +
+               " bytes, and Windows reads it only up to there; nothing done]\n";
+    return kExitStoredUnreadable;
+  }
+  source.list = stored.text;
+  // Windows takes a REG_SZ value literally: a reference there leads
+  // nowhere, and must not make a literal entry look like a repeat.
+  if (stored.type == StoredType::kExpandString) {
+    source.references = &source.logon.emplace(*system.store, source.scope);
+  }
+  return kExitDone;
+}
+
 }  // namespace
 
 int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries, std::ostream& out,
@@ -70,9 +151,8 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
                   std::ostream& err) {
   // Some systems start a program with no argument 0 at all.
   const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
-  const std::string usage = UsageLine(program);
   if (argc < 2) {
-    err << usage;
+    err << UsageLine(program);
     return kExitUsage;
   }
   FileSystemQueries& queries = system.files;
@@ -80,78 +160,22 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
 
   const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
   if (!parsed.complaint.empty()) {
-    err << parsed.complaint + usage;
+    err << parsed.complaint + UsageForms(program);
     return kExitUsage;
   }
   const CommandLine& line = parsed.line;
   if (line.help) return Deliver(HelpText(conventions.win32Syntax), out, err);
   if (line.version) return Deliver("pathshrink " PATHSHRINK_VERSION "\n", out, err);
-
-  // The list: an argument is read in place, never copied.
-  std::string_view fullpath;
-  std::string owned;
-  Environment* references = system.environment;
-  std::optional<MachineEnvironment> machine;
-  const Scope scope = line.source == Source::kMachinePath ? Scope::kMachine : Scope::kUser;
-  StoredValue stored;
-  switch (line.source) {
-    case Source::kNone:
-      err << usage;
-      return kExitUsage;
-    case Source::kArgument:
-      fullpath = argv[line.listIndex];
-      break;
-    case Source::kStandardInput:
-      if (system.input == nullptr) {
-        err << "[standard input cannot be read here]\n";
-        return kExitUsage;
-      }
-      owned = ReadList(*system.input);
-      fullpath = owned;
-      break;
-    case Source::kEnvironment: {
-      std::optional<std::string> value;
-      if (system.environment != nullptr) value = system.environment->Variable(line.variable);
-      if (!value) {
-        err << "[environment variable '" + line.variable + "' is not set]\n";
-        return kExitUsage;
-      }
-      owned = std::move(*value);
-      fullpath = owned;
-      break;
-    }
-    case Source::kUserPath:
-    case Source::kMachinePath: {
-      if (system.store == nullptr) {
-        err << "[--user and --machine read the Path stored in the Windows registry;"
-               " there is none here]\n";
-        return kExitUsage;
-      }
-      const std::string key = ScopeKeyName(scope);
-      switch (system.store->Read(scope, "Path", stored)) {
-        case StoreStatus::kOk:
-          break;
-        case StoreStatus::kNotFound:
-          err << "[no Path is stored in " + key + "]\n";
-          return kExitStoredUnreadable;
-        case StoreStatus::kAccessDenied:
-          err << "[access denied reading the Path in " + key + "]\n";
-          return kExitStoredUnreadable;
-        default:
-          err << "[can't read the Path in " + key + "]\n";
-          return kExitStoredUnreadable;
-      }
-      fullpath = stored.text;
-      if (stored.type == StoredType::kString) {
-        // Windows takes such a value literally: a reference there leads
-        // nowhere, and must not make a literal entry look like a repeat.
-        references = nullptr;
-      } else if (scope == Scope::kMachine && system.environment != nullptr) {
-        references = &machine.emplace(*system.environment, *system.store);
-      }
-      break;
-    }
+  if (line.source == Source::kNone) {
+    err << UsageLine(program);
+    return kExitUsage;
   }
+
+  ListSource source;
+  if (const int status = ReadSource(line, argv, system, source, err); status != kExitDone) {
+    return status;
+  }
+  const std::string_view fullpath = source.list;
 
   // Where --suggest puts its links: a folder that is there.
   const std::string linkFolder =
@@ -170,7 +194,7 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
   JunctionTable junctions = registered;
   OrderBySavings(junctions);
 
-  const ResolvedList resolved = ResolveEntries(fullpath, queries, {references});
+  const ResolvedList resolved = ResolveEntries(fullpath, queries, {source.references});
   WriteFindings(resolved, line.verbose, err);
   const std::vector<ResolvedEntry>& entries = resolved.entries;
   if (!line.suggest) {
@@ -180,11 +204,14 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
     WarnAboutUse(newList, system.outputReadInOtherCodePage, conventions, err);
     WriteReport(fullpath, newList, err);
     int status = kExitDone;
+    bool stored = false;
     if (line.write) {
-      status = StorePath(scope, stored, newList, *system.store, system.environment, err);
+      status = StorePath(source.scope, source.stored, newList, *system.store, system.environment,
+                         err, stored);
     }
     newList.push_back('\n');
     const int delivered = Deliver(newList, out, err);
+    if (stored && delivered != kExitDone) err << "[the new Path was stored all the same]\n";
     return status != kExitDone ? status : delivered;
   }
 

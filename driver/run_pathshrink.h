@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "driver/exit_status.h"
+#include "driver/standard_input.h"
 #include "system/environment.h"
 #include "system/environment_store.h"
 #include "system/file_system_queries.h"
@@ -16,6 +17,9 @@ struct SystemAccess {
   Environment* environment = nullptr;  // none: --env finds nothing, references stay as typed
   EnvironmentStore* store = nullptr;   // none: no stored Path here (--user, --machine)
   std::istream* input = nullptr;       // standard input, for "-"
+  // Bytes of the console's input code page in UTF-8, for standard input
+  // that is not UTF-8; none where there is no such code page.
+  CodePageDecoder decodeInputCodePage;
   // Standard output goes to a reader that takes it in a code page other
   // than UTF-8 (a pipe into cmd.exe on a console that is not set to 65001).
   bool outputReadInOtherCodePage = false;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <ostream>
-#include <set>
 #include <string>
 
 #include "driver/exit_status.h"
@@ -10,27 +9,18 @@
 
 namespace pathshrink {
 
-// The variables that a machine's Path is expanded without: Windows expands
-// it before it adds the user's own, so a reference to one of those is not
-// expanded there. Every other name is asked of `environment`.
-class MachineEnvironment : public Environment {
- public:
-  MachineEnvironment(Environment& environment, EnvironmentStore& store);
-  std::optional<std::string> Variable(const std::string& name) override;
-
- private:
-  Environment& environment_;
-  std::set<std::string> hidden_;  // folded names
-};
-
 // Stores `newText` as the Path of `scope`, which was read as `before`, step
 // by step, each only after the one before it worked: a backup that reg
-// import restores; the value read again and found unchanged; a result that
-// is not empty and not the same; the write, with the type it had; the value
-// read back; the word to running programs. Says each step on `err`, and
-// returns 0 or the status of the step that stopped it, where the stored
-// value is as it was.
+// import restores; the value read again and found unchanged (text, type and
+// bytes); a value that holds no control character, a result that is not
+// empty and not the same; the write, with the type it had; the value read
+// back, and where it differs the old value written again and read back;
+// the word to running programs. The backup is removed again wherever
+// nothing was stored, and "To undo" is said only after a value was. Says
+// each step on `err`, and returns 0 or the status of the step that stopped
+// it; `stored` says whether the new value was stored. `environment` is
+// this process's, for where backups go.
 int StorePath(Scope scope, const StoredValue& before, const std::string& newText,
-              EnvironmentStore& store, Environment* environment, std::ostream& err);
+              EnvironmentStore& store, Environment* environment, std::ostream& err, bool& stored);
 
 }  // namespace pathshrink

@@ -456,7 +456,7 @@ TEST_F(WineEndToEndTest, UsageLineAndUnknownFlag) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err.rfind("Unknown flag [-J]\n", 0), 0u) << result.err;
-  EXPECT_EQ(result.err.substr(result.err.size() - usage.size()), usage);
+  EXPECT_NE(result.err.find(usage), std::string::npos) << result.err;
 }
 
 TEST_F(WineEndToEndTest, JunctionsThatCannotBeReadAreReported) {

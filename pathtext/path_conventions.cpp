@@ -100,7 +100,7 @@ std::string NormalizedPath(std::string path, const PathConventions& conventions)
 }
 
 bool IsNormalized(std::string_view path, const PathConventions& conventions) {
-  return path.empty() || (conventions.win32Syntax && IsVerbatim(path)) ||
+  return path.empty() || (conventions.win32Syntax && IsDevicePath(path)) ||
          IsPlain(path, conventions);
 }
 

@@ -1,5 +1,7 @@
 #include "pathtext/path_key.h"
 
+#include "pathtext/path_parts.h"
+
 namespace pathshrink {
 
 std::string FoldCase(std::string text) {
@@ -10,7 +12,19 @@ std::string FoldCase(std::string text) {
 }
 
 std::string PathKey(std::string_view normalized, const PathConventions& conventions) {
-  std::string key(normalized);
+  std::string key;
+  if (conventions.win32Syntax && IsDevicePath(normalized)) {
+    // "\\?\C:\x" names C:\x, and "\\?\UNC\server\share" names \\server\share.
+    const std::string_view rest = normalized.substr(4);
+    if (rest.size() >= 4 && FoldCase(std::string(rest.substr(0, 4))) == "unc\\") {
+      key = "\\\\";
+      key += rest.substr(4);
+    } else {
+      key = rest;
+    }
+  } else {
+    key = normalized;
+  }
   return conventions.foldsCase ? FoldCase(std::move(key)) : key;
 }
 

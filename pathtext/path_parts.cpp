@@ -66,7 +66,7 @@ std::string Joined(const PathRoot& root, const std::vector<std::string_view>& pa
   return path;
 }
 
-bool IsVerbatim(std::string_view path) {
+bool IsDevicePath(std::string_view path) {
   return path.size() >= 4 && path[0] == '\\' && path[1] == '\\' &&
          (path[2] == '?' || path[2] == '.') && path[3] == '\\';
 }

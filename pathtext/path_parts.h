@@ -33,7 +33,7 @@ std::string Joined(const PathRoot& root, const std::vector<std::string_view>& pa
                    const PathConventions& conventions);
 
 // Whether `path` is a "\\?\" or "\\.\" path, which Windows takes as it is.
-bool IsVerbatim(std::string_view path);
+bool IsDevicePath(std::string_view path);
 
 // How many bytes of `path` name where it starts; 0 for a path relative to
 // the current folder.

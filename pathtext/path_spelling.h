@@ -20,10 +20,8 @@ std::size_t Utf16Length(std::string_view text);
 std::string ShortestSpelling(const std::string& shortForm, const std::string& given,
                              const PathConventions& conventions);
 
-// Where the rest of `path` starts after its first `length` bytes, which end
-// at a component boundary: at the separator after them, or at the one that
-// ends them (a drive root such as d:\); the end of `path` when nothing is
-// left. Inline: it is asked of every entry a junction rewrites.
+// RestStart where `other` is `path` itself. Requires `length` > 0. Inline:
+// it is asked of every entry a junction rewrites.
 inline std::size_t RestStartIn(std::string_view path, std::size_t length,
                                const PathConventions& conventions) {
   if (length >= path.size()) return path.size();

@@ -9,24 +9,51 @@ namespace pathshrink {
 enum class Scope {
   kUser,     // HKEY_CURRENT_USER\Environment
   kMachine,  // HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Session Manager\Environment
+  kProfile,  // HKEY_CURRENT_USER\Volatile Environment: the profile's own (read only)
 };
 
-// The registry key of `scope`, spelled as reg.exe and .reg files spell it.
-const char* ScopeKeyName(Scope scope);
+// The registry key of `scope` below its root key ("Environment").
+const char* ScopeSubKey(Scope scope);
+// The whole key, spelled as reg.exe and .reg files spell it.
+std::string ScopeKeyName(Scope scope);
 
-// A stored value's type: whether Windows expands its %NAME% references.
+// A stored value's type: whether Windows expands its %NAME% references,
+// or a type no variable can be read as.
 enum class StoredType {
   kString,        // REG_SZ: taken literally
   kExpandString,  // REG_EXPAND_SZ: references expanded
+  kMultiString,   // REG_MULTI_SZ
+  kBinary,        // REG_BINARY
+  kDword,         // REG_DWORD
+  kQword,         // REG_QWORD
+  kNone,          // REG_NONE
+  kOther,         // any other
 };
 
-struct StoredValue {
-  std::string text;  // UTF-8, raw: references as stored
-  StoredType type = StoredType::kExpandString;
+// The name Windows gives the type ("REG_EXPAND_SZ").
+const char* StoredTypeName(StoredType type);
 
+struct StoredValue {
+  // UTF-8, raw: references as stored, without the terminating NULs (a NUL
+  // inside it stays, as '\0').
+  std::string text;
+  StoredType type = StoredType::kExpandString;
+  // The data exactly as stored (UTF-16LE, terminators and an odd last byte
+  // included); empty where the value is made here rather than read.
+  std::string bytes;
+
+  // Text and type: what Windows makes of the value.
   bool operator==(const StoredValue& other) const {
     return text == other.text && type == other.type;
   }
+};
+
+// The UTF-16LE bytes Windows stores for `text` with its terminating NUL.
+std::string StoredBytes(const std::string& text);
+
+struct StoredVariable {
+  std::string name;
+  StoredValue value;
 };
 
 enum class StoreStatus {
@@ -38,10 +65,12 @@ enum class StoreStatus {
 };
 
 // The stored environment and what storing it for good needs: the values
-// themselves, a file for the backup, the time for its name, and the word to
-// the running programs that the environment changed. Abstract so that every
-// step and failure of storing runs on any platform against the in-memory
-// realisation; the Windows one speaks to the registry.
+// themselves, the variables Windows builds a logon's environment from, a
+// file for the backup, the time for its name, and the word to the running
+// programs that the environment changed. Abstract so that every step and
+// failure of storing runs on any platform: WindowsEnvironmentStore speaks
+// to the registry; InMemoryEnvironmentStore (in testing/) holds it all in
+// memory and fails on cue.
 class EnvironmentStore {
  public:
   virtual ~EnvironmentStore() = default;
@@ -49,12 +78,18 @@ class EnvironmentStore {
   // The value `name` of `scope`, raw (references unexpanded), with its type.
   virtual StoreStatus Read(Scope scope, const std::string& name, StoredValue& value) = 0;
   virtual StoreStatus Write(Scope scope, const std::string& name, const StoredValue& value) = 0;
-  // The names of the variables stored in `scope`.
-  virtual std::vector<std::string> Names(Scope scope) = 0;
+  // Every variable stored in `scope`, in the order the registry lists them.
+  virtual std::vector<StoredVariable> Variables(Scope scope) = 0;
+  // The variables the system sets for every logon before the stored ones
+  // (SystemRoot, SystemDrive, ProgramFiles, ...), as the system keeps them:
+  // from its own records, never from this process's environment.
+  virtual std::vector<StoredVariable> SystemVariables() = 0;
 
   // Writes `bytes` to the file `path`, which must not exist yet, making its
   // folders as needed.
   virtual StoreStatus SaveNewFile(const std::string& path, const std::string& bytes) = 0;
+  // Removes the file `path`.
+  virtual StoreStatus RemoveFile(const std::string& path) = 0;
   // The local time as YYYYMMDD-HHMMSS, for the names of backups.
   virtual std::string TimeStamp() = 0;
   // Tells the running programs that the stored environment changed; false

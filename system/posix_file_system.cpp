@@ -53,17 +53,13 @@ Unresolved PosixFileSystem::WhyUnresolved(const std::string& path) {
     error = errno;
   }
   switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return Unresolved::kMissing;  // not there: the only answer that drops an entry
     case EACCES:
       return Unresolved::kAccessDenied;
-    case EIO:
-    case ETIMEDOUT:
-    case EHOSTDOWN:
-    case EHOSTUNREACH:
-    case ENOTCONN:
-    case ESTALE:
-      return Unresolved::kUnreachable;
     default:
-      return Unresolved::kMissing;  // ENOENT, ENOTDIR, a loop of links, a name too long
+      return Unresolved::kUnreachable;  // a device, the network, a loop of links: unknown, kept
   }
 }
 

@@ -10,15 +10,18 @@
 namespace pathshrink {
 namespace {
 
-HKEY RootOf(Scope scope) { return scope == Scope::kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
-
-const wchar_t* SubKeyOf(Scope scope) {
-  return scope == Scope::kUser
-             ? L"Environment"
-             : L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+HKEY RootOf(Scope scope) {
+  return scope == Scope::kMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
-StoreStatus StatusOf(LSTATUS status) {
+std::wstring SubKeyOf(Scope scope) {
+  std::wstring wide;
+  Utf8ToWide(ScopeSubKey(scope), wide);
+  return wide;
+}
+
+// What a registry call's status means here.
+StoreStatus StatusOfRegistry(LSTATUS status) {
   switch (status) {
     case ERROR_SUCCESS:
       return StoreStatus::kOk;
@@ -28,12 +31,63 @@ StoreStatus StatusOf(LSTATUS status) {
     case ERROR_ACCESS_DENIED:
     case ERROR_PRIVILEGE_NOT_HELD:
       return StoreStatus::kAccessDenied;
+    default:
+      return StoreStatus::kFailed;
+  }
+}
+
+// What a file call's last error means here.
+StoreStatus StatusOfFile(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return StoreStatus::kNotFound;
+    case ERROR_ACCESS_DENIED:
+      return StoreStatus::kAccessDenied;
     case ERROR_FILE_EXISTS:
     case ERROR_ALREADY_EXISTS:
       return StoreStatus::kExists;
     default:
       return StoreStatus::kFailed;
   }
+}
+
+StoredType TypeOf(DWORD type) {
+  switch (type) {
+    case REG_SZ:
+      return StoredType::kString;
+    case REG_EXPAND_SZ:
+      return StoredType::kExpandString;
+    case REG_MULTI_SZ:
+      return StoredType::kMultiString;
+    case REG_BINARY:
+      return StoredType::kBinary;
+    case REG_DWORD:
+      return StoredType::kDword;
+    case REG_QWORD:
+      return StoredType::kQword;
+    case REG_NONE:
+      return StoredType::kNone;
+    default:
+      return StoredType::kOther;
+  }
+}
+
+// `value` from the data as stored: the bytes kept whole, the text read as
+// UTF-16LE without its terminating NULs (an odd last byte is no character).
+bool Decoded(DWORD type, std::string bytes, StoredValue& value) {
+  value.type = TypeOf(type);
+  std::wstring units(bytes.size() / 2, L'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                    static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+  }
+  while (!units.empty() && units.back() == L'\0') units.pop_back();
+  value.bytes = std::move(bytes);
+  value.text.clear();
+  if (value.type != StoredType::kString && value.type != StoredType::kExpandString) return true;
+  // A name the tool cannot carry exactly: better not to touch the value.
+  return WideToUtf8(units, value.text);
 }
 
 // Closes a registry key on every way out.
@@ -58,31 +112,26 @@ StoreStatus WindowsEnvironmentStore::Read(Scope scope, const std::string& name,
                                           StoredValue& value) {
   std::wstring wideName;
   if (!Utf8ToWide(name, wideName)) return StoreStatus::kFailed;
-  // Raw: RRF_NOEXPAND keeps the references, and with it a REG_EXPAND_SZ
-  // value may be asked for at all.
-  const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
-  std::vector<wchar_t> buffer(4096);
+  KeyGuard key;
+  const LSTATUS opened =
+      ::RegOpenKeyExW(RootOf(scope), SubKeyOf(scope).c_str(), 0, KEY_QUERY_VALUE, key.out());
+  if (opened != ERROR_SUCCESS) return StatusOfRegistry(opened);
+  // The data as stored, byte for byte: RegQueryValueExW adds no terminator
+  // and expands nothing.
+  std::string bytes(4096, '\0');
   for (;;) {
     DWORD type = 0;
-    DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    const LSTATUS status = ::RegGetValueW(RootOf(scope), SubKeyOf(scope), wideName.c_str(), flags,
-                                          &type, buffer.data(), &bytes);
+    DWORD size = static_cast<DWORD>(bytes.size());
+    const LSTATUS status = ::RegQueryValueExW(key.get(), wideName.c_str(), nullptr, &type,
+                                              reinterpret_cast<BYTE*>(bytes.data()), &size);
     if (status == ERROR_MORE_DATA) {
       // The value may have grown in between: ask again with room to spare.
-      buffer.assign(bytes / sizeof(wchar_t) + 64, L'\0');
+      bytes.assign(size + 128, '\0');
       continue;
     }
-    if (status != ERROR_SUCCESS) return StatusOf(status);
-    std::size_t units = bytes / sizeof(wchar_t);
-    while (units > 0 && buffer[units - 1] == L'\0') --units;  // the terminator(s)
-    std::string text;
-    if (!WideToUtf8(std::wstring_view(buffer.data(), units), text)) {
-      // A name the tool cannot carry exactly: better not to touch the value.
-      return StoreStatus::kFailed;
-    }
-    value.text = std::move(text);
-    value.type = type == REG_EXPAND_SZ ? StoredType::kExpandString : StoredType::kString;
-    return StoreStatus::kOk;
+    if (status != ERROR_SUCCESS) return StatusOfRegistry(status);
+    bytes.resize(size);
+    return Decoded(type, std::move(bytes), value) ? StoreStatus::kOk : StoreStatus::kFailed;
   }
 }
 
@@ -94,21 +143,24 @@ StoreStatus WindowsEnvironmentStore::Write(Scope scope, const std::string& name,
     return StoreStatus::kFailed;
   }
   KeyGuard key;
+  if (value.type != StoredType::kString && value.type != StoredType::kExpandString) {
+    return StoreStatus::kFailed;  // only text is ever written
+  }
   const LSTATUS opened =
-      ::RegOpenKeyExW(RootOf(scope), SubKeyOf(scope), 0, KEY_SET_VALUE, key.out());
-  if (opened != ERROR_SUCCESS) return StatusOf(opened);
+      ::RegOpenKeyExW(RootOf(scope), SubKeyOf(scope).c_str(), 0, KEY_SET_VALUE, key.out());
+  if (opened != ERROR_SUCCESS) return StatusOfRegistry(opened);
   const DWORD type = value.type == StoredType::kExpandString ? REG_EXPAND_SZ : REG_SZ;
   const DWORD bytes = static_cast<DWORD>((wideText.size() + 1) * sizeof(wchar_t));
-  return StatusOf(::RegSetValueExW(key.get(), wideName.c_str(), 0, type,
-                                   reinterpret_cast<const BYTE*>(wideText.c_str()), bytes));
+  return StatusOfRegistry(::RegSetValueExW(key.get(), wideName.c_str(), 0, type,
+                                           reinterpret_cast<const BYTE*>(wideText.c_str()), bytes));
 }
 
-std::vector<std::string> WindowsEnvironmentStore::Names(Scope scope) {
-  std::vector<std::string> names;
+std::vector<StoredVariable> WindowsEnvironmentStore::Variables(Scope scope) {
+  std::vector<StoredVariable> variables;
   KeyGuard key;
-  if (::RegOpenKeyExW(RootOf(scope), SubKeyOf(scope), 0, KEY_QUERY_VALUE, key.out()) !=
+  if (::RegOpenKeyExW(RootOf(scope), SubKeyOf(scope).c_str(), 0, KEY_QUERY_VALUE, key.out()) !=
       ERROR_SUCCESS) {
-    return names;
+    return variables;
   }
   std::vector<wchar_t> name(16384);  // the longest value name, and its terminator
   for (DWORD index = 0;; ++index) {
@@ -116,12 +168,80 @@ std::vector<std::string> WindowsEnvironmentStore::Names(Scope scope) {
     const LSTATUS status =
         ::RegEnumValueW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) break;
-    std::string utf8;
-    if (WideToUtf8(std::wstring_view(name.data(), length), utf8, Unconvertible::kReplace)) {
-      names.push_back(std::move(utf8));
-    }
+    StoredVariable variable;
+    if (!WideToUtf8(std::wstring_view(name.data(), length), variable.name)) continue;
+    if (Read(scope, variable.name, variable.value) != StoreStatus::kOk) continue;
+    variables.push_back(std::move(variable));
   }
-  return names;
+  return variables;
+}
+
+std::vector<StoredVariable> WindowsEnvironmentStore::SystemVariables() {
+  std::vector<StoredVariable> variables;
+  const auto add = [&variables](const char* name, std::string text, StoredType type) {
+    if (!text.empty()) variables.push_back({name, {std::move(text), type, {}}});
+  };
+  // The Windows folder, as the system knows it (not as %SystemRoot% says).
+  std::string root;
+  if (AskForText(
+          MAX_PATH,
+          [](wchar_t* buffer, unsigned long size) {
+            return ::GetSystemWindowsDirectoryW(buffer, size);
+          },
+          root)) {
+    add("SystemRoot", root, StoredType::kString);
+    add("SystemDrive", root.substr(0, 2), StoredType::kString);
+  }
+  // The rest where the system records them; values that refer to others
+  // (%SystemDrive%\ProgramData) are expanded by the caller.
+  const struct {
+    const wchar_t* key;
+    const wchar_t* value;
+    const char* name;
+  } recorded[] = {
+      {L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", L"ProgramData",
+       "ALLUSERSPROFILE"},
+      {L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", L"ProgramData",
+       "ProgramData"},
+      {L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList", L"Public", "PUBLIC"},
+      {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir", "ProgramFiles"},
+      {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir (x86)",
+       "ProgramFiles(x86)"},
+      {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramW6432Dir", "ProgramW6432"},
+      {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"CommonFilesDir", "CommonProgramFiles"},
+      {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"CommonFilesDir (x86)",
+       "CommonProgramFiles(x86)"},
+      {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"CommonW6432Dir", "CommonProgramW6432"},
+  };
+  for (const auto& place : recorded) {
+    KeyGuard key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, place.key, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                        key.out()) != ERROR_SUCCESS) {
+      continue;
+    }
+    std::string bytes(2048, '\0');
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(bytes.size());
+    if (::RegQueryValueExW(key.get(), place.value, nullptr, &type,
+                           reinterpret_cast<BYTE*>(bytes.data()), &size) != ERROR_SUCCESS) {
+      continue;
+    }
+    bytes.resize(size);
+    StoredValue value;
+    if (Decoded(type, std::move(bytes), value)) add(place.name, value.text, value.type);
+  }
+  std::string computer;
+  if (AskForText(
+          MAX_COMPUTERNAME_LENGTH + 1,
+          [](wchar_t* buffer, unsigned long size) {
+            DWORD length = size;
+            if (::GetComputerNameW(buffer, &length)) return length;
+            return ::GetLastError() == ERROR_BUFFER_OVERFLOW ? length : 0UL;
+          },
+          computer)) {
+    add("COMPUTERNAME", computer, StoredType::kString);
+  }
+  return variables;
 }
 
 StoreStatus WindowsEnvironmentStore::SaveNewFile(const std::string& path,
@@ -138,13 +258,13 @@ StoreStatus WindowsEnvironmentStore::SaveNewFile(const std::string& path,
       // here: the open below tells.
       if (error != ERROR_ACCESS_DENIED && error != ERROR_INVALID_NAME &&
           error != ERROR_BAD_NETPATH) {
-        return StatusOf(static_cast<LSTATUS>(error));
+        return StatusOfFile(error);
       }
     }
   }
   HANDLE file = ::CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return StatusOf(static_cast<LSTATUS>(::GetLastError()));
+  if (file == INVALID_HANDLE_VALUE) return StatusOfFile(::GetLastError());
   DWORD written = 0;
   const BOOL wrote =
       ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -156,6 +276,12 @@ StoreStatus WindowsEnvironmentStore::SaveNewFile(const std::string& path,
     return StoreStatus::kFailed;
   }
   return StoreStatus::kOk;
+}
+
+StoreStatus WindowsEnvironmentStore::RemoveFile(const std::string& path) {
+  std::wstring widePath;
+  if (!Utf8ToWide(path, widePath)) return StoreStatus::kFailed;
+  return ::DeleteFileW(widePath.c_str()) ? StoreStatus::kOk : StatusOfFile(::GetLastError());
 }
 
 std::string WindowsEnvironmentStore::TimeStamp() {

@@ -55,8 +55,10 @@ bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) 
 }
 
 Unresolved WindowsFileSystem::WhyUnresolved(const std::string& path) {
+  if (path.empty()) return Unresolved::kMissing;
   std::wstring wide;
-  if (path.empty() || !Utf8ToWide(path, wide)) return Unresolved::kMissing;
+  // A name the system cannot be asked about is not known to be missing.
+  if (!Utf8ToWide(path, wide)) return Unresolved::kUnreachable;
   // It exists, yet has no short form for this user: a folder on the way
   // may be passed through but not listed.
   if (::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -65,11 +67,12 @@ Unresolved WindowsFileSystem::WhyUnresolved(const std::string& path) {
   switch (::GetLastError()) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: {
-      // Not there; but is the drive or the share it is on?
+      // Not there, the only answer that drops an entry; but only when the
+      // drive or the share it is on answers.
       const std::size_t rootLength = PathRootLength(path, kWindowsConventions);
       std::wstring root;
       if (rootLength == 0 || !Utf8ToWide(path.substr(0, rootLength), root)) {
-        return Unresolved::kMissing;
+        return Unresolved::kUnreachable;
       }
       if (root.back() != L'\\' && root.back() != L'/') root += L'\\';
       if (::GetFileAttributesW(root.c_str()) != INVALID_FILE_ATTRIBUTES) {
@@ -84,20 +87,13 @@ Unresolved WindowsFileSystem::WhyUnresolved(const std::string& path) {
       return Unresolved::kVolumeAbsent;
     case ERROR_ACCESS_DENIED:
     case ERROR_LOGON_FAILURE:
+    case ERROR_NETWORK_ACCESS_DENIED:
       return Unresolved::kAccessDenied;
-    case ERROR_NOT_READY:
-    case ERROR_NETWORK_UNREACHABLE:
-    case ERROR_UNEXP_NET_ERR:
-    case ERROR_NETNAME_DELETED:
-    case ERROR_SEM_TIMEOUT:
-    case ERROR_DEV_NOT_EXIST:
-    case ERROR_NETWORK_BUSY:
-    case ERROR_REM_NOT_LIST:
-    case ERROR_NO_NET_OR_BAD_PATH:
-    case ERROR_CANT_ACCESS_FILE:
-      return Unresolved::kUnreachable;
     default:
-      return Unresolved::kMissing;  // a name no directory can have, and the like
+      // A device not ready, a network that does not answer (an absent
+      // server's share answers ERROR_BAD_DEV_TYPE under Wine), and every
+      // code not named here: unknown, so kept.
+      return Unresolved::kUnreachable;
   }
 }
 

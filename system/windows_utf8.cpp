@@ -44,6 +44,24 @@ bool WideToUtf8(std::wstring_view wide, std::string& utf8, Unconvertible unconve
   return true;
 }
 
+bool CodePageToUtf8(std::string_view bytes, unsigned codePage, std::string& utf8) {
+  if (bytes.empty()) {
+    utf8.clear();
+    return true;
+  }
+  if (bytes.size() > static_cast<std::size_t>(INT_MAX)) return false;
+  const int count = static_cast<int>(bytes.size());
+  const int needed =
+      ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), count, nullptr, 0);
+  if (needed <= 0) return false;
+  std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+  if (::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), count, &wide[0],
+                            needed) != needed) {
+    return false;
+  }
+  return WideToUtf8(wide, utf8);
+}
+
 std::vector<std::string> Utf8Arguments(int argc, const wchar_t* const* argv) {
   std::vector<std::string> arguments(argc > 0 ? static_cast<std::size_t>(argc) : 0);
   for (std::size_t i = 0; i < arguments.size(); ++i) {

@@ -20,6 +20,10 @@ bool Utf8ToWide(std::string_view utf8, std::wstring& wide,
 bool WideToUtf8(std::wstring_view wide, std::string& utf8,
                 Unconvertible unconvertible = Unconvertible::kFail);
 
+// Bytes of the code page `codePage` in UTF-8; false where they are not
+// text of that code page.
+bool CodePageToUtf8(std::string_view bytes, unsigned codePage, std::string& utf8);
+
 // Asks the system for text the way its calls answer: in UTF-16, into a
 // buffer whose size goes with the call, `ask(buffer, size)` returning 0 for
 // a failure, the length of the answer when it fits, and else the size it

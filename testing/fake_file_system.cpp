@@ -127,10 +127,13 @@ Unresolved FakeFileSystem::WhyUnresolved(const std::string& path) {
 
 bool FakeFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   ++shortNameQueries_;
+  // "\\?\C:\x" is C:\x, answered with the prefix it was asked with.
+  const std::string prefix = path.rfind("\\\\?\\", 0) == 0 ? path.substr(0, 4) : "";
+  path.erase(0, prefix.size());
   if (UncheckableReason(path)) return false;
   std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) return false;
-  shortPath.swap(resolved->shortForm);
+  shortPath = prefix + resolved->shortForm;
   return true;
 }
 

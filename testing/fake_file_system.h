@@ -13,8 +13,8 @@ namespace pathshrink {
 // An in-memory volume that answers like Windows: paths are looked up without
 // regard to case, a long component is answered with its short name, a
 // component given in its short form keeps the case it was given in, and
-// separators (either slash, a trailing one too) are kept as given. Unknown
-// paths fail. Tests of the compactor and the driver run against it.
+// separators (either slash, a trailing one too) are kept as given, and so
+// is a "\\?\" in front. Unknown paths fail. Tests of the compactor and the driver run against it.
 class FakeFileSystem : public FileSystemQueries {
  public:
   FakeFileSystem();

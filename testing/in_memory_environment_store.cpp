@@ -8,27 +8,31 @@ StoreStatus InMemoryEnvironmentStore::Read(Scope scope, const std::string& name,
                                            StoredValue& value) {
   const auto found = values_.find({scope, testing::AsciiFolded(name)});
   if (found == values_.end()) return StoreStatus::kNotFound;
-  if (reads++ == changeAfterReads) found->second.text = changedText;
+  if (reads++ == changeAfterReads) found->second = changedValue;
   value = found->second;
+  if (value.bytes.empty()) value.bytes = StoredBytes(value.text);
   return StoreStatus::kOk;
 }
 
 StoreStatus InMemoryEnvironmentStore::Write(Scope scope, const std::string& name,
                                             const StoredValue& value) {
   if (writeFails) return *writeFails;
-  ++writes;
   StoredValue stored = value;
-  if (writesCorrupted) stored.text = *writesCorrupted;
-  values_[{scope, testing::AsciiFolded(name)}] = stored;
+  if (writes++ < corruptWrites) stored.text = corruptText;
+  stored.bytes.clear();
+  Set(scope, name, stored);
   return StoreStatus::kOk;
 }
 
-std::vector<std::string> InMemoryEnvironmentStore::Names(Scope scope) {
-  std::vector<std::string> names;
-  for (const auto& [key, value] : values_) {
-    if (key.first == scope) names.push_back(key.second);
+std::vector<StoredVariable> InMemoryEnvironmentStore::Variables(Scope scope) {
+  std::vector<StoredVariable> variables;
+  for (const auto& key : order_) {
+    if (key.first != scope) continue;
+    StoredValue value = values_.at(key);
+    if (value.bytes.empty()) value.bytes = StoredBytes(value.text);
+    variables.push_back({key.second, value});
   }
-  return names;
+  return variables;
 }
 
 StoreStatus InMemoryEnvironmentStore::SaveNewFile(const std::string& path,
@@ -38,8 +42,15 @@ StoreStatus InMemoryEnvironmentStore::SaveNewFile(const std::string& path,
   return StoreStatus::kOk;
 }
 
+StoreStatus InMemoryEnvironmentStore::RemoveFile(const std::string& path) {
+  if (removeFails) return *removeFails;
+  return files.erase(path) == 1 ? StoreStatus::kOk : StoreStatus::kNotFound;
+}
+
 void InMemoryEnvironmentStore::Set(Scope scope, const std::string& name, StoredValue value) {
-  values_[{scope, testing::AsciiFolded(name)}] = std::move(value);
+  const std::pair<Scope, std::string> key{scope, testing::AsciiFolded(name)};
+  if (values_.count(key) == 0) order_.push_back(key);
+  values_[key] = std::move(value);
 }
 
 std::optional<StoredValue> InMemoryEnvironmentStore::Get(Scope scope,

@@ -16,25 +16,34 @@ class InMemoryEnvironmentStore : public EnvironmentStore {
  public:
   StoreStatus Read(Scope scope, const std::string& name, StoredValue& value) override;
   StoreStatus Write(Scope scope, const std::string& name, const StoredValue& value) override;
-  std::vector<std::string> Names(Scope scope) override;
+  std::vector<StoredVariable> Variables(Scope scope) override;
+  std::vector<StoredVariable> SystemVariables() override { return systemVariables; }
   StoreStatus SaveNewFile(const std::string& path, const std::string& bytes) override;
+  StoreStatus RemoveFile(const std::string& path) override;
   std::string TimeStamp() override { return "20261208-114500"; }
   bool AnnounceChange() override {
     ++announcements;
     return true;
   }
 
+  // Stores `value` as it would be read: its bytes made from its text
+  // unless given.
   void Set(Scope scope, const std::string& name, StoredValue value);
   std::optional<StoredValue> Get(Scope scope, const std::string& name) const;
 
+  std::vector<StoredVariable> systemVariables;
+
   // Failures to inject.
-  std::optional<StoreStatus> writeFails;  // every write answers this, storing nothing
-  std::optional<StoreStatus> saveFails;   // every file answers this, saving nothing
+  std::optional<StoreStatus> writeFails;   // every write answers this, storing nothing
+  std::optional<StoreStatus> saveFails;    // every file answers this, saving nothing
+  std::optional<StoreStatus> removeFails;  // every removal answers this, removing nothing
   // After this many reads, the value is changed behind the tool's back.
   int changeAfterReads = -1;
-  std::string changedText = "changed by someone else";
-  // Each write stores this text instead of the one asked for.
-  std::optional<std::string> writesCorrupted;
+  StoredValue changedValue = {"changed by someone else", StoredType::kExpandString, {}};
+  // The first `corruptWrites` writes store this text instead of the one
+  // asked for; later ones store what they are given.
+  int corruptWrites = 0;
+  std::string corruptText = "C:\\garbled";
 
   std::map<std::string, std::string> files;  // path -> bytes
   int reads = 0;
@@ -42,7 +51,9 @@ class InMemoryEnvironmentStore : public EnvironmentStore {
   int announcements = 0;
 
  private:
-  std::map<std::pair<Scope, std::string>, StoredValue> values_;  // by folded name
+  // By folded name; each scope's names in the order they were first set.
+  std::map<std::pair<Scope, std::string>, StoredValue> values_;
+  std::vector<std::pair<Scope, std::string>> order_;
 };
 
 }  // namespace pathshrink

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace pathshrink {
+
+// Turns bytes of a code page other than UTF-8 into UTF-8; false where they
+// are not text of that code page.
+using CodePageDecoder = std::function<bool(std::string_view bytes, std::string& utf8)>;
+
+// The list from what standard input sent, as Windows sends it when
+// `windows`: a Ctrl-Z ends it, as at the console. A byte-order mark is
+// dropped; each non-empty line holds one or more entries, and the lines are
+// joined with ';' (a line break ends an entry, never joins two). Input that
+// is not UTF-8 is decoded with `decode` (the console's code page), where
+// there is one; an entry that still cannot be decoded is kept as sent.
+std::string ListFromStandardInput(std::string bytes, bool windows, const CodePageDecoder& decode);
+
+}  // namespace pathshrink
