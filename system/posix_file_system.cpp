@@ -55,7 +55,8 @@ Unresolved PosixFileSystem::WhyUnresolved(const std::string& path) {
   switch (error) {
     case ENOENT:
     case ENOTDIR:
-      return Unresolved::kMissing;  // not there: the only answer that drops an entry
+    case ENAMETOOLONG:  // longer than any path a program can open here
+      return Unresolved::kMissing;  // not there: the only answers that drop an entry
     case EACCES:
       return Unresolved::kAccessDenied;
     default:
