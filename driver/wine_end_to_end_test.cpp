@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -308,29 +310,57 @@ TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
   }
 }
 
-// An entry with references is judged by where it leads and written with
-// its references, the rest in short form; one that leads nowhere stays.
-TEST_F(WineEndToEndTest, ReferencesAreJudgedByWhereTheyLead) {
+// A live list is what programs search, and Windows never expands %NAME%
+// there: such an entry is text, never the directory it would lead to, even
+// where this window defines the name. A share whose server does not answer
+// is kept, not dropped. (Wine's cmd.exe expands a '%' in the value that
+// "set" is given again, so the README's recipe cannot carry such a PATH
+// under Wine; the recipe reads it with --env, as here.)
+TEST_F(WineEndToEndTest, ALiveListKeepsReferencesAsTextAndSharesThatDoNotAnswer) {
   tmp.MakeDirectories("Long Directory Name/bin");
   const std::string base = WindowsPath(tmp.path());
-  const std::vector<std::string> shortForms = ShortForms({base + "\\Long Directory Name\\bin"});
-  ASSERT_EQ(shortForms.size(), 1u);
-  const std::string shortName = Shortest(base + "\\Long Directory Name\\bin", shortForms[0]);
-  // The two last components, \LONG~XYZ\bin: those after the reference.
-  const std::string tail = shortName.substr(shortName.rfind('\\', shortName.rfind('\\') - 1));
+  const std::string literal = base + "\\long directory name\\BIN";
+  const std::vector<std::string> shortForms = ShortForms({literal, "C:\\windows\\System32"});
+  ASSERT_EQ(shortForms.size(), 2u);
+  const std::string share = "\\\\pathshrink-absent-server\\share\\bin";
   const std::string list =
       "%SystemRoot%\\system32;C:\\windows\\System32;"
       "%PathShrink_Tools%\\Long Directory Name\\bin\\;" +
-      base + "\\long directory name\\BIN;%PATHSHRINK_UNDEFINED%\\x";
-  const ProcessResult result =
-      RunWine(PATHSHRINK_WINDOWS_EXE, {list}, {"PATHSHRINK_TOOLS=" + base});
+      literal + ";%PATHSHRINK_UNDEFINED%\\x;" + share;
+  const ProcessResult result = RunWine(PATHSHRINK_WINDOWS_EXE, {"--env", "PATHSHRINK_LIST"},
+                                       {"PATHSHRINK_TOOLS=" + base, "PATHSHRINK_LIST=" + list});
   EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out,
-            "%SystemRoot%\\system32;%PathShrink_Tools%" + tail + ";%PATHSHRINK_UNDEFINED%\\x\n");
-  EXPECT_EQ(result.err,
-            "[unchecked entry '%PATHSHRINK_UNDEFINED%\\x': %PATHSHRINK_UNDEFINED% is not defined;"
-            " kept as given]\n" +
-                ExpectedReport(list, result.out.substr(0, result.out.size() - 1)));
+  const std::string expected =
+      "%SystemRoot%\\system32;" + Shortest("C:\\windows\\System32", shortForms[1]) +
+      ";%PathShrink_Tools%\\Long Directory Name\\bin\\;" + Shortest(literal, shortForms[0]) +
+      ";%PATHSHRINK_UNDEFINED%\\x;" + share;
+  EXPECT_EQ(result.out, expected + "\n");
+  const std::string asText = "': Windows does not expand references here; kept as given]\n";
+  EXPECT_EQ(result.err, "[unchecked entry '%SystemRoot%\\system32" + asText +
+                            "[unchecked entry '%PathShrink_Tools%\\Long Directory Name\\bin\\" +
+                            asText + "[unchecked entry '%PATHSHRINK_UNDEFINED%\\x" + asText +
+                            "[unchecked entry '" + share +
+                            "': the system could not check it; kept as given]\n" +
+                            ExpectedReport(list, expected));
+}
+
+// Standard input as Windows sends it: bytes of the console's code page
+// (here the OEM one, 437: 0x8E is Ä), a Ctrl-Z that ends it, one entry a
+// line.
+TEST_F(WineEndToEndTest, StandardInputAsWindowsSendsIt) {
+  tmp.MakeDirectories("\xC3\x84rger");
+  const std::string base = WindowsPath(tmp.path());
+  std::ofstream(tmp.path() + "/input.txt", std::ios::binary)
+      << base << "\\\x8Erger\r\nC:\\windows\r\n\x1A" << base << "\\after the end\r\n";
+  const ProcessResult result =
+      RunProcess({"/bin/sh", "-c", "exec \"$0\" \"$1\" - < \"$2\"", PATHSHRINK_WINE64,
+                  PATHSHRINK_WINDOWS_EXE, tmp.path() + "/input.txt"},
+                 {"LANG=C.UTF-8", "LC_ALL=C.UTF-8", "WINEDEBUG=-all",
+                  "WINEDLLOVERRIDES=mscoree,mshtml=", "WINEPREFIX=" + Prefix()});
+  EXPECT_EQ(result.status, 0) << result.err;
+  const std::vector<std::string> shortForms = ShortForms({base + "\\\xC3\x84rger"});
+  ASSERT_EQ(shortForms.size(), 1u);
+  EXPECT_EQ(Unix(result.out), Shortest(base + "\\\xC3\x84rger", shortForms[0]) + ";C:\\windows\n");
 }
 
 // The stored Path of the user, through reg.exe and the tool: a preview
@@ -349,37 +379,61 @@ class PutBack {
   std::function<void()> undo_;
 };
 
+// The lines of `value`'s data in a .reg file (UTF-16LE, as reg export
+// writes it), from its name to the end of its last line.
+std::string RegValueLines(const std::string& file, const std::string& value) {
+  std::string text;  // ASCII here: every other byte
+  for (std::size_t i = 2; i + 1 < file.size(); i += 2) text += file[i];
+  const std::size_t start = text.find("\"" + value + "\"=");
+  if (start == std::string::npos) return "";
+  std::size_t end = text.find("\r\n", start);
+  while (end != std::string::npos && text.compare(end + 2, 2, "  ") == 0) {
+    end = text.find("\r\n", end + 2);
+  }
+  return text.substr(start, end - start);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   tmp.MakeDirectories("Long Directory Name");
+  tmp.MakeDirectories("Stored Home");
   const std::string base = WindowsPath(tmp.path());
   const std::string original =
       "%SystemRoot%;" + base + "\\Long Directory Name;" + base + "\\Missing;C:\\windows";
-  const auto query = [&] {
+  const auto query = [&](const std::string& name = "Path") {
     // "    Path    REG_EXPAND_SZ    value"
-    const ProcessResult result = RunWine("reg", {"query", "HKCU\\Environment", "/v", "Path"});
+    const ProcessResult result = RunWine("reg", {"query", "HKCU\\Environment", "/v", name});
     std::string found;
     for (const std::string& line : Lines(result.out)) {
-      if (line.rfind("    Path    ", 0) == 0) found = line.substr(12);
+      if (line.rfind("    " + name + "    ", 0) == 0) found = line.substr(name.size() + 8);
     }
     return found;
   };
-  const auto store = [&](const std::string& value) {
+  const auto store = [&](const std::string& value, const std::string& type = "REG_EXPAND_SZ",
+                         const std::string& name = "Path") {
     // Straight to reg.exe: through cmd.exe the references would be expanded.
-    ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d",
-                              value, "/f"})
-                  .status,
-              0);
+    ASSERT_EQ(
+        RunWine("reg", {"add", "HKCU\\Environment", "/v", name, "/t", type, "/d", value, "/f"})
+            .status,
+        0);
   };
 
-  // The prefix is shared: the user's Path as it was (none, in a new prefix)
-  // and the folder of backups are put back, whatever fails below.
+  // The prefix is shared: the user's Path as it was (none, in a new prefix),
+  // the variable set here and the folder of backups are put back, whatever
+  // fails below.
   const std::string before = query();
   const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
   std::string backups = Lines(appData.out).at(0);  // C:\users\NAME\AppData\Local
   ASSERT_EQ(backups.rfind("C:\\", 0), 0u) << backups;
+  const std::string windowsBackups = backups + "\\pathshrink\\backups\\";
   std::replace(backups.begin(), backups.end(), '\\', '/');
-  backups = Prefix() + "/drive_c/" + backups.substr(3) + "/pathshrink";
-  const bool backupsWereThere = std::filesystem::exists(backups);
+  const std::string folder = Prefix() + "/drive_c/" + backups.substr(3) + "/pathshrink";
+  backups = folder + "/backups";
+  const bool backupsWereThere = std::filesystem::exists(folder);
   const PutBack putBack([&] {
     if (before.empty()) {
       RunWine("reg", {"delete", "HKCU\\Environment", "/v", "Path", "/f"});
@@ -388,11 +442,26 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
       RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", before.substr(0, gap), "/d",
                       before.substr(gap + 4), "/f"});
     }
-    if (!backupsWereThere) std::filesystem::remove_all(backups);
+    RunWine("reg", {"delete", "HKCU\\Environment", "/v", "PATHSHRINK_HOME", "/f"});
+    if (!backupsWereThere) std::filesystem::remove_all(folder);
   });
+  const auto backupCount = [&] {
+    if (!std::filesystem::exists(backups)) return 0;
+    const auto files = std::filesystem::directory_iterator(backups);
+    return static_cast<int>(std::distance(begin(files), end(files)));
+  };
+  const auto backupNamed = [](const ProcessResult& result) {
+    const std::string said = "To undo: reg import \"";
+    const std::size_t at = result.err.find(said);
+    if (at == std::string::npos) return std::string();
+    return result.err.substr(at + said.size(),
+                             result.err.find('"', at + said.size()) - at - said.size());
+  };
 
   store(original);
   ASSERT_EQ(query(), "REG_EXPAND_SZ    " + original);
+  ASSERT_EQ(RunWine("reg", {"export", "HKCU\\Environment", base + "\\exported.reg", "/y"}).status,
+            0);
 
   const ProcessResult preview = Run({"--user"});
   EXPECT_EQ(preview.status, 0) << preview.err;
@@ -402,24 +471,75 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   EXPECT_EQ(shortened.find("Long Directory Name"), std::string::npos) << shortened;
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + original);
 
+  // Two runs in one second: a backup already there under the name of this
+  // second (or the next few) is never overwritten.
+  std::filesystem::create_directories(backups);
+  std::set<std::string> taken;
+  for (int ahead = -1; ahead <= 15; ++ahead) {
+    const std::time_t when = std::time(nullptr) + ahead;
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&when));
+    const std::string name = std::string("Path-user-") + stamp + ".reg";
+    std::ofstream(backups + "/" + name) << "an earlier backup";
+    taken.insert(name);
+  }
+  const int countBefore = backupCount();
   const ProcessResult written = Run({"--write", "--user"});
   EXPECT_EQ(written.status, 0) << written.err;
   EXPECT_EQ(written.out, preview.out);
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + shortened);
-  const std::string said = "Backup of the stored Path: ";
-  const std::size_t at = written.err.find(said);
-  ASSERT_NE(at, std::string::npos) << written.err;
-  const std::string backup =
-      written.err.substr(at + said.size(), written.err.find('\n', at) - at - said.size());
+  const std::string backup = backupNamed(written);
+  ASSERT_EQ(backup.rfind(windowsBackups, 0), 0u) << written.err;
+  EXPECT_NE(backup.find("-2.reg"), std::string::npos) << backup;
+  EXPECT_EQ(backupCount(), countBefore + 1);
+  for (const std::string& name : taken) {
+    EXPECT_EQ(ReadFile(backups + "/" + name), "an earlier backup") << name;
+    std::filesystem::remove(backups + "/" + name);
+  }
+  // Byte for byte what reg export writes for the value.
+  const std::string exported = ReadFile(tmp.path() + "/exported.reg");
+  const std::string backupFile = ReadFile(backups + "/" + backup.substr(windowsBackups.size()));
+  EXPECT_NE(RegValueLines(exported, "Path"), "");
+  EXPECT_EQ(RegValueLines(backupFile, "Path"), RegValueLines(exported, "Path"));
 
   EXPECT_EQ(RunWine("reg", {"import", backup}).status, 0);
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + original);
 
+  // Nothing stored, no backup left: an empty result, an unchanged one.
+  const int countNow = backupCount();
   store(base + "\\Missing");
   const ProcessResult empty = Run({"--user", "--write"});
   EXPECT_EQ(empty.status, 6) << empty.err;
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + base + "\\Missing");
-  EXPECT_TRUE(std::filesystem::exists(backups)) << backups;  // where the backups went
+  store("C:\\windows");
+  EXPECT_EQ(Run({"--user", "--write"}).status, 0);
+  EXPECT_EQ(backupCount(), countNow);
+
+  // A REG_SZ value stays REG_SZ.
+  store(base + "\\Long Directory Name;C:\\windows", "REG_SZ");
+  const ProcessResult plain = Run({"--user", "--write"});
+  EXPECT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(query(), "REG_SZ    " + plain.out.substr(0, plain.out.size() - 1));
+  EXPECT_EQ(plain.out.find("Long Directory Name"), std::string::npos) << plain.out;
+
+  // References mean what the next logon makes of them: not this window's
+  // older value of a stored variable, nor one only this window sets. Quotes
+  // that join entries cost none of them.
+  store(base + "\\Stored Home", "REG_SZ", "PATHSHRINK_HOME");
+  const std::string quoted = "\"" + base + "\\Missing;C:\\windows\\system32\"";
+  store("%PATHSHRINK_HOME%;" + base + "\\Long Directory Name;%PATHSHRINK_WINDOWONLY%;" + quoted +
+        ";C:\\windows");
+  std::string exe = WindowsPath(PATHSHRINK_WINDOWS_EXE);
+  std::ofstream(tmp.path() + "/stale.bat", std::ios::binary)
+      << "@echo off\r\nset \"PATHSHRINK_HOME=" << base
+      << "\\Long Directory Name\"\r\nset \"PATHSHRINK_WINDOWONLY=C:\\windows\"\r\n\"" << exe
+      << "\" --user --write\r\n";
+  const ProcessResult stale = RunWine("cmd", {"/c", base + "\\stale.bat"});
+  EXPECT_EQ(stale.status, 0) << stale.err;
+  const std::string kept = "REG_EXPAND_SZ    %PATHSHRINK_HOME%;" +
+                           shortened.substr(std::string("%SystemRoot%;").size()) +
+                           ";%PATHSHRINK_WINDOWONLY%;" + quoted + ";C:\\windows";
+  EXPECT_EQ(query(), kept) << stale.err;
 }
 
 TEST_F(WineEndToEndTest, SuggestionsAreMklinkLinesForCmd) {
