@@ -79,6 +79,9 @@ std::string ReferenceSpelling(const std::string& entry, const Expansion& expansi
   const std::string referenced =
       NormalizedPath(expansion.text.substr(0, expansion.text.size() - tailSize), conventions);
   const std::string referencedKey = PathKey(referenced, conventions);
+  // References that name nothing (an empty value in front of "\\\\server")
+  // lead nowhere to write the rest after.
+  if (referencedKey.empty()) return entry;
   const std::string key = PathKey(normalized, conventions);
   const bool below = key.size() > referencedKey.size() &&
                      key.compare(0, referencedKey.size(), referencedKey) == 0 &&
@@ -124,7 +127,7 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
     // Windows allows no control character in a name, and one written back
     // (a line break above all) would split the output where it is read.
     if (controlCharacters && HoldsControlCharacter(entry)) {
-      findings.push_back({EntryFinding::Kind::kControlCharacters, std::string(entry)});
+      findings.push_back({EntryFinding::Kind::kControlCharacters, std::string(entry), {}});
       continue;
     }
     // Most entries are spelled plainly already: those are used as they
@@ -202,7 +205,7 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
         // entry in it.
         keepUnchecked("its quotes join several entries into one that is not a directory");
       } else if (why == Unresolved::kMissing) {
-        findings.push_back({EntryFinding::Kind::kInvalid, std::string(entry)});
+        findings.push_back({EntryFinding::Kind::kInvalid, std::string(entry), {}});
       } else {
         keepUnchecked(WhyUnchecked(why));
       }

@@ -73,8 +73,8 @@ struct EntryFinding {
     kControlCharacters,  // it holds a control character, which no name can: left out
   };
   Kind kind;
-  std::string given;  // the entry as the list gives it
-  std::string why;    // kUnchecked: why it cannot be judged
+  std::string given{};  // the entry as the list gives it
+  std::string why{};    // kUnchecked: why it cannot be judged
   // kRepeat: the resolved entry it names again.
   std::size_t repeats = 0;
 };

@@ -21,6 +21,7 @@ class CompactPathListTest : public ::testing::Test {
     fs.AddDirectory("C:\\semi;colon", "C:\\semi;colon");  // no short name
     fs.AddDirectory("C:\\J\\Tools", "C:\\J\\Tools");
     fs.AddDirectory("C:\\Program Files\\Tools\\Long Name", "C:\\PROGRA~1\\Tools\\LONGNA~1");
+    fs.AddDirectory("\\\\files\\share\\long directory", "\\\\files\\share\\long directory");
     fs.AddUncheckable("C:\\Secret", Unresolved::kAccessDenied);
     fs.AddUncheckable("\\\\nas\\share", Unresolved::kUnreachable);
     env.Set("SystemRoot", "C:\\Windows");
@@ -28,6 +29,7 @@ class CompactPathListTest : public ::testing::Test {
     env.Set("PF", "Program Files");
     env.Set("TOOLS", "C:\\Program Files\\Tools\\");
     env.Set("REL", "rel");
+    env.Set("EMPTY", "");
   }
 
   // The new list; the findings of entries left out as invalid or kept as
@@ -134,6 +136,8 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        " now; kept as given]\n"
        "[unchecked entry '%%SystemRoot%\\x': it leads to '%C:\\Windows\\x', not a directory now;"
        " kept as given]\n"},
+      {"references: an empty value in front of a share", "%EMPTY%\\\\files\\share\\long directory",
+       "%EMPTY%\\\\files\\share\\long directory", ""},
       {"quotes that join several entries cost none of them",
        "C:\\Windows;\"C:\\Nope;C:\\Program Files;C:\\Windows\\System32\";C:\\Program Files (x86)",
        "C:\\Windows;\"C:\\Nope;C:\\Program Files;C:\\Windows\\System32\";C:\\PROGRA~2",

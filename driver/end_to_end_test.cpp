@@ -186,6 +186,13 @@ TEST_F(EndToEndTest, SuggestedLinksGiveThePredictedListOfTheSameDirectories) {
   for (std::string entry; std::getline(entries, entry, ';');) after.insert(RealPath(entry));
   before.insert(RealPath(tmp.path() + "/pf/Tools"));
   EXPECT_EQ(after, before);
+
+  // Links go into a folder, never into a file.
+  std::ofstream(tmp.path() + "/a file") << "not a folder";
+  const ProcessResult file = Run({"--suggest", "--junctions-in", tmp.path() + "/a file", list});
+  EXPECT_EQ(file.status, 1);
+  EXPECT_EQ(file.err,
+            "[the folder for the junctions '" + tmp.path() + "/a file' is not a folder]\n");
 }
 
 TEST_F(EndToEndTest, NamesThatDifferInCaseAreDifferentDirectories) {

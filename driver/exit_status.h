@@ -31,7 +31,8 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
      "--user/--machine on a system without a registry"},
     {kExitOutputFailed, "standard output could not be written (a full disk, a closed pipe)"},
     {kExitStoredUnreadable,
-     "--user/--machine: the stored Path could not be read (there is none, access is denied)"},
+     "--user/--machine: the stored Path could not be read as a list (there is none, access is "
+     "denied, it is not text, it holds a NUL)"},
     {kExitBackupFailed, "--write: the backup could not be written; nothing stored"},
     {kExitStoredChanged,
      "--write: the stored Path changed after it was read (an installer ran meanwhile); nothing "

@@ -4,10 +4,13 @@
 // it wrote is checked against what the volume itself knows, not against
 // the tool's own rules of spelling and identity:
 // - every written entry that names a directory here names one that some
-//   given entry named; the others are given entries, as given;
+//   given entry named; the others, and entries with %NAME% references
+//   (text in a live list), are given entries, as given;
 // - no two written entries name the same directory;
-// - every given entry that names a directory is named by a written entry;
+// - every given entry that names a directory (and holds no control
+//   character) is named by a written entry;
 // - no written entry is longer than the first given entry it stands for.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -22,6 +25,7 @@
 #include "pathtext/path_conventions.h"
 #include "pathtext/path_spelling.h"
 #include "testing/fake_file_system.h"
+#include "testing/in_memory_environment_store.h"
 
 namespace pathshrink {
 namespace {
@@ -50,6 +54,7 @@ void MakeVolume(FakeFileSystem& fs) {
   fs.AddDirectory("C:\\Users\\Some Long Name\\.cargo\\bin", "C:\\Users\\SOMELO~1\\CARGO~1\\bin");
   fs.AddDirectory("C:\\a b\\c", "C:\\AB~1\\c");
   fs.AddDirectory("D:\\Data Files\\x", "D:\\DATAFI~1\\x");
+  fs.AddDirectory("\\\\files\\share\\x", "\\\\files\\share\\x");
   fs.AddDirectory("C:\\odd", "C:\\odd");
   fs.AddUnreadableJunction("C:\\odd", "Not a mount point");
   fs.AddUncheckable("C:\\Secret", Unresolved::kAccessDenied);
@@ -102,6 +107,18 @@ std::string WithoutQuotes(const std::string& text) {
   return bare;
 }
 
+// Two '%' with a name between them: Windows never expands such a reference
+// in a live list, and the tool keeps the entry as text.
+bool HoldsReference(const std::string& entry) {
+  for (std::size_t open = entry.find('%'); open != std::string::npos;) {
+    const std::size_t close = entry.find('%', open + 1);
+    if (close == std::string::npos) return false;
+    if (close > open + 1) return true;
+    open = close;
+  }
+  return false;
+}
+
 void Check(bool holds) {
   if (!holds) std::abort();
 }
@@ -114,6 +131,13 @@ void CheckList(const std::string& given, const std::string& written,
   std::set<std::string> givenTexts;
   for (const std::string& entry : SplitList(given)) {
     givenTexts.insert(entry);
+    // A control character makes an entry name no directory, whatever
+    // ".." would make of its text: it is left out.
+    if (std::any_of(entry.begin(), entry.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+      continue;
+    }
+    if (HoldsReference(entry)) continue;  // text in a live list, whatever it names
     // The volume finds a path through a junction only where it is the
     // junction itself (the tool cannot know the others are one).
     if (!fs.DirectoryNamed(WithoutQuotes(entry))) continue;
@@ -124,7 +148,7 @@ void CheckList(const std::string& given, const std::string& written,
     for (const std::string& entry : SplitList(written)) {
       const std::optional<std::string> directory =
           fs.DirectoryNamed(WithoutQuotes(entry), junctions);
-      if (!directory) {
+      if (!directory || HoldsReference(entry)) {
         Check(givenTexts.count(entry) != 0);  // kept as given
         continue;
       }
@@ -172,7 +196,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       junctions.insert(*directory);
     }
   }
-  CheckList(args[static_cast<std::size_t>(line.listIndex)], written.substr(0, written.size() - 1),
-            junctions, fs);
+  const std::string& list = args[static_cast<std::size_t>(line.listIndex)];
+  CheckList(list, written.substr(0, written.size() - 1), junctions, fs);
+
+  // The same list as a stored REG_EXPAND_SZ Path, whose references are
+  // expanded with stored variables: whatever they hold, one line out.
+  InMemoryEnvironmentStore store;
+  store.systemVariables = {{"SystemRoot", {"C:\\Windows", StoredType::kString, {}}},
+                           {"SystemDrive", {"C:", StoredType::kString, {}}}};
+  store.Set(Scope::kMachine, "PF", {"Program Files", StoredType::kString, {}});
+  store.Set(Scope::kMachine, "TOOLS",
+            {"%SystemDrive%\\%PF%\\Tools\\", StoredType::kExpandString, {}});
+  store.Set(Scope::kUser, "REL", {"rel\\..", StoredType::kString, {}});
+  store.Set(Scope::kUser, "SHARE", {"\\\\files\\share", StoredType::kString, {}});
+  store.Set(Scope::kUser, "Path", {list, StoredType::kExpandString, {}});
+  std::ostringstream storedOut;
+  const char* user[] = {"pathshrink", "--user", nullptr};
+  Check(RunPathShrink(2, user, SystemAccess{fs, nullptr, &store}, storedOut, err) == 0);
+  Check(storedOut.str().find('\n') == storedOut.str().size() - 1);
   return 0;
 }

@@ -19,6 +19,7 @@ class PlannedJunctions : public FileSystemQueries {
 
   bool ShortPathName(std::string path, std::string& shortPath) override;
   Unresolved WhyUnresolved(const std::string& path) override { return system_.WhyUnresolved(path); }
+  bool IsDirectory(const std::string& path) override { return system_.IsDirectory(path); }
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override { return system_.AbsolutePath(path); }
   PathConventions Conventions() const override { return system_.Conventions(); }

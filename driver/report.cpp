@@ -68,9 +68,10 @@ void WarnAboutUse(const PathList& newList, bool readInOtherCodePage,
                   const PathConventions& conventions, std::ostream& err) {
   if (!conventions.win32Syntax) return;
   const std::size_t length = Utf16Length(newList);
-  if (length > 32767) {
+  // A variable holds at most 32,767 UTF-16 units with its terminating NUL.
+  if (length > 32766) {
     err << "[the new list is " + std::to_string(length) +
-               " characters long: Windows cannot hold a variable longer than 32767]\n";
+               " characters long: Windows cannot hold a variable longer than 32766]\n";
   } else if (length > 8191) {
     err << "[the new list is " + std::to_string(length) +
                " characters long: cmd.exe ignores a PATH longer than 8191]\n";

@@ -144,7 +144,8 @@ int ReadSource(const CommandLine& line, const char* const* argv, SystemAccess& s
 
 int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries, std::ostream& out,
                   std::ostream& err) {
-  return RunPathShrink(argc, argv, SystemAccess{queries}, out, err);
+  SystemAccess system{queries};
+  return RunPathShrink(argc, argv, system, out, err);
 }
 
 int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::ostream& out,
@@ -184,6 +185,10 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
   std::string folderShortForm;
   if (line.junctionsInGiven && !queries.ShortPathName(linkFolder, folderShortForm)) {
     err << "[the folder for the junctions '" + line.junctionsIn + "' does not exist]\n";
+    return kExitUsage;
+  }
+  if (line.junctionsInGiven && !queries.IsDirectory(linkFolder)) {
+    err << "[the folder for the junctions '" + line.junctionsIn + "' is not a folder]\n";
     return kExitUsage;
   }
 

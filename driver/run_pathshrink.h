@@ -19,7 +19,7 @@ struct SystemAccess {
   std::istream* input = nullptr;       // standard input, for "-"
   // Bytes of the console's input code page in UTF-8, for standard input
   // that is not UTF-8; none where there is no such code page.
-  CodePageDecoder decodeInputCodePage;
+  CodePageDecoder decodeInputCodePage = nullptr;
   // Standard output goes to a reader that takes it in a code page other
   // than UTF-8 (a pipe into cmd.exe on a console that is not set to 65001).
   bool outputReadInOtherCodePage = false;

@@ -324,9 +324,11 @@ TEST_F(RunPathShrinkTest, WarnsOfListsThatWindowsOrItsReaderCannotTake) {
       {std::string(8188, 'a'), true, ""},  // 8,191 characters
       {std::string(8189, 'a'), false,
        "[the new list is 8192 characters long: cmd.exe ignores a PATH longer than 8191]\n"},
-      {std::string(32765, 'a'), false,
-       "[the new list is 32768 characters long: Windows cannot hold a variable longer than "
-       "32767]\n"},
+      {std::string(32763, 'a'), false,
+       "[the new list is 32766 characters long: cmd.exe ignores a PATH longer than 8191]\n"},
+      {std::string(32764, 'a'), false,
+       "[the new list is 32767 characters long: Windows cannot hold a variable longer than "
+       "32766]\n"},
       {"\xC3\x84rger", false, ""},
       {"\xC3\x84rger", true,
        "[the new list holds letters outside ASCII, written as UTF-8, and the console's code page"

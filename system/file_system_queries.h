@@ -30,6 +30,9 @@ class FileSystemQueries {
   // answer kMissing: the compactor drops such an entry.
   virtual Unresolved WhyUnresolved(const std::string& path) = 0;
 
+  // Whether `path` names a directory (not a file), following junctions.
+  virtual bool IsDirectory(const std::string& path) = 0;
+
   // Returns the directory that the junction `path` points to; throws
   // std::runtime_error with one of the fixed texts in junction_errors.h.
   virtual std::string ReadJunctionTarget(std::string path) = 0;

@@ -45,6 +45,11 @@ bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   return true;
 }
 
+bool PosixFileSystem::IsDirectory(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 Unresolved PosixFileSystem::WhyUnresolved(const std::string& path) {
   int error = lastError_;
   if (path != lastFailed_) {
@@ -55,7 +60,7 @@ Unresolved PosixFileSystem::WhyUnresolved(const std::string& path) {
   switch (error) {
     case ENOENT:
     case ENOTDIR:
-    case ENAMETOOLONG:  // longer than any path a program can open here
+    case ENAMETOOLONG:              // longer than any path a program can open here
       return Unresolved::kMissing;  // not there: the only answers that drop an entry
     case EACCES:
       return Unresolved::kAccessDenied;

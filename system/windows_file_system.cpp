@@ -54,6 +54,13 @@ bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) 
   return true;
 }
 
+bool WindowsFileSystem::IsDirectory(const std::string& path) {
+  std::wstring wide;
+  if (path.empty() || !Utf8ToWide(path, wide)) return false;
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 Unresolved WindowsFileSystem::WhyUnresolved(const std::string& path) {
   if (path.empty()) return Unresolved::kMissing;
   std::wstring wide;

@@ -32,8 +32,17 @@ namespace {
 std::vector<std::string> SplitPath(const std::string& path,
                                    std::vector<char>* separators = nullptr) {
   std::vector<std::string> parts(1);
-  for (const char c : path) {
-    if (c == '\\' || c == '/') {
+  const auto isSeparator = [](char c) { return c == '\\' || c == '/'; };
+  // A share's "\\\\server\\share" is its first part, as a drive is.
+  std::size_t start = 0;
+  if (path.size() > 2 && isSeparator(path[0]) && isSeparator(path[1])) {
+    const std::size_t server = path.find_first_of("\\/", 2);
+    start = server == std::string::npos ? path.size() : path.find_first_of("\\/", server + 1);
+    if (start == std::string::npos) start = path.size();
+    parts.back() = path.substr(0, start);
+  }
+  for (const char c : path.substr(start)) {
+    if (isSeparator(c)) {
       if (separators != nullptr) separators->push_back(c);
       parts.emplace_back();
     } else {
@@ -117,6 +126,10 @@ std::optional<Unresolved> FakeFileSystem::UncheckableReason(const std::string& p
     }
   }
   return std::nullopt;
+}
+
+bool FakeFileSystem::IsDirectory(const std::string& path) {
+  return !UncheckableReason(path) && Resolve(path).has_value();  // it holds nothing else
 }
 
 Unresolved FakeFileSystem::WhyUnresolved(const std::string& path) {

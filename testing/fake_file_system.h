@@ -40,6 +40,7 @@ class FakeFileSystem : public FileSystemQueries {
   // Missing where the drive (the first component) exists; else the drive
   // is absent. Paths made uncheckable answer their reason.
   Unresolved WhyUnresolved(const std::string& path) override;
+  bool IsDirectory(const std::string& path) override;
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override;
   PathConventions Conventions() const override { return kWindowsConventions; }
