@@ -130,10 +130,10 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "[unchecked entry '%UNDEF%\\x': %UNDEF% is not defined; kept as given]\n"
        "[unchecked entry '%OTHER%\\x': %OTHER% is not defined; kept as given]\n"},
       {"references: a '..' after them is written as typed, and a relative expansion is not judged",
-       "%SystemRoot%\\..\\Windows;%REL%\\..\\Windows;%%SystemRoot%\\x;C:\\Windows",
-       "%SystemRoot%\\..\\Windows;%REL%\\..\\Windows;%%SystemRoot%\\x",
-       "[unchecked entry '%REL%\\..\\Windows': it leads to 'rel\\..\\Windows', not a directory"
-       " now; kept as given]\n"
+       "%SystemRoot%\\..\\Windows;%REL%\\..\\C:\\Windows;%%SystemRoot%\\x;C:\\Windows",
+       "%SystemRoot%\\..\\Windows;%REL%\\..\\C:\\Windows;%%SystemRoot%\\x",
+       "[unchecked entry '%REL%\\..\\C:\\Windows': it leads to 'rel\\..\\C:\\Windows', not a"
+       " directory now; kept as given]\n"
        "[unchecked entry '%%SystemRoot%\\x': it leads to '%C:\\Windows\\x', not a directory now;"
        " kept as given]\n"},
       {"references: an empty value in front of a share", "%EMPTY%\\\\files\\share\\long directory",

@@ -26,6 +26,10 @@ TEST(JunctionSubstitutionTest, MatchesWholeComponentsOfTheJunctionThatWritesItSh
       {"C:\\T", "c:\\progra~1\\tools", 4},       // later in the table, but shorter
       {"C:\\R", "d:\\", 2},                      // a drive root
       {"C:\\abcdefgh.ijk", "c:\\progra~2", 10},  // longer than the short form
+      {"C:\\longer", "c:\\progra~3", 9},         // first, but another to its target is shorter
+      {"C:\\s", "c:\\progra~3", 5},
+      // Seven UTF-16 units, as Windows counts them, though eleven bytes.
+      {"C:\\\xC3\x84\xC3\x84\xC3\x84\xC3\x84", "c:\\progra~4", 3},
   };
   const SubstitutionCase cases[] = {
       {"below the target", "C:\\PROGRA~1\\Other\\bin", "C:\\J\\Other\\bin"},
@@ -41,6 +45,8 @@ TEST(JunctionSubstitutionTest, MatchesWholeComponentsOfTheJunctionThatWritesItSh
       {"below a drive root", "D:\\Tools", "D:\\Tools"},
       {"a drive root itself", "D:\\", "D:\\"},
       {"no junction applies", "E:\\x", "E:\\x"},
+      {"the shorter of two junctions to one target", "C:\\PROGRA~3\\x", "C:\\s\\x"},
+      {"lengths in UTF-16 units", "C:\\PROGRA~4\\x", "C:\\\xC3\x84\xC3\x84\xC3\x84\xC3\x84\\x"},
   };
   for (const SubstitutionCase& c : cases) {
     EXPECT_EQ(Rewritten(table, kWindowsConventions, c.entry), c.expected) << c.name;

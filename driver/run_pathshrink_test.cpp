@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "driver/command_line.h"
-#include "driver/console_text.h"
 #include "driver/registry_backup.h"
 #include "driver/stored_path.h"
 #include "testing/expected_report_for_tests.h"
@@ -804,19 +803,6 @@ TEST(ExitStatusTest, TheReadmeAndTheHelpFollowTheTable) {
         << exit.status;
   }
   EXPECT_EQ(documented, table);
-}
-
-TEST(ConsoleTextTest, NoWriteCutsALetter) {
-  // A sequence cut at the end waits, but not at the very end.
-  EXPECT_EQ(WritableUtf8Length("ab\xE6\x97", false), 2u);
-  EXPECT_EQ(WritableUtf8Length("ab\xE6\x97", true), 4u);
-  EXPECT_EQ(WritableUtf8Length("ab\xE6\x97\xA5", false), 5u);
-  // A chunk does not end between the halves of a pair.
-  std::u16string units(8191, u'a');
-  units += u"\U0001F600";
-  EXPECT_EQ(Utf16ChunkLength<char16_t>(units, 0, 8192), 8191u);
-  EXPECT_EQ(Utf16ChunkLength<char16_t>(units, 8191, 8192), 2u);
-  EXPECT_EQ(Utf16ChunkLength<char16_t>(std::u16string(9000, u'a'), 0, 8192), 8192u);
 }
 
 }  // namespace

@@ -79,8 +79,7 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
     err << "[can't write a backup: LOCALAPPDATA is not set; nothing stored]\n";
     return kExitBackupFailed;
   }
-  if (!IsAbsolutePath(*appData, kWindowsConventions) ||
-      PathRootLength(*appData, kWindowsConventions) == 0) {
+  if (!IsAbsolutePath(*appData, kWindowsConventions)) {
     err << "[can't write a backup: LOCALAPPDATA is not an absolute path ('" + *appData +
                "'); nothing stored]\n";
     return kExitBackupFailed;
