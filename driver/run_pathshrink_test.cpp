@@ -776,7 +776,7 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
 
 // The README's table and --help say what the code's one table says.
 TEST(ExitStatusTest, TheReadmeAndTheHelpFollowTheTable) {
-  const auto words = [](std::string text) {  // backticks gone, white space folded
+  const auto words = [](const std::string& text) {  // backticks gone, white space folded
     std::string folded;
     for (const char c : text) {
       if (c == '`') continue;

@@ -480,7 +480,7 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", std::localtime(&when));
     const std::string name = std::string("Path-user-") + stamp + ".reg";
-    std::ofstream(backups + "/" + name) << "an earlier backup";
+    std::ofstream(std::filesystem::path(backups) / name) << "an earlier backup";
     taken.insert(name);
   }
   const int countBefore = backupCount();
@@ -493,8 +493,9 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   EXPECT_NE(backup.find("-2.reg"), std::string::npos) << backup;
   EXPECT_EQ(backupCount(), countBefore + 1);
   for (const std::string& name : taken) {
-    EXPECT_EQ(ReadFile(backups + "/" + name), "an earlier backup") << name;
-    std::filesystem::remove(backups + "/" + name);
+    const std::filesystem::path earlier = std::filesystem::path(backups) / name;
+    EXPECT_EQ(ReadFile(earlier.string()), "an earlier backup") << name;
+    std::filesystem::remove(earlier);
   }
   // Byte for byte what reg export writes for the value.
   const std::string exported = ReadFile(tmp.path() + "/exported.reg");

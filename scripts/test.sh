@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: native; the Windows build under Wine; the release
-# packages; each fuzz target for a minute; the house style; the native suite
+# packages and what a release publishes; each fuzz target for a minute; the
+# house style and the workflows' lint; the native suite
 # again with AddressSanitizer and UBSan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,6 +20,8 @@ ctest --preset windows
 
 echo "== Release packages"
 scripts/check-packages.sh
+echo "== Release: signed ZIPs, sums and manifests"
+scripts/check-release.sh
 
 echo "== Fuzzing"
 scripts/fuzz.sh "${PATHSHRINK_FUZZ_SECONDS:-60}"

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# Makes what a release publishes, in OUTDIR:
+# - pathshrink-VERSION-windows-x64.zip: pathshrink.exe (signed when
+#   PATHSHRINK_SIGN_PFX names a PKCS#12 certificate, PATHSHRINK_SIGN_PASSWORD
+#   its password), README.md and LICENSE, all at the ZIP's root;
+# - SHA256SUMS for every pathshrink-*.zip in OUTDIR (an ARM64 ZIP the
+#   workflow built and put there included), which `sha256sum -c` checks;
+# - winget/: the three manifests (version, defaultLocale, installer);
+# - pathshrink.json: the Scoop manifest.
+# VERSION must be the project's version (CMakeLists.txt), the one
+# --version prints and the executable's version information carries.
+# PATHSHRINK_REPOSITORY (owner/name; GITHUB_REPOSITORY in a workflow) names
+# where the release's files are downloaded from.
+# Usage: scripts/release.sh VERSION OUTDIR
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+[ $# -eq 2 ] || { echo "usage: scripts/release.sh VERSION OUTDIR" >&2; exit 1; }
+version=$1
+mkdir -p "$2"
+out=$(cd "$2" && pwd)
+fail() { echo "release: $*" >&2; exit 1; }
+
+project=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' "$root/CMakeLists.txt")
+[ "$version" = "$project" ] ||
+  fail "version $version is not the project's ($project, in CMakeLists.txt)"
+repository=${PATHSHRINK_REPOSITORY:-${GITHUB_REPOSITORY:-pathshrink/pathshrink}}
+homepage="https://github.com/$repository"
+download="$homepage/releases/download/v$version"
+
+echo "== Windows x64 build"
+cd "$root"
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+cmake --install build-windows --prefix "$stage/x64" >/dev/null
+
+if [ -n "${PATHSHRINK_SIGN_PFX:-}" ]; then
+  echo "== Signing pathshrink.exe"
+  sign=(osslsigncode sign -pkcs12 "$PATHSHRINK_SIGN_PFX" -pass "${PATHSHRINK_SIGN_PASSWORD:-}"
+    -n pathshrink -i "$homepage" -h sha256)
+  unsigned="$stage/pathshrink-unsigned.exe"
+  mv "$stage/x64/pathshrink.exe" "$unsigned"
+  # A timestamp keeps the signature valid after the certificate expires;
+  # where no timestamp server answers, the signature goes without one.
+  timestamp=${PATHSHRINK_TIMESTAMP_URL:-http://timestamp.digicert.com}
+  timestamp_args=(-ts "$timestamp")
+  if "${sign[@]}" "${timestamp_args[@]}" -in "$unsigned" -out "$stage/x64/pathshrink.exe" \
+    >/dev/null 2>&1; then
+    echo "signed, with a timestamp from $timestamp"
+  else
+    timestamp_args=()
+    rm -f "$stage/x64/pathshrink.exe"
+    "${sign[@]}" -in "$unsigned" -out "$stage/x64/pathshrink.exe" >/dev/null ||
+      fail "osslsigncode could not sign with $PATHSHRINK_SIGN_PFX"
+    echo "signed without a timestamp: $timestamp did not answer"
+  fi
+else
+  echo "== Not signed: PATHSHRINK_SIGN_PFX names no certificate"
+fi
+
+# The ARM64 ZIP the workflow built on an ARM64 runner: its program signed
+# the same way, in place.
+arm64="$out/pathshrink-$version-windows-arm64.zip"
+if [ -n "${PATHSHRINK_SIGN_PFX:-}" ] && [ -f "$arm64" ]; then
+  mkdir "$stage/arm64"
+  (cd "$stage/arm64" && cmake -E tar xf "$arm64")
+  mv "$stage/arm64/pathshrink.exe" "$stage/pathshrink-arm64-unsigned.exe"
+  "${sign[@]}" ${timestamp_args[@]+"${timestamp_args[@]}"} -in "$stage/pathshrink-arm64-unsigned.exe" \
+    -out "$stage/arm64/pathshrink.exe" >/dev/null || fail "osslsigncode could not sign $arm64"
+  rm "$arm64"
+  (cd "$stage/arm64" && cmake -E tar cf "$arm64" --format=zip pathshrink.exe README.md LICENSE)
+  echo "signed the program in $arm64"
+fi
+
+zip="pathshrink-$version-windows-x64.zip"
+rm -f "$out/$zip"
+(cd "$stage/x64" && cmake -E tar cf "$out/$zip" --format=zip pathshrink.exe README.md LICENSE)
+echo "$out/$zip"
+
+echo "== SHA256SUMS, winget and Scoop manifests"
+cd "$out"
+zips=(pathshrink-"$version"-windows-*.zip)
+sha256sum "${zips[@]}" >SHA256SUMS
+hash_of() { sed -n "s/^\([0-9a-f]*\)  pathshrink-$version-windows-$1.zip$/\1/p" SHA256SUMS; }
+arches=()
+for arch in x64 arm64; do [ -n "$(hash_of "$arch")" ] && arches+=("$arch"); done
+
+id=Pathshrink.Pathshrink
+schema="https://aka.ms/winget-manifest"
+manifest=1.28.0
+mkdir -p winget
+cat >"winget/$id.yaml" <<YAML
+# yaml-language-server: \$schema=$schema.version.$manifest.schema.json
+PackageIdentifier: $id
+PackageVersion: $version
+DefaultLocale: en-US
+ManifestType: version
+ManifestVersion: $manifest
+YAML
+cat >"winget/$id.locale.en-US.yaml" <<YAML
+# yaml-language-server: \$schema=$schema.defaultLocale.$manifest.schema.json
+PackageIdentifier: $id
+PackageVersion: $version
+PackageLocale: en-US
+Publisher: The pathshrink developers
+PackageName: pathshrink
+PackageUrl: $homepage
+License: MIT
+LicenseUrl: $homepage/blob/v$version/LICENSE
+ShortDescription: Shortens a Windows search path such as PATH without losing a directory.
+Moniker: pathshrink
+Tags:
+- path
+- environment
+- cli
+ManifestType: defaultLocale
+ManifestVersion: $manifest
+YAML
+{
+  echo "# yaml-language-server: \$schema=$schema.installer.$manifest.schema.json"
+  echo "PackageIdentifier: $id"
+  echo "PackageVersion: $version"
+  echo "InstallerType: zip"
+  echo "NestedInstallerType: portable"
+  echo "NestedInstallerFiles:"
+  echo "- RelativeFilePath: pathshrink.exe"
+  echo "  PortableCommandAlias: pathshrink"
+  echo "Installers:"
+  for arch in "${arches[@]}"; do
+    echo "- Architecture: $arch"
+    echo "  InstallerUrl: $download/pathshrink-$version-windows-$arch.zip"
+    echo "  InstallerSha256: $(hash_of "$arch" | tr a-f A-F)"
+  done
+  echo "ManifestType: installer"
+  echo "ManifestVersion: $manifest"
+} >"winget/$id.installer.yaml"
+
+scoop_arch() { [ "$1" = x64 ] && echo 64bit || echo "$1"; }
+{
+  echo "{"
+  echo "  \"version\": \"$version\","
+  echo "  \"description\": \"Shortens a Windows search path such as PATH without losing a directory.\","
+  echo "  \"homepage\": \"$homepage\","
+  echo "  \"license\": \"MIT\","
+  echo "  \"architecture\": {"
+  for i in "${!arches[@]}"; do
+    arch=${arches[$i]}
+    comma=$([ "$i" -lt $((${#arches[@]} - 1)) ] && echo "," || true)
+    echo "    \"$(scoop_arch "$arch")\": {"
+    echo "      \"url\": \"$download/pathshrink-$version-windows-$arch.zip\","
+    echo "      \"hash\": \"$(hash_of "$arch")\""
+    echo "    }$comma"
+  done
+  echo "  },"
+  echo "  \"bin\": \"pathshrink.exe\","
+  echo "  \"checkver\": \"github\","
+  echo "  \"autoupdate\": {"
+  echo "    \"architecture\": {"
+  for i in "${!arches[@]}"; do
+    arch=${arches[$i]}
+    comma=$([ "$i" -lt $((${#arches[@]} - 1)) ] && echo "," || true)
+    echo "      \"$(scoop_arch "$arch")\": {"
+    echo "        \"url\": \"$homepage/releases/download/v\$version/pathshrink-\$version-windows-$arch.zip\""
+    echo "      }$comma"
+  done
+  echo "    }"
+  echo "  }"
+  echo "}"
+} >pathshrink.json
+echo "$out: ${zips[*]}, SHA256SUMS, winget/, pathshrink.json"
