@@ -22,7 +22,7 @@ ResolvedEntry ResolvedEntry::Resolved(std::string_view given, std::string shortF
     std::string spelling = ShortestSpelling(entry.shortForm_, others.given, conventions);
     if (spelling != entry.shortForm_) others.spelling = std::move(spelling);
   }
-  if (conventions.foldsCase || IsDevicePath(entry.shortForm_)) {
+  if (conventions.foldsCase || (conventions.win32Syntax && IsDevicePath(entry.shortForm_))) {
     std::string key = PathKey(entry.shortForm_, conventions);
     if (key != entry.shortForm_) others.key = std::move(key);
   }
@@ -115,9 +115,9 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
   // entry at the same position.
   const auto keepUnlessRepeat = [&](std::string_view typed, ResolvedEntry entry) {
     entries.push_back(std::move(entry));
-    if (!seen.Insert(entries.back().Key(), entries.back().KeyHash())) {
-      findings.push_back(
-          {EntryFinding::Kind::kRepeat, std::string(typed), {}, seen.Find(entries.back().Key())});
+    const std::size_t named = seen.InsertOrFind(entries.back().Key(), entries.back().KeyHash());
+    if (named != KeySet::npos) {
+      findings.push_back({EntryFinding::Kind::kRepeat, typed, {}, named});
       entries.pop_back();
       return false;
     }
@@ -127,7 +127,7 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
     // Windows allows no control character in a name, and one written back
     // (a line break above all) would split the output where it is read.
     if (controlCharacters && HoldsControlCharacter(entry)) {
-      findings.push_back({EntryFinding::Kind::kControlCharacters, std::string(entry), {}});
+      findings.push_back({EntryFinding::Kind::kControlCharacters, entry, {}});
       continue;
     }
     // Most entries are spelled plainly already: those are used as they
@@ -153,7 +153,7 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
       if (conventions.foldsCase) key = FoldCase(std::move(key));
       if (keepUnlessRepeat(entry,
                            ResolvedEntry::WrittenAsTyped(std::string(entry), std::move(key)))) {
-        findings.push_back({EntryFinding::Kind::kUnchecked, std::string(entry), why});
+        findings.push_back({EntryFinding::Kind::kUnchecked, entry, resolved.whys.Add(why)});
       }
     };
     if (windows && HoldsEnvironmentReference(entry)) {
@@ -205,7 +205,7 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
         // entry in it.
         keepUnchecked("its quotes join several entries into one that is not a directory");
       } else if (why == Unresolved::kMissing) {
-        findings.push_back({EntryFinding::Kind::kInvalid, std::string(entry), {}});
+        findings.push_back({EntryFinding::Kind::kInvalid, entry, {}});
       } else {
         keepUnchecked(WhyUnchecked(why));
       }

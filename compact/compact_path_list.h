@@ -73,8 +73,8 @@ struct EntryFinding {
     kControlCharacters,  // it holds a control character, which no name can: left out
   };
   Kind kind;
-  std::string given{};  // the entry as the list gives it
-  std::string why{};    // kUnchecked: why it cannot be judged
+  std::string_view given{};  // the entry as the list gives it, into the list
+  std::string_view why{};    // kUnchecked: why it cannot be judged
   // kRepeat: the resolved entry it names again.
   std::size_t repeats = 0;
 };
@@ -82,9 +82,11 @@ struct EntryFinding {
 struct ResolvedList {
   std::vector<ResolvedEntry> entries;  // no two of one key
   std::vector<EntryFinding> findings;  // in the list's order
+  TextArena whys;                      // where the findings' `why` point
 };
 
-// Splits the list and resolves every entry in order. An entry that the
+// Splits the list and resolves every entry in order. The findings point
+// into `list`, which must outlive them. An entry that the
 // file system says does not exist is left out; one that cannot be judged
 // (relative, on a drive or share that is not there, not checkable, a
 // reference that leads nowhere today) is kept as given; one that names a

@@ -40,12 +40,12 @@ class CompactPathListTest : public ::testing::Test {
     complaints.clear();
     for (const EntryFinding& finding : resolved.findings) {
       if (finding.kind == EntryFinding::Kind::kInvalid) {
-        complaints += "[invalid entry '" + finding.given + "']\n";
+        complaints += "[invalid entry '" + std::string(finding.given) + "']\n";
       } else if (finding.kind == EntryFinding::Kind::kControlCharacters) {
-        complaints += "[control character in '" + finding.given + "']\n";
+        complaints += "[control character in '" + std::string(finding.given) + "']\n";
       } else if (finding.kind == EntryFinding::Kind::kUnchecked) {
-        complaints +=
-            "[unchecked entry '" + finding.given + "': " + finding.why + "; kept as given]\n";
+        complaints += "[unchecked entry '" + std::string(finding.given) +
+                      "': " + std::string(finding.why) + "; kept as given]\n";
       }
     }
     if (!table.empty()) return CompactPathList(table, list, fs);

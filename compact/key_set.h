@@ -61,7 +61,11 @@ class KeySet {
   // Adds `key` (which must outlive the set); false when it was there.
   bool Insert(std::string_view key) { return Insert(key, Hash(key)); }
   // The same, with the key's Hash known already.
-  bool Insert(std::string_view key, std::uint32_t hash) {
+  bool Insert(std::string_view key, std::uint32_t hash) { return InsertOrFind(key, hash) == npos; }
+  // Adds `key` and returns npos; or, when it was there, leaves the set as
+  // it is and returns its position (one look-up where Insert and Find
+  // would take two).
+  std::size_t InsertOrFind(std::string_view key, std::uint32_t hash) {
     if ((keys_.size() + 1) * 4 > slots_.size() * 3) Grow();
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
@@ -69,9 +73,10 @@ class KeySet {
       if (slot == 0) {
         keys_.push_back(key);
         slots_[at] = (std::uint64_t{hash} << 32) | keys_.size();
-        return true;
+        return npos;
       }
-      if ((slot >> 32) == hash && keys_[(slot & 0xFFFFFFFFu) - 1] == key) return false;
+      const std::size_t position = (slot & 0xFFFFFFFFu) - 1;
+      if ((slot >> 32) == hash && keys_[position] == key) return position;
     }
   }
 

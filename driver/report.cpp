@@ -41,13 +41,14 @@ void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err
   for (const EntryFinding& finding : resolved.findings) {
     switch (finding.kind) {
       case EntryFinding::Kind::kInvalid:
-        err << "[invalid entry '" + finding.given + "']\n";
+        err << "[invalid entry '" + std::string(finding.given) + "']\n";
         break;
       case EntryFinding::Kind::kUnchecked:
-        err << "[unchecked entry '" + finding.given + "': " + finding.why + "; kept as given]\n";
+        err << "[unchecked entry '" + std::string(finding.given) +
+                   "': " + std::string(finding.why) + "; kept as given]\n";
         break;
       case EntryFinding::Kind::kControlCharacters:
-        err << "[entry '" + Escaped(finding.given) +
+        err << "[entry '" + Escaped(std::string(finding.given)) +
                    "' holds a control character, which no directory's name can hold; left out]\n";
         break;
       case EntryFinding::Kind::kRepeat:
