@@ -243,11 +243,13 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const ResolvedEntry& entry = entries[i];
     std::string_view text = entry.Spelling();
+    std::string_view junction;
     // A repeat of a kept entry, or of one dropped as a repeat: either way
     // the directory is in the list already.
     if (mayRepeat && !firstTime(entry.Key(), entry.KeyHash(), i)) continue;
     if (const auto rewritten = substitution.Rewritten(entry)) {
       text = written.texts.Add(rewritten->path, rewritten->rest);
+      junction = rewritten->path;
       if (mayRepeat) {
         // What it names, as entries are keyed: the junction's short form
         // and the rest of the entry's own key.
@@ -260,7 +262,7 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
         text.find(';') != std::string::npos) {
       text = written.texts.Add(QuotedForList(std::string(text)));
     }
-    written.entries.push_back({i, text});
+    written.entries.push_back({i, text, junction});
   }
   return written;
 }

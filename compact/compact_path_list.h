@@ -98,6 +98,8 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
 struct WrittenEntry {
   std::size_t resolvedIndex;  // in the resolved entries
   std::string_view text;      // into the resolved entry, or the list's own texts
+  std::string_view junction;  // the junction it is written through (its short
+                              // form, into the table), or empty
 };
 
 // The entries as they go into the new list, in order. The texts of entries

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "testing/expected_report_for_tests.h"
+#include "testing/report_schema_for_tests.h"
 #include "testing/subprocess_for_tests.h"
 
 namespace pathshrink {
@@ -66,6 +67,10 @@ class AdversarialTest : public ::testing::Test {
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(result.out == expected.out) << "standard output differs";
     EXPECT_TRUE(result.err == expected.err) << "standard error differs";
+    // The same run's report, as a fleet's engine reads it.
+    const ProcessResult json = Run({"--json", Join(entries)});
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(testing::SchemaProblems(json.out), "");
   }
 
   TemporaryDirectory tmp;

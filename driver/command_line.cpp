@@ -72,6 +72,14 @@ std::string HelpText(bool windows) {
       "  --write               with --user or --machine: store the new Path, after a\n"
       "                        backup that reg import restores\n"
       "  --verbose             a line for every entry left out as a repeat\n"
+      "  --check               store nothing; print one line that says whether the\n"
+      "                        list is in the desired state and why, and exit 0 when\n"
+      "                        the tool would change nothing, 1 when it would, and\n"
+      "                        any other status when it cannot tell (see below)\n"
+      "  --json                the report as one JSON object on standard output, in\n"
+      "                        place of the list (or of the --check line)\n"
+      "  --redact              with --check or --json: the profile folder written as\n"
+      "                        %USERPROFILE%, and the user name nowhere\n"
       "  --suggest             instead of the list, print the " +
       make +
       " commands that\n"
@@ -106,8 +114,9 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   };
   // The tool's own flags: never the value of an option that takes one.
   const auto isFlag = [](std::string_view arg) {
-    for (const char* flag : {"-j", "--env", "--junctions-in", "--user", "--machine", "--suggest",
-                             "--verbose", "--write", "--help", "-h", "/?", "--version"}) {
+    for (const char* flag :
+         {"-j", "--env", "--junctions-in", "--user", "--machine", "--suggest", "--verbose",
+          "--write", "--check", "--json", "--redact", "--help", "-h", "/?", "--version"}) {
       if (arg == flag) return true;
     }
     return false;
@@ -138,6 +147,12 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       line.suggest = true;
     } else if (arg == "--verbose") {
       line.verbose = true;
+    } else if (arg == "--check") {
+      line.check = true;
+    } else if (arg == "--json") {
+      line.json = true;
+    } else if (arg == "--redact") {
+      line.redact = true;
     } else if (arg == "--write") {
       line.write = true;
     } else if (arg == "--help" || arg == "-h" || arg == "/?") {
@@ -157,6 +172,14 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     return fail("Option [--write] needs --user or --machine");
   }
   if (line.write && line.suggest) return fail("Option [--write] does not go with --suggest");
+  if (line.check && (line.write || line.suggest)) {
+    return fail(std::string("Option [--check] does not go with ") +
+                (line.write ? "--write" : "--suggest"));
+  }
+  if (line.json && line.suggest) return fail("Option [--json] does not go with --suggest");
+  if (line.redact && !line.check && !line.json) {
+    return fail("Option [--redact] needs --check or --json");
+  }
   if (line.junctionsInGiven && !line.suggest) {
     return fail("Option [--junctions-in] needs --suggest");
   }

@@ -24,6 +24,9 @@ struct CommandLine {
   bool junctionsInGiven = false;
   std::string junctionsIn;
   bool verbose = false;
+  bool check = false;   // --check: in the desired state or not, as a status and a line
+  bool json = false;    // --json: the report as one JSON object on standard output
+  bool redact = false;  // --redact: no profile folder or user name in the line or JSON
   bool write = false;
   bool help = false;
   bool version = false;

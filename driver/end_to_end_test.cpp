@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "testing/expected_report_for_tests.h"
+#include "testing/report_schema_for_tests.h"
 #include "testing/subprocess_for_tests.h"
 
 namespace pathshrink {
@@ -53,6 +54,9 @@ TEST_F(EndToEndTest, KeepsResolvableEntriesOnceInOrder) {
   EXPECT_EQ(result.out, expected + "\n");
   EXPECT_EQ(result.err, "[invalid entry '" + missing + "']\n[invalid entry '']\n" +
                             ExpectedReport(list, expected));
+  const ProcessResult json = Run({"--json", list});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(testing::SchemaProblems(json.out), "") << json.out;
 }
 
 TEST_F(EndToEndTest, UsageAndUnknownFlag) {

@@ -15,6 +15,10 @@ enum ExitStatus : int {
   kExitAccessDenied = 7,
   kExitStoreFailed = 8,
   kExitControlCharacters = 9,
+  kExitCheckUnanswered = 10,
+  // --check: the list is not in the desired state (the tool would change
+  // it). The same number as kExitUsage, which --check never exits with.
+  kExitCheckWouldChange = 1,
 };
 
 struct ExitStatusMeaning {
@@ -28,7 +32,8 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
      "dropped; with --write, the Path was stored, or was already as short as it gets"},
     {kExitUsage,
      "no list was given, an argument was not understood, the variable of --env is not set, or "
-     "--user/--machine on a system without a registry"},
+     "--user/--machine on a system without a registry; with --check: the list is not in the "
+     "desired state (the tool would change it)"},
     {kExitOutputFailed, "standard output could not be written (a full disk, a closed pipe)"},
     {kExitStoredUnreadable,
      "--user/--machine: the stored Path could not be read as a list (there is none, access is "
@@ -46,6 +51,10 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {kExitControlCharacters,
      "--write: the stored Path holds a control character (a line break, a tab), which no "
      "directory's name can hold; nothing stored"},
+    {kExitCheckUnanswered,
+     "--check: the question could not be answered, because an argument was not understood, "
+     "no list was given or its variable is not set (a stored Path that cannot be read is 3, a "
+     "standard output that cannot be written 2)"},
 };
 
 }  // namespace pathshrink

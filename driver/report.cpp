@@ -65,22 +65,31 @@ void WriteRepeatsMadeByJunctions(const ResolvedList& resolved, const WrittenList
   }
 }
 
-void WarnAboutUse(const PathList& newList, bool readInOtherCodePage,
-                  const PathConventions& conventions, std::ostream& err) {
-  if (!conventions.win32Syntax) return;
+std::vector<UseWarning> WarningsAboutUse(const PathList& newList, bool readInOtherCodePage,
+                                         const PathConventions& conventions) {
+  std::vector<UseWarning> warnings;
+  if (!conventions.win32Syntax) return warnings;
   const std::size_t length = Utf16Length(newList);
   // A variable holds at most 32,767 UTF-16 units with its terminating NUL.
   if (length > 32766) {
-    err << "[the new list is " + std::to_string(length) +
-               " characters long: Windows cannot hold a variable longer than 32766]\n";
+    warnings.push_back({"length", "the new list is " + std::to_string(length) +
+                                      " characters long: Windows cannot hold a variable longer "
+                                      "than 32766"});
   } else if (length > 8191) {
-    err << "[the new list is " + std::to_string(length) +
-               " characters long: cmd.exe ignores a PATH longer than 8191]\n";
+    warnings.push_back({"length", "the new list is " + std::to_string(length) +
+                                      " characters long: cmd.exe ignores a PATH longer than 8191"});
   }
   if (readInOtherCodePage && length != newList.size()) {
-    err << "[the new list holds letters outside ASCII, written as UTF-8, and the console's"
-           " code page is not UTF-8: run chcp 65001 first, or they may be misread]\n";
+    warnings.push_back({"codePage",
+                        "the new list holds letters outside ASCII, written as UTF-8, and the "
+                        "console's code page is not UTF-8: run chcp 65001 first, or they may be "
+                        "misread"});
   }
+  return warnings;
+}
+
+void WriteWarnings(const std::vector<UseWarning>& warnings, std::ostream& err) {
+  for (const UseWarning& warning : warnings) err << "[" + warning.message + "]\n";
 }
 
 void WriteReport(std::string_view fullpath, const PathList& newList, std::ostream& err) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <ostream>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "compact/compact_path_list.h"
 #include "pathtext/path_conventions.h"
@@ -20,10 +22,16 @@ void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err
 void WriteRepeatsMadeByJunctions(const ResolvedList& resolved, const WrittenList& written,
                                  std::ostream& err);
 
-// Lines for what may go wrong with the new list where it is used: lengths
-// that cmd.exe or Windows cannot take, letters its reader may misread.
-void WarnAboutUse(const PathList& newList, bool readInOtherCodePage,
-                  const PathConventions& conventions, std::ostream& err);
+// What may go wrong with the new list where it is used: lengths that
+// cmd.exe or Windows cannot take, letters its reader may misread.
+struct UseWarning {
+  const char* kind;     // "length" or "codePage"
+  std::string message;  // the line, without its brackets
+};
+std::vector<UseWarning> WarningsAboutUse(const PathList& newList, bool readInOtherCodePage,
+                                         const PathConventions& conventions);
+// A line for each of them.
+void WriteWarnings(const std::vector<UseWarning>& warnings, std::ostream& err);
 
 // The lengths and the list as given, ending with the line that announces
 // the new list.

@@ -1,5 +1,6 @@
 #include "driver/run_pathshrink.h"
 
+#include <algorithm>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -10,6 +11,8 @@
 #include "compact/junction_suggestions.h"
 #include "compact/junction_table.h"
 #include "driver/command_line.h"
+#include "driver/entry_records.h"
+#include "driver/fleet_report.h"
 #include "driver/junction_registration.h"
 #include "driver/logon_environment.h"
 #include "driver/planned_junctions.h"
@@ -140,16 +143,53 @@ int ReadSource(const CommandLine& line, const char* const* argv, SystemAccess& s
   return kExitDone;
 }
 
-}  // namespace
-
-int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries, std::ostream& out,
-                  std::ostream& err) {
-  SystemAccess system{queries};
-  return RunPathShrink(argc, argv, system, out, err);
+// The facts a --check line or --json report says of where the list came
+// from.
+ReportFacts Facts(const CommandLine& line, const ListSource& source) {
+  ReportFacts facts;
+  switch (line.source) {
+    case Source::kStandardInput:
+      facts.source = "standardInput";
+      break;
+    case Source::kEnvironment:
+      facts.source = "environment";
+      facts.variable = line.variable;
+      break;
+    case Source::kUserPath:
+    case Source::kMachinePath:
+      facts.source = source.scope == Scope::kUser ? "user" : "machine";
+      facts.valueType = source.stored.type;
+      break;
+    default:
+      facts.source = "argument";
+  }
+  return facts;
 }
 
-int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::ostream& out,
-                  std::ostream& err) {
+// What names the user: the profile folder, as the logon or this process
+// knows it, in its long and short spellings, and the user name.
+Redactor RedactorFor(ListSource& source, SystemAccess& system) {
+  const auto variable = [&](const char* windows, const char* posix) {
+    Environment* logon = source.logon ? &*source.logon : nullptr;
+    for (Environment* environment : {logon, system.environment}) {
+      if (environment == nullptr) continue;
+      if (auto value = environment->Variable(windows)) return *value;
+      if (auto value = environment->Variable(posix)) return *value;
+    }
+    return std::string();
+  };
+  const std::string profile = variable("USERPROFILE", "HOME");
+  std::string shortProfile;
+  if (!profile.empty()) system.files.ShortPathName(profile, shortProfile);
+  return Redactor({profile, shortProfile}, variable("USERNAME", "USER"),
+                  system.files.Conventions().foldsCase);
+}
+
+}  // namespace
+
+// The whole tool; `answered` says whether --check gave its answer.
+static int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& out,
+               std::ostream& err, bool& answered) {
   // Some systems start a program with no argument 0 at all.
   const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
   if (argc < 2) {
@@ -206,18 +246,41 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
     const WrittenList written = WriteEntries(entries, junctions, conventions);
     if (line.verbose) WriteRepeatsMadeByJunctions(resolved, written, err);
     PathList newList = JoinEntries(written);
-    WarnAboutUse(newList, system.outputReadInOtherCodePage, conventions, err);
+    std::vector<UseWarning> warnings =
+        WarningsAboutUse(newList, system.outputReadInOtherCodePage, conventions);
+    WriteWarnings(warnings, err);
     WriteReport(fullpath, newList, err);
     int status = kExitDone;
-    bool stored = false;
+    StoreOutcome stored;
     if (line.write) {
       status = StorePath(source.scope, source.stored, newList, *system.store, system.environment,
                          err, stored);
     }
-    newList.push_back('\n');
-    const int delivered = Deliver(newList, out, err);
-    if (stored && delivered != kExitDone) err << "[the new Path was stored all the same]\n";
-    return status != kExitDone ? status : delivered;
+    const bool inState = newList == fullpath;
+    if (line.check && status == kExitDone && !inState) status = kExitCheckWouldChange;
+    std::string text;
+    if (line.check || line.json) {
+      ReportFacts facts = Facts(line, source);
+      facts.before = fullpath;
+      facts.after = newList;
+      facts.records = EntryRecords(fullpath, resolved, written, conventions);
+      facts.warnings = std::move(warnings);
+      facts.backup = stored.backup;
+      facts.stored = stored.stored;
+      facts.inState = inState;
+      facts.exitStatus = status;
+      const Redactor redact = line.redact ? RedactorFor(source, system) : Redactor();
+      text = line.json ? JsonReport(facts, redact) : CheckLine(facts, redact);
+    } else {
+      text = std::move(newList);
+      text.push_back('\n');
+    }
+    const int delivered = Deliver(text, out, err);
+    if (stored.stored && delivered != kExitDone) {
+      err << "[the new Path was stored all the same]\n";
+    }
+    answered = line.check && delivered == kExitDone;
+    return delivered != kExitDone ? delivered : status;
   }
 
   // The proposals are registered as the tool will register them once they
@@ -236,6 +299,25 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
   return Deliver(SuggestionScript(proposals, line.junctions, {without, newList.size()},
                                   SourceArguments(line, conventions), conventions),
                  out, err);
+}
+
+int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::ostream& out,
+                  std::ostream& err) {
+  bool answered = false;
+  const int status = Run(argc, argv, system, out, err, answered);
+  // A detection script must never take a call that could not be answered
+  // (a typo, an unset variable) for "not in the desired state".
+  const bool checking = std::any_of(argv + std::min(argc, 1), argv + argc, [](const char* arg) {
+    return arg != nullptr && std::string_view(arg) == "--check";
+  });
+  if (checking && !answered && status == kExitUsage) return kExitCheckUnanswered;
+  return status;
+}
+
+int RunPathShrink(int argc, const char* const* argv, FileSystemQueries& queries, std::ostream& out,
+                  std::ostream& err) {
+  SystemAccess system{queries};
+  return RunPathShrink(argc, argv, system, out, err);
 }
 
 }  // namespace pathshrink

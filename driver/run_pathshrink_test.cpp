@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <fstream>
 #include <functional>
@@ -18,6 +19,9 @@
 #include "testing/fake_file_system.h"
 #include "testing/in_memory_environment.h"
 #include "testing/in_memory_environment_store.h"
+#ifndef _WIN32
+#include "testing/report_schema_for_tests.h"
+#endif
 
 namespace pathshrink {
 namespace {
@@ -620,6 +624,100 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
   EXPECT_NE(
       lost.err.find("[can't write standard output]\n[the new Path was stored all the same]\n"),
       std::string::npos);
+}
+
+// What a device-management engine reads: --check's status and line, and
+// the --json report, valid against its schema.
+TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
+  fs.AddDirectory("C:\\Users\\Some Long Name\\bin", "C:\\Users\\SOMELO~1\\bin");
+  env.Set("USERPROFILE", "C:\\Users\\Some Long Name");
+  env.Set("USERNAME", "someone");
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string out;  // the start of standard output
+  } cases[] = {
+      {"in the desired state",
+       {"--check", "C:\\PROGRA~1\\Tools;C:\\Windows"},
+       0,
+       "pathshrink: in the desired state: 28 characters; 2 entries, 0 missing"},
+      {"not",
+       {"C:\\Program Files\\Tools;C:\\Windows;C:\\Missing;C:\\Windows", "--check"},
+       1,
+       "pathshrink: not in the desired state: 55 characters, 28 after; 4 entries, 1 missing, 1 "
+       "repeated, 0 with control characters, 1 to shorten, 0 unchecked, 0 drifted\n"},
+      {"a stored Path that cannot be read", {"--check", "--user"}, 3, ""},
+      {"an argument not understood, before --check", {"--bogus", "--check", "C:\\Windows"}, 10, ""},
+      {"an argument not understood, after it", {"--check", "C:\\Windows", "-J", "x"}, 10, ""},
+      {"a variable that is not set", {"--check", "--env", "NOPE"}, 10, ""},
+      {"no list", {"--check"}, 10, ""},
+      {"nothing to store with", {"--check", "--user", "--write"}, 10, ""},
+      {"redacted",
+       {"--check", "--redact", "C:\\Users\\Some Long Name\\bin;C:\\Users\\someone"},
+       1,
+       "pathshrink: not in the desired state"},
+      {"a JSON report",
+       {"--json", "--redact",
+        "C:\\Program Files\\Tools\\;\"C:\\Nope;C:\\x\";C:\\Windows;C:\\Missing;c:\\windows;"
+        "C:\\Users\\Some Long Name\\bin;C:\\Windows\r\n;bin",
+        "-j", "C:\\pf"},
+       0,
+       "{\"schemaVersion\":1,"},
+  };
+  for (const auto& c : cases) {
+    store = InMemoryEnvironmentStore();
+    std::vector<std::string> args = {"pathshrink"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, c.status) << c.name << "\n" << outcome.err;
+    EXPECT_EQ(outcome.out.substr(0, c.out.size()), c.out) << c.name;
+    if (c.out.empty()) EXPECT_EQ(outcome.out, "") << c.name;
+    if (std::find(args.begin(), args.end(), "--redact") != args.end()) {
+      for (const char* named : {"Some Long Name", "SOMELO~1", "someone"}) {
+        EXPECT_EQ(outcome.out.find(named), std::string::npos) << c.name << ": " << named;
+      }
+    }
+    if (std::find(args.begin(), args.end(), "--json") == args.end()) continue;
+    for (const char* record :
+         {"{\"index\":0,\"given\":\"C:\\\\Program "
+          "Files\\\\Tools\\\\\",\"written\":\"C:\\\\pf\\\\Tools\","
+          "\"outcome\":\"junction\",\"why\":null,\"junction\":\"C:\\\\pf\",\"repeatOf\":null}",
+          "\"written\":\"\\\"C:\\\\Nope;C:\\\\x\\\"\",\"outcome\":\"unchecked\"",
+          "{\"index\":4,\"given\":\"c:\\\\windows\",\"written\":null,\"outcome\":\"repeat\","
+          "\"why\":null,\"junction\":null,\"repeatOf\":2}",
+          "\"outcome\":\"missing\"",
+          "\"given\":\"%USERPROFILE%\\\\bin\",\"written\":\"%USERPROFILE%"
+          "\\\\bin\",\"outcome\":\"shortForm\"",
+          "\"given\":\"C:\\\\Windows\\u000d\\u000a\",\"written\":null,"
+          "\"outcome\":\"controlCharacters\"",
+          "\"given\":\"bin\",\"written\":\"bin\",\"outcome\":\"unchecked\""}) {
+      EXPECT_NE(outcome.out.find(record), std::string::npos) << record << "\n" << outcome.out;
+    }
+#ifndef _WIN32
+    EXPECT_EQ(testing::SchemaProblems(outcome.out), "") << outcome.out;
+#endif
+  }
+
+  // A Path that an engine lengthens again (an installer adds the long
+  // spelling) comes back to the same fixed point.
+  store = InMemoryEnvironmentStore();
+  env.Set("LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local");
+  store.Set(
+      Scope::kUser, "Path",
+      {"C:\\PROGRA~1\\Tools;C:\\Windows;C:\\Program Files\\Tools", StoredType::kExpandString, {}});
+  EXPECT_EQ(Run({"pathshrink", "--user", "--check"}).status, 1);
+  EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0);
+  EXPECT_EQ(store.Get(Scope::kUser, "Path")->text, "C:\\PROGRA~1\\Tools;C:\\Windows");
+  EXPECT_EQ(Run({"pathshrink", "--user", "--check"}).status, 0);
+  const Outcome again = Run({"pathshrink", "--user", "--write", "--json"});
+  EXPECT_EQ(again.status, 0);
+  EXPECT_NE(again.out.find("\"stored\":false,\"_inDesiredState\":true"), std::string::npos)
+      << again.out;
+
+  // An answer that cannot be written is no answer.
+  std::ostream broken(nullptr);
+  EXPECT_EQ(Run({"pathshrink", "--check", "C:\\Windows"}, broken).status, 2);
 }
 
 TEST_F(RunPathShrinkTest, LargestSavingsFirstThenCommandLineOrder) {

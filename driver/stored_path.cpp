@@ -68,9 +68,10 @@ class Backup {
 }  // namespace
 
 int StorePath(Scope scope, const StoredValue& before, const std::string& newText,
-              EnvironmentStore& store, Environment* environment, std::ostream& err, bool& stored) {
+              EnvironmentStore& store, Environment* environment, std::ostream& err,
+              StoreOutcome& outcome) {
   const std::string key = ScopeKeyName(scope);
-  stored = false;
+  outcome = StoreOutcome();
 
   // 1. A backup first, or nothing at all.
   const std::optional<std::string> appData =
@@ -143,9 +144,11 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
                " did not read back as written, and the old value could not be stored again:"
                " what it holds now is unknown; restore it with: reg import \"" +
                backup.path() + "\"]\n";
+    outcome.backup = backup.path();
     return kExitStoreFailed;
   }
-  stored = true;
+  outcome.stored = true;
+  outcome.backup = backup.path();
   err << "Stored the new Path in " + key + ".\n";
   err << "Backup of the old Path: " + backup.path() + "\n";
   err << "To undo: reg import \"" + backup.path() + "\"\n";

@@ -18,9 +18,13 @@ namespace pathshrink {
 // the word to running programs. The backup is removed again wherever
 // nothing was stored, and "To undo" is said only after a value was. Says
 // each step on `err`, and returns 0 or the status of the step that stopped
-// it; `stored` says whether the new value was stored. `environment` is
-// this process's, for where backups go.
+// it. `environment` is this process's, for where backups go.
+struct StoreOutcome {
+  bool stored = false;  // the new value is stored
+  std::string backup;   // the backup kept, if any
+};
 int StorePath(Scope scope, const StoredValue& before, const std::string& newText,
-              EnvironmentStore& store, Environment* environment, std::ostream& err, bool& stored);
+              EnvironmentStore& store, Environment* environment, std::ostream& err,
+              StoreOutcome& outcome);
 
 }  // namespace pathshrink

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "testing/expected_report_for_tests.h"
+#include "testing/report_schema_for_tests.h"
 #include "testing/subprocess_for_tests.h"
 
 namespace pathshrink {
@@ -470,6 +471,14 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   EXPECT_EQ(shortened.rfind("%SystemRoot%;Z:\\", 0), 0u) << shortened;
   EXPECT_EQ(shortened.find("Long Directory Name"), std::string::npos) << shortened;
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + original);
+  // What a detection script sees: not in the desired state; a typo is no
+  // answer at all; the report is valid.
+  EXPECT_EQ(Run({"--check", "--user"}).status, 1);
+  EXPECT_EQ(Run({"--check", "--user", "--bogus"}).status, 10);
+  const ProcessResult json = Run({"--user", "--json", "--redact"});
+  EXPECT_EQ(json.status, 0);
+  EXPECT_EQ(testing::SchemaProblems(json.out), "") << json.out;
+  EXPECT_NE(json.out.find("\"valueType\":\"REG_EXPAND_SZ\""), std::string::npos) << json.out;
 
   // Two runs in one second: a backup already there under the name of this
   // second (or the next few) is never overwritten.
@@ -488,6 +497,7 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   EXPECT_EQ(written.status, 0) << written.err;
   EXPECT_EQ(written.out, preview.out);
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + shortened);
+  EXPECT_EQ(Run({"--check", "--user"}).status, 0);
   const std::string backup = backupNamed(written);
   ASSERT_EQ(backup.rfind(windowsBackups, 0), 0u) << written.err;
   EXPECT_NE(backup.find("-2.reg"), std::string::npos) << backup;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "compact/compact_path_list.h"
+#include "pathtext/path_conventions.h"
+
+namespace pathshrink {
+
+// What became of one entry of the list as given: the one record that the
+// report's counts, --check and --json all read.
+struct EntryRecord {
+  enum class Outcome {
+    kAsGiven,            // written as given: its spelling is as short as it gets
+    kShortForm,          // written in a shorter spelling (its short form)
+    kJunction,           // written through a junction
+    kReference,          // judged by where its references lead, written with them
+    kUnchecked,          // kept as given: it cannot be judged (`why`)
+    kMissing,            // left out: the system says it is not there
+    kRepeat,             // left out: it names the directory of entry `repeatOf`
+    kControlCharacters,  // left out: it holds a control character
+  };
+  std::string_view given;    // into the list
+  std::string_view written;  // what the new list holds for it; empty when left out
+  Outcome outcome = Outcome::kAsGiven;
+  std::string_view why;       // kUnchecked
+  std::string_view junction;  // kJunction: the junction's path
+  std::size_t repeatOf = 0;   // kRepeat: the index of the given entry it repeats
+};
+
+// Every entry of `list` in order, from what resolving found and what was
+// written. The records point into `list`, `resolved`, `written` and the
+// junction table, which must outlive them.
+std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList& resolved,
+                                      const WrittenList& written,
+                                      const PathConventions& conventions);
+
+// How many records have each outcome, indexed by Outcome.
+std::vector<std::size_t> CountOutcomes(const std::vector<EntryRecord>& records);
+
+}  // namespace pathshrink

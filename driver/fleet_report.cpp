@@ -1,0 +1,173 @@
+#include "driver/fleet_report.h"
+
+#include <algorithm>
+
+#include "pathtext/path_key.h"
+#include "pathtext/path_spelling.h"
+#include "pathtext/utf16_to_utf8.h"
+
+namespace pathshrink {
+namespace {
+
+using Outcome = EntryRecord::Outcome;
+
+const char* OutcomeName(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kAsGiven:
+      return "asGiven";
+    case Outcome::kShortForm:
+      return "shortForm";
+    case Outcome::kJunction:
+      return "junction";
+    case Outcome::kReference:
+      return "reference";
+    case Outcome::kUnchecked:
+      return "unchecked";
+    case Outcome::kMissing:
+      return "missing";
+    case Outcome::kRepeat:
+      return "repeat";
+    case Outcome::kControlCharacters:
+      break;
+  }
+  return "controlCharacters";
+}
+
+// `text` as a JSON string. Bytes that are not UTF-8 (an entry read as
+// bytes) become U+FFFD: JSON holds text only.
+std::string Quoted(std::string_view text) {
+  std::u16string units;
+  std::string valid;
+  if (!PortableUtf8ToUtf16(text, units)) {
+    for (std::size_t i = 0; i < text.size();) {
+      const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(text[i]));
+      if (length != 0 && i + length <= text.size() &&
+          PortableUtf8ToUtf16(text.substr(i, length), units)) {
+        valid.append(text.substr(i, length));
+        i += length;
+      } else {
+        valid += "\xEF\xBF\xBD";
+        ++i;
+      }
+    }
+    text = valid;
+  }
+  std::string quoted = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      quoted += '\\';
+      quoted += c;
+    } else if (byte < 0x20) {
+      const char* digits = "0123456789abcdef";
+      quoted += "\\u00";
+      quoted += digits[byte >> 4];
+      quoted += digits[byte & 0xF];
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "\"";
+}
+
+std::string Number(std::size_t n) { return std::to_string(n); }
+
+std::size_t Count(const std::vector<std::size_t>& counts, Outcome outcome) {
+  return counts[static_cast<std::size_t>(outcome)];
+}
+
+}  // namespace
+
+Redactor::Redactor(std::vector<std::string> profileFolders, std::string userName, bool foldsCase)
+    : foldsCase_(foldsCase) {
+  for (std::string& folder : profileFolders) {
+    if (!folder.empty()) replacements_.emplace_back(std::move(folder), "%USERPROFILE%");
+  }
+  if (!userName.empty()) replacements_.emplace_back(std::move(userName), "%USERNAME%");
+  std::stable_sort(replacements_.begin(), replacements_.end(),
+                   [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+}
+
+std::string Redactor::operator()(std::string_view text) const {
+  std::string redacted(text);
+  for (const auto& [needle, replacement] : replacements_) {
+    const std::string folded = foldsCase_ ? FoldCase(needle) : needle;
+    for (std::size_t at = 0;;) {
+      const std::string haystack = foldsCase_ ? FoldCase(redacted) : redacted;
+      at = haystack.find(folded, at);
+      if (at == std::string::npos) break;
+      redacted.replace(at, needle.size(), replacement);
+      at += replacement.size();
+    }
+  }
+  return redacted;
+}
+
+std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
+  const std::vector<std::size_t> counts = CountOutcomes(facts.records);
+  const std::size_t rewritten = Count(counts, Outcome::kShortForm) +
+                                Count(counts, Outcome::kJunction) +
+                                Count(counts, Outcome::kReference);
+  std::string line = "pathshrink: ";
+  line += facts.inState ? "in the desired state" : "not in the desired state";
+  line += ": " + Number(Utf16Length(facts.before)) + " characters";
+  if (!facts.inState) line += ", " + Number(Utf16Length(facts.after)) + " after";
+  line += "; " + Number(facts.records.size()) + " entries, " +
+          Number(Count(counts, Outcome::kMissing)) + " missing, " +
+          Number(Count(counts, Outcome::kRepeat)) + " repeated, " +
+          Number(Count(counts, Outcome::kControlCharacters)) + " with control characters, " +
+          Number(rewritten) + " to shorten, " + Number(Count(counts, Outcome::kUnchecked)) +
+          " unchecked, 0 drifted";
+  for (const UseWarning& warning : facts.warnings) line += "; " + warning.message;
+  line = redact(line);
+  if (line.size() > 2047) line.resize(2047 - 3), line += "...";
+  return line + "\n";
+}
+
+std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
+  const std::vector<std::size_t> counts = CountOutcomes(facts.records);
+  const auto text = [&redact](std::string_view value) { return Quoted(redact(value)); };
+  const auto optional = [&text](std::string_view value) {
+    return value.empty() ? std::string("null") : text(value);
+  };
+  std::string json = "{\"schemaVersion\":1";
+  json += ",\"tool\":{\"name\":\"pathshrink\",\"version\":\"" PATHSHRINK_VERSION "\"}";
+  json += ",\"source\":{\"kind\":\"" + std::string(facts.source) + "\"";
+  if (!facts.variable.empty()) json += ",\"variable\":" + Quoted(facts.variable);
+  json += "}";
+  json += ",\"valueType\":";
+  json += facts.valueType ? "\"" + std::string(StoredTypeName(*facts.valueType)) + "\"" : "null";
+  json += ",\"lengths\":{\"before\":" + Number(Utf16Length(facts.before)) +
+          ",\"after\":" + Number(Utf16Length(facts.after)) + "}";
+  json += ",\"limits\":{\"cmd\":8191,\"variable\":32766}";
+  json += ",\"counts\":{\"given\":" + Number(facts.records.size());
+  for (std::size_t i = 0; i < counts.size(); ++i) {
+    json += ",\"" + std::string(OutcomeName(static_cast<Outcome>(i))) + "\":" + Number(counts[i]);
+  }
+  json += "},\"entries\":[";
+  for (std::size_t i = 0; i < facts.records.size(); ++i) {
+    const EntryRecord& record = facts.records[i];
+    if (i > 0) json += ',';
+    const bool kept = record.outcome != Outcome::kMissing && record.outcome != Outcome::kRepeat &&
+                      record.outcome != Outcome::kControlCharacters;
+    json +=
+        "{\"index\":" + Number(i) + ",\"given\":" + text(record.given) +
+        ",\"written\":" + (kept ? text(record.written) : std::string("null")) + ",\"outcome\":\"" +
+        OutcomeName(record.outcome) + "\"" + ",\"why\":" + optional(record.why) +
+        ",\"junction\":" + optional(record.junction) + ",\"repeatOf\":" +
+        (record.outcome == Outcome::kRepeat ? Number(record.repeatOf) : std::string("null")) + "}";
+  }
+  json += "],\"findings\":[";
+  for (std::size_t i = 0; i < facts.warnings.size(); ++i) {
+    if (i > 0) json += ',';
+    json += "{\"kind\":\"" + std::string(facts.warnings[i].kind) +
+            "\",\"message\":" + text(facts.warnings[i].message) + "}";
+  }
+  json += "],\"backup\":" + optional(facts.backup);
+  json += std::string(",\"stored\":") + (facts.stored ? "true" : "false");
+  json += std::string(",\"_inDesiredState\":") + (facts.inState ? "true" : "false");
+  json += ",\"exitStatus\":" + std::to_string(facts.exitStatus) + "}\n";
+  return json;
+}
+
+}  // namespace pathshrink
