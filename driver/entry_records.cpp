@@ -6,6 +6,7 @@ namespace pathshrink {
 
 std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList& resolved,
                                       const WrittenList& written,
+                                      const std::vector<std::string>& userChangeable,
                                       const PathConventions& conventions) {
   using Outcome = EntryRecord::Outcome;
   const std::vector<std::string_view> split = SplitPathList(list, conventions.win32Syntax);
@@ -53,6 +54,9 @@ std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList&
     EntryRecord& record = records[givenOf[dropped]];
     record.outcome = Outcome::kRepeat;
     record.repeatOf = givenOf[kept];
+  }
+  for (std::size_t i = 0; i < userChangeable.size(); ++i) {
+    records[givenOf[i]].userChangeable = userChangeable[i];
   }
   for (const WrittenEntry& entry : written.entries) {
     EntryRecord& record = records[givenOf[entry.resolvedIndex]];

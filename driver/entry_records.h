@@ -28,13 +28,19 @@ struct EntryRecord {
   std::string_view why;       // kUnchecked
   std::string_view junction;  // kJunction: the junction's path
   std::size_t repeatOf = 0;   // kRepeat: the index of the given entry it repeats
+  // For the machine's Path: the folder through which users other than
+  // administrators could change it, or empty.
+  std::string_view userChangeable;
 };
 
 // Every entry of `list` in order, from what resolving found and what was
 // written. The records point into `list`, `resolved`, `written` and the
 // junction table, which must outlive them.
+// `userChangeable` holds, for each resolved entry, what EntriesUsersCanChange
+// found (or nothing, where it was not asked).
 std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList& resolved,
                                       const WrittenList& written,
+                                      const std::vector<std::string>& userChangeable,
                                       const PathConventions& conventions);
 
 // How many records have each outcome, indexed by Outcome.

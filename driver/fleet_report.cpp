@@ -117,7 +117,14 @@ std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
           Number(Count(counts, Outcome::kRepeat)) + " repeated, " +
           Number(Count(counts, Outcome::kControlCharacters)) + " with control characters, " +
           Number(rewritten) + " to shorten, " + Number(Count(counts, Outcome::kUnchecked)) +
-          " unchecked, 0 drifted";
+          " unchecked";
+  const auto changeable =
+      std::count_if(facts.records.begin(), facts.records.end(),
+                    [](const EntryRecord& r) { return !r.userChangeable.empty(); });
+  if (changeable > 0) {
+    line += "; " + Number(static_cast<std::size_t>(changeable)) +
+            " in folders users other than administrators can change";
+  }
   for (const UseWarning& warning : facts.warnings) line += "; " + warning.message;
   line = redact(line);
   if (line.size() > 2047) line.resize(2047 - 3), line += "...";
@@ -150,12 +157,13 @@ std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
     if (i > 0) json += ',';
     const bool kept = record.outcome != Outcome::kMissing && record.outcome != Outcome::kRepeat &&
                       record.outcome != Outcome::kControlCharacters;
-    json +=
-        "{\"index\":" + Number(i) + ",\"given\":" + text(record.given) +
-        ",\"written\":" + (kept ? text(record.written) : std::string("null")) + ",\"outcome\":\"" +
-        OutcomeName(record.outcome) + "\"" + ",\"why\":" + optional(record.why) +
-        ",\"junction\":" + optional(record.junction) + ",\"repeatOf\":" +
-        (record.outcome == Outcome::kRepeat ? Number(record.repeatOf) : std::string("null")) + "}";
+    json += "{\"index\":" + Number(i) + ",\"given\":" + text(record.given) +
+            ",\"written\":" + (kept ? text(record.written) : std::string("null")) +
+            ",\"outcome\":\"" + OutcomeName(record.outcome) + "\"" +
+            ",\"why\":" + optional(record.why) + ",\"junction\":" + optional(record.junction) +
+            ",\"repeatOf\":" +
+            (record.outcome == Outcome::kRepeat ? Number(record.repeatOf) : std::string("null")) +
+            ",\"userChangeable\":" + optional(record.userChangeable) + "}";
   }
   json += "],\"findings\":[";
   for (std::size_t i = 0; i < facts.warnings.size(); ++i) {

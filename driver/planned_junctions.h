@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "compact/junction_suggestions.h"
@@ -14,12 +15,21 @@ namespace pathshrink {
 // of them later, by the very code that will then run.
 class PlannedJunctions : public FileSystemQueries {
  public:
-  PlannedJunctions(FileSystemQueries& system, const std::vector<SuggestedJunction>& planned)
-      : system_(system), planned_(planned) {}
+  // `plannedFolder`, where not empty, is a folder for the links that will
+  // be made first, with rights for administrators and SYSTEM alone.
+  PlannedJunctions(FileSystemQueries& system, const std::vector<SuggestedJunction>& planned,
+                   std::string plannedFolder = {})
+      : system_(system), planned_(planned), plannedFolder_(std::move(plannedFolder)) {}
 
   bool ShortPathName(std::string path, std::string& shortPath) override;
   Unresolved WhyUnresolved(const std::string& path) override { return system_.WhyUnresolved(path); }
-  bool IsDirectory(const std::string& path) override { return system_.IsDirectory(path); }
+  bool IsDirectory(const std::string& path) override {
+    return path == plannedFolder_ || system_.IsDirectory(path);
+  }
+  OrdinaryUserRights RightsOfOrdinaryUsers(const std::string& path) override {
+    if (!plannedFolder_.empty() && path == plannedFolder_) return {true};
+    return system_.RightsOfOrdinaryUsers(path);
+  }
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override { return system_.AbsolutePath(path); }
   PathConventions Conventions() const override { return system_.Conventions(); }
@@ -29,6 +39,7 @@ class PlannedJunctions : public FileSystemQueries {
 
   FileSystemQueries& system_;
   const std::vector<SuggestedJunction>& planned_;
+  std::string plannedFolder_;
 };
 
 }  // namespace pathshrink

@@ -15,6 +15,8 @@
 #include "driver/fleet_report.h"
 #include "driver/junction_registration.h"
 #include "driver/logon_environment.h"
+#include "driver/machine_path.h"
+#include "driver/ordinary_user_reach.h"
 #include "driver/planned_junctions.h"
 #include "driver/report.h"
 #include "driver/standard_input.h"
@@ -143,6 +145,22 @@ int ReadSource(const CommandLine& line, const char* const* argv, SystemAccess& s
   return kExitDone;
 }
 
+// A folder for the machine's links that is not there yet, in the root of
+// the system drive (as the logon knows it): l, then l2, l3, ...
+std::string NewFolderForLinks(ListSource& source, FileSystemQueries& queries) {
+  std::optional<std::string> drive;
+  if (source.logon) drive = source.logon->Variable("SystemDrive");
+  const std::string root = (drive && !drive->empty() ? *drive : std::string("C:")) + "\\";
+  for (int n = 1;; ++n) {
+    const std::string folder = root + "l" + (n == 1 ? "" : std::to_string(n));
+    std::string shortForm;
+    if (!queries.ShortPathName(folder, shortForm) &&
+        queries.WhyUnresolved(folder) == Unresolved::kMissing) {
+      return folder;
+    }
+  }
+}
+
 // The facts a --check line or --json report says of where the list came
 // from.
 ReportFacts Facts(const CommandLine& line, const ListSource& source) {
@@ -219,9 +237,9 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
   const std::string_view fullpath = source.list;
 
   // Where --suggest puts its links: a folder that is there.
-  const std::string linkFolder =
-      line.junctionsInGiven ? NormalizedPath(queries.AbsolutePath(line.junctionsIn), conventions)
-                            : std::string();
+  std::string linkFolder = line.junctionsInGiven
+                               ? NormalizedPath(queries.AbsolutePath(line.junctionsIn), conventions)
+                               : std::string();
   std::string folderShortForm;
   if (line.junctionsInGiven && !queries.ShortPathName(linkFolder, folderShortForm)) {
     err << "[the folder for the junctions '" + line.junctionsIn + "' does not exist]\n";
@@ -236,14 +254,22 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
   for (const std::string& junction : line.junctions) {
     RegisterJunction(junction, queries, registered, err);
   }
+  // Every process searches the machine's Path: nothing in it runs through
+  // a folder that users other than administrators can change.
+  const bool forMachine = line.source == Source::kMachinePath;
+  OrdinaryUserReach reach(queries);
+  if (forMachine) registered = JunctionsForTheMachine(registered, reach, err);
   JunctionTable junctions = registered;
   OrderBySavings(junctions);
 
   const ResolvedList resolved = ResolveEntries(fullpath, queries, {source.references});
   WriteFindings(resolved, line.verbose, err);
   const std::vector<ResolvedEntry>& entries = resolved.entries;
+  std::vector<std::string> changeable;  // by resolved entry
+  if (forMachine) changeable = EntriesUsersCanChange(entries, reach, err);
   if (!line.suggest) {
-    const WrittenList written = WriteEntries(entries, junctions, conventions);
+    WrittenList written = WriteEntries(entries, junctions, conventions);
+    if (forMachine) ShortNamesForTheMachine(written, entries, reach, conventions, err);
     if (line.verbose) WriteRepeatsMadeByJunctions(resolved, written, err);
     PathList newList = JoinEntries(written);
     std::vector<UseWarning> warnings =
@@ -263,7 +289,7 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
       ReportFacts facts = Facts(line, source);
       facts.before = fullpath;
       facts.after = newList;
-      facts.records = EntryRecords(fullpath, resolved, written, conventions);
+      facts.records = EntryRecords(fullpath, resolved, written, changeable, conventions);
       facts.warnings = std::move(warnings);
       facts.backup = stored.backup;
       facts.stored = stored.stored;
@@ -283,11 +309,27 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
     return delivered != kExitDone ? delivered : status;
   }
 
+  // For the machine's Path, the links go in a folder that only
+  // administrators and SYSTEM can change: one named, or one the script makes.
+  std::string restrictedFolder;
+  if (forMachine && line.junctionsInGiven) {
+    const std::string through = reach.ChangeableOnTheWay(linkFolder, true, true);
+    if (!through.empty()) {
+      err << "[the folder for the junctions '" + line.junctionsIn +
+                 "' can be changed by users other than administrators (through '" + through +
+                 "'): for the machine's Path, name one that only administrators can change, or"
+                 " none]\n";
+      return kExitUsage;
+    }
+  } else if (forMachine) {
+    restrictedFolder = linkFolder = NewFolderForLinks(source, queries);
+  }
+
   // The proposals are registered as the tool will register them once they
   // exist, after the given junctions, and the list written with them all.
   const std::vector<SuggestedJunction> proposals =
       SuggestJunctions(entries, junctions, linkFolder, queries);
-  PlannedJunctions planned(queries, proposals);
+  PlannedJunctions planned(queries, proposals, restrictedFolder);
   for (const SuggestedJunction& proposal : proposals) {
     RegisterJunction(proposal.link, planned, registered, err);
   }
@@ -296,9 +338,10 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
   OrderBySavings(junctions);
   const PathList newList = JoinEntries(WriteEntries(entries, junctions, conventions));
   WriteReport(fullpath, newList, err);
-  return Deliver(SuggestionScript(proposals, line.junctions, {without, newList.size()},
-                                  SourceArguments(line, conventions), conventions),
-                 out, err);
+  return Deliver(
+      SuggestionScript(proposals, line.junctions, {without, newList.size()},
+                       SourceArguments(line, conventions), restrictedFolder, conventions),
+      out, err);
 }
 
 int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::ostream& out,

@@ -646,7 +646,7 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
        {"C:\\Program Files\\Tools;C:\\Windows;C:\\Missing;C:\\Windows", "--check"},
        1,
        "pathshrink: not in the desired state: 55 characters, 28 after; 4 entries, 1 missing, 1 "
-       "repeated, 0 with control characters, 1 to shorten, 0 unchecked, 0 drifted\n"},
+       "repeated, 0 with control characters, 1 to shorten, 0 unchecked\n"},
       {"a stored Path that cannot be read", {"--check", "--user"}, 3, ""},
       {"an argument not understood, before --check", {"--bogus", "--check", "C:\\Windows"}, 10, ""},
       {"an argument not understood, after it", {"--check", "C:\\Windows", "-J", "x"}, 10, ""},
@@ -682,10 +682,11 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
     for (const char* record :
          {"{\"index\":0,\"given\":\"C:\\\\Program "
           "Files\\\\Tools\\\\\",\"written\":\"C:\\\\pf\\\\Tools\","
-          "\"outcome\":\"junction\",\"why\":null,\"junction\":\"C:\\\\pf\",\"repeatOf\":null}",
+          "\"outcome\":\"junction\",\"why\":null,\"junction\":\"C:\\\\pf\",\"repeatOf\":null,"
+          "\"userChangeable\":null}",
           "\"written\":\"\\\"C:\\\\Nope;C:\\\\x\\\"\",\"outcome\":\"unchecked\"",
           "{\"index\":4,\"given\":\"c:\\\\windows\",\"written\":null,\"outcome\":\"repeat\","
-          "\"why\":null,\"junction\":null,\"repeatOf\":2}",
+          "\"why\":null,\"junction\":null,\"repeatOf\":2,\"userChangeable\":null}",
           "\"outcome\":\"missing\"",
           "\"given\":\"%USERPROFILE%\\\\bin\",\"written\":\"%USERPROFILE%"
           "\\\\bin\",\"outcome\":\"shortForm\"",
@@ -718,6 +719,73 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
   // An answer that cannot be written is no answer.
   std::ostream broken(nullptr);
   EXPECT_EQ(Run({"pathshrink", "--check", "C:\\Windows"}, broken).status, 2);
+}
+
+// Every process searches the machine's Path: nothing in it runs through a
+// folder that users other than administrators can change.
+TEST_F(RunPathShrinkTest, TheMachinesPathRunsThroughNoFolderUsersCanChange) {
+  OrdinaryUserRights makeFolders;
+  makeFolders.addFolders = true;  // as in a drive's root
+  fs.SetRightsOfOrdinaryUsers("C:\\", makeFolders);
+  OrdinaryUserRights modify;
+  modify.addFiles = modify.addFolders = modify.deleteChildren = modify.replaceItself = true;
+  fs.SetRightsOfOrdinaryUsers("C:\\pf", modify);  // made in the root: it inherits Modify
+  fs.AddDirectory("C:\\Users\\Public\\bin", "C:\\Users\\Public\\bin");
+  fs.SetRightsOfOrdinaryUsers("C:\\Users\\Public", modify);
+  fs.AddDirectory("D:\\Safe Tools", "D:\\SAFETO~1");  // a root where users may not make folders
+  const std::string list = "C:\\Program Files\\Tools;C:\\Users\\Public\\bin;D:\\Safe Tools";
+  const struct {
+    const char* scope;
+    std::string out;
+    std::string lines;
+  } cases[] = {
+      {"--machine", "C:\\Program Files\\Tools;C:\\Users\\Public\\bin;D:\\SAFETO~1\n",
+       "[junction 'C:\\pf' not used for the machine's Path: users other than administrators can "
+       "change 'C:\\pf']\n"
+       "[entry 'C:\\Users\\Public\\bin' lies in 'C:\\Users\\Public', which users other than "
+       "administrators can change: a program put there runs for every user; kept]\n"
+       "[short name 'PROGRA~1' not used for the machine's Path: users other than administrators "
+       "can make folders in 'C:\\']\n"},
+      {"--user", "C:\\pf\\Tools;C:\\Users\\Public\\bin;D:\\SAFETO~1\n", ""},
+  };
+  for (const auto& c : cases) {
+    store = InMemoryEnvironmentStore();
+    store.Set(std::string(c.scope) == "--user" ? Scope::kUser : Scope::kMachine, "Path",
+              {list, StoredType::kExpandString, {}});
+    const Outcome outcome = Run({"pathshrink", c.scope, "-j", "C:\\pf"});
+    EXPECT_EQ(outcome.status, 0) << c.scope;
+    EXPECT_EQ(outcome.out, c.out) << c.scope;
+    EXPECT_EQ(outcome.err, c.lines + ExpectedReport(list, c.out.substr(0, c.out.size() - 1)))
+        << c.scope;
+  }
+  store.Set(Scope::kMachine, "Path", {list, StoredType::kExpandString, {}});
+  const Outcome json = Run({"pathshrink", "--machine", "--json", "-j", "C:\\pf"});
+  EXPECT_NE(json.out.find("\"userChangeable\":\"C:\\\\Users\\\\Public\""), std::string::npos)
+      << json.out;
+
+  // Links for the machine's Path go in a folder the script first makes
+  // with rights only administrators and SYSTEM can change.
+  store = InMemoryEnvironmentStore();
+  store.systemVariables = {{"SystemDrive", {"C:", StoredType::kString, {}}}};
+  fs.AddDirectory("C:\\l", "C:\\l");  // taken: the folder is C:\l2
+  const std::string vendor = "D:\\Safe Tools\\A Rather Long Vendor Name";
+  fs.AddDirectory(vendor + "\\One", "D:\\SAFETO~1\\ARATHE~1\\One");
+  fs.AddDirectory(vendor + "\\Two", "D:\\SAFETO~1\\ARATHE~1\\Two");
+  store.Set(Scope::kMachine, "Path",
+            {vendor + "\\One;" + vendor + "\\Two", StoredType::kExpandString, {}});
+  const Outcome script = Run({"pathshrink", "--machine", "--suggest"});
+  EXPECT_EQ(script.status, 0) << script.err;
+  const std::string made =
+      "mkdir C:\\l2\n"
+      "icacls C:\\l2 /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
+      "*S-1-5-32-545:(OI)(CI)RX *S-1-5-11:(OI)(CI)RX\n"
+      "mklink /J C:\\l2\\a \"D:\\Safe Tools\\A Rather Long Vendor Name\"\n";
+  EXPECT_NE(script.out.find(made), std::string::npos) << script.out << script.err;
+  // A folder named for them that users can change is refused.
+  const Outcome refused =
+      Run({"pathshrink", "--machine", "--suggest", "--junctions-in", "C:\\Users\\Public"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "");
 }
 
 TEST_F(RunPathShrinkTest, LargestSavingsFirstThenCommandLineOrder) {

@@ -47,6 +47,7 @@ std::string ShQuoted(const std::string& text) {
 std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
                              const std::vector<std::string>& typedJunctions,
                              SuggestionLengths lengths, const std::string& source,
+                             const std::string& restrictedFolder,
                              const PathConventions& conventions) {
   const bool windows = conventions.win32Syntax;
   const std::string comment = windows ? "REM " : "# ";
@@ -70,6 +71,16 @@ std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
   for (const SuggestedJunction& p : proposals) script += " -j " + quoted(p.link);
   script += '\n';
   std::string commands;
+  if (windows && !restrictedFolder.empty()) {
+    // Administrators and SYSTEM: all; Users and Authenticated Users (services
+    // too): read and run. Nothing inherited from the drive's root, whose
+    // rights let every user make folders and change what they make.
+    const std::string folder = DoubledPercents(CmdQuoted(restrictedFolder));
+    commands += "mkdir " + folder + "\n";
+    commands += "icacls " + folder +
+                " /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F"
+                " *S-1-5-32-545:(OI)(CI)RX *S-1-5-11:(OI)(CI)RX\n";
+  }
   for (const SuggestedJunction& p : proposals) {
     if (windows) {
       commands += "mklink /J " + DoubledPercents(CmdQuoted(p.link)) + " \"" +

@@ -14,6 +14,17 @@ enum class Unresolved {
   kUnreachable,   // the system could not check (a device not ready, the network)
 };
 
+// What users other than administrators and SYSTEM may do to a folder (or
+// a junction), as its security descriptor grants it to Authenticated
+// Users, Users, Everyone or INTERACTIVE (what they inherit included).
+struct OrdinaryUserRights {
+  bool known = false;           // false: the system could not tell
+  bool addFiles = false;        // put a file (a program) in it
+  bool addFolders = false;      // make a folder in it (one named like a short name)
+  bool deleteChildren = false;  // delete or rename what is in it
+  bool replaceItself = false;   // delete it, or change who may do what to it
+};
+
 // The questions the tool asks of the file system. Abstract so that the
 // compactor and the driver can run against an in-memory volume in tests; the
 // platform's realisation is chosen in main.
@@ -32,6 +43,10 @@ class FileSystemQueries {
 
   // Whether `path` names a directory (not a file), following junctions.
   virtual bool IsDirectory(const std::string& path) = 0;
+
+  // What ordinary users may do to the folder or junction `path` itself
+  // (a junction is asked about, not followed).
+  virtual OrdinaryUserRights RightsOfOrdinaryUsers(const std::string& path) = 0;
 
   // Returns the directory that the junction `path` points to; throws
   // std::runtime_error with one of the fixed texts in junction_errors.h.

@@ -50,6 +50,20 @@ bool PosixFileSystem::IsDirectory(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+OrdinaryUserRights PosixFileSystem::RightsOfOrdinaryUsers(const std::string& path) {
+  struct stat info {};
+  OrdinaryUserRights rights;
+  if (path.empty() || ::lstat(path.c_str(), &info) != 0) return rights;
+  rights.known = true;
+  // Written by others than its owner, or owned by someone other than root
+  // (who may change its mode at will).
+  const bool writable = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0 || info.st_uid != 0;
+  rights.addFiles = rights.addFolders = writable;
+  rights.deleteChildren = writable && ((info.st_mode & S_ISVTX) == 0 || info.st_uid != 0);
+  rights.replaceItself = info.st_uid != 0;
+  return rights;
+}
+
 Unresolved PosixFileSystem::WhyUnresolved(const std::string& path) {
   int error = lastError_;
   if (path != lastFailed_) {

@@ -1,6 +1,8 @@
 #include "system/windows_file_system.h"
 
 #include <windows.h>
+// after windows.h
+#include <aclapi.h>
 #include <winioctl.h>
 
 #include <stdexcept>
@@ -59,6 +61,63 @@ bool WindowsFileSystem::IsDirectory(const std::string& path) {
   if (path.empty() || !Utf8ToWide(path, wide)) return false;
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+OrdinaryUserRights WindowsFileSystem::RightsOfOrdinaryUsers(const std::string& path) {
+  OrdinaryUserRights rights;
+  std::wstring wide;
+  if (path.empty() || !Utf8ToWide(path, wide)) return rights;
+  // The folder or junction itself, not what a junction leads to.
+  const HandleGuard handle(::CreateFileW(
+      wide.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) return rights;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (::GetSecurityInfo(handle.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                        &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return rights;
+  }
+  rights.known = true;
+  if (dacl == nullptr) {
+    // No DACL at all: everyone may do everything.
+    rights.addFiles = rights.addFolders = rights.deleteChildren = rights.replaceItself = true;
+  }
+  // The groups every signed-in user belongs to, by their well-known SIDs
+  // (their names differ with the language).
+  const WELL_KNOWN_SID_TYPE ordinary[] = {WinAuthenticatedUserSid, WinBuiltinUsersSid, WinWorldSid,
+                                          WinInteractiveSid};
+  ACL_SIZE_INFORMATION size{};
+  if (dacl != nullptr &&
+      ::GetAclInformation(dacl, &size, sizeof size, AclSizeInformation) != FALSE) {
+    for (DWORD i = 0; i < size.AceCount; ++i) {
+      void* entry = nullptr;
+      if (::GetAce(dacl, i, &entry) == FALSE) continue;
+      const auto* header = static_cast<const ACE_HEADER*>(entry);
+      // Only what is granted, and applies to this object (not only to
+      // what will be made in it). A deny entry is not weighed: the answer
+      // errs towards "users can", which only makes the tool more careful.
+      if (header->AceType != ACCESS_ALLOWED_ACE_TYPE ||
+          (header->AceFlags & INHERIT_ONLY_ACE) != 0) {
+        continue;
+      }
+      const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+      PSID sid = const_cast<DWORD*>(&allowed->SidStart);
+      bool isOrdinary = false;
+      for (const WELL_KNOWN_SID_TYPE type : ordinary)
+        isOrdinary = isOrdinary || ::IsWellKnownSid(sid, type);
+      if (!isOrdinary) continue;
+      const ACCESS_MASK mask = allowed->Mask;
+      const bool all = (mask & (GENERIC_ALL | GENERIC_WRITE)) != 0;
+      rights.addFiles = rights.addFiles || all || (mask & FILE_ADD_FILE) != 0;
+      rights.addFolders = rights.addFolders || all || (mask & FILE_ADD_SUBDIRECTORY) != 0;
+      rights.deleteChildren = rights.deleteChildren || all || (mask & FILE_DELETE_CHILD) != 0;
+      rights.replaceItself =
+          rights.replaceItself || all || (mask & (DELETE | WRITE_DAC | WRITE_OWNER)) != 0;
+    }
+  }
+  ::LocalFree(descriptor);
+  return rights;
 }
 
 Unresolved WindowsFileSystem::WhyUnresolved(const std::string& path) {

@@ -19,6 +19,7 @@ class WindowsFileSystem : public FileSystemQueries {
   bool ShortPathName(std::string path, std::string& shortPath) override;
   Unresolved WhyUnresolved(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
+  OrdinaryUserRights RightsOfOrdinaryUsers(const std::string& path) override;
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override;
   PathConventions Conventions() const override { return kWindowsConventions; }

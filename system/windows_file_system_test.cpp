@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// after windows.h
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <iostream>
 #include <stdexcept>
@@ -141,6 +144,73 @@ TEST(Utf8ArgumentsTest, AnUnpairedSurrogateSpoilsOnlyItsOwnEntry) {
   const std::vector<std::string> arguments = Utf8Arguments(2, argv);
   ASSERT_EQ(arguments.size(), 2u);
   EXPECT_EQ(arguments[1], "C:\\Windows;C:\\x\xEF\xBF\xBD");
+}
+
+// The rights of ordinary users, read from a folder's security descriptor
+// as the test sets it (by well-known SIDs, as the tool reads them). Wine
+// takes a new DACL and then answers with one of its own, made from the
+// Unix permissions (SYSTEM and the owner all, Everyone read and run): what
+// the system keeps is what the tool is held to, and a case whose DACL was
+// not kept is skipped there.
+TEST_F(WindowsFileSystemTest, RightsOfOrdinaryUsersFollowTheDacl) {
+  const auto keptAs = [](const std::wstring& path) {
+    PSECURITY_DESCRIPTOR got = nullptr;
+    PACL dacl = nullptr;
+    std::wstring sddl;
+    LPWSTR text = nullptr;
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, &dacl, nullptr, &got) == ERROR_SUCCESS &&
+        ::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+            got, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+      sddl = text;
+      ::LocalFree(text);
+    }
+    ::LocalFree(got);
+    return sddl;
+  };
+  const struct {
+    const char* name;
+    const wchar_t* dacl;
+    const wchar_t* mark;  // in the DACL read back when the system kept it
+    bool addFiles, addFolders, deleteChildren, replaceItself;
+  } cases[] = {
+      // Administrators and SYSTEM may do anything; users may read and run.
+      {"locked", L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)", L"", false, false,
+       false, false},
+      // Authenticated Users may modify: what a folder made in a drive's
+      // root inherits by default.
+      {"open", L"D:P(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;AU)", L";AU)", true, true, false, true},
+      // What applies only to what is made inside does not count.
+      {"later", L"D:P(A;OICI;FA;;;BA)(A;OICIIO;FA;;;WD)(A;;0x1200a9;;;WD)", L"IO;", false, false,
+       false, false},
+      // Users may add folders only: a short name's double could be made.
+      {"folders", L"D:P(A;OICI;FA;;;BA)(A;;0x100024;;;BU)", L";BU)", false, true, false, false},
+  };
+  for (const auto& c : cases) {
+    const std::string folder = MakeDirectories(c.name);
+    std::wstring wide = Widen(folder);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(c.dacl, SDDL_REVISION_1,
+                                                                       &descriptor, nullptr));
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL dacl = nullptr;
+    ::GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    ::SetNamedSecurityInfoW(wide.data(), SE_FILE_OBJECT,
+                            DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                            nullptr, nullptr, dacl, nullptr);
+    ::LocalFree(descriptor);
+    if (keptAs(wide).find(c.mark) == std::wstring::npos) {
+      std::cout << c.name << ": the system did not keep the DACL set; not judged\n";
+      continue;
+    }
+    const OrdinaryUserRights rights = WindowsFileSystem().RightsOfOrdinaryUsers(folder);
+    EXPECT_TRUE(rights.known) << c.name;
+    EXPECT_EQ(rights.addFiles, c.addFiles) << c.name;
+    EXPECT_EQ(rights.addFolders, c.addFolders) << c.name;
+    EXPECT_EQ(rights.deleteChildren, c.deleteChildren) << c.name;
+    EXPECT_EQ(rights.replaceItself, c.replaceItself) << c.name;
+  }
 }
 
 }  // namespace

@@ -128,6 +128,19 @@ std::optional<Unresolved> FakeFileSystem::UncheckableReason(const std::string& p
   return std::nullopt;
 }
 
+void FakeFileSystem::SetRightsOfOrdinaryUsers(const std::string& path, OrdinaryUserRights rights) {
+  rights.known = true;
+  rights_[FoldedKey(path)] = rights;
+}
+
+OrdinaryUserRights FakeFileSystem::RightsOfOrdinaryUsers(const std::string& path) {
+  if (!Resolve(path)) return {};
+  const auto found = rights_.find(FoldedKey(path));
+  OrdinaryUserRights none;
+  none.known = true;
+  return found == rights_.end() ? none : found->second;
+}
+
 bool FakeFileSystem::IsDirectory(const std::string& path) {
   return !UncheckableReason(path) && Resolve(path).has_value();  // it holds nothing else
 }

@@ -32,6 +32,9 @@ class FakeFileSystem : public FileSystemQueries {
   // Makes ReadJunctionTarget(path) raise runtime_error(message).
   void AddUnreadableJunction(const std::string& path, const std::string& message);
 
+  // What ordinary users may do to `path` (nothing, where not said).
+  void SetRightsOfOrdinaryUsers(const std::string& path, OrdinaryUserRights rights);
+
   // Makes every path at or below `path` fail to resolve for `reason`
   // (access denied, unreachable) rather than as missing.
   void AddUncheckable(const std::string& path, Unresolved reason);
@@ -41,6 +44,7 @@ class FakeFileSystem : public FileSystemQueries {
   // is absent. Paths made uncheckable answer their reason.
   Unresolved WhyUnresolved(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
+  OrdinaryUserRights RightsOfOrdinaryUsers(const std::string& path) override;
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override;
   PathConventions Conventions() const override { return kWindowsConventions; }
@@ -76,7 +80,8 @@ class FakeFileSystem : public FileSystemQueries {
     std::string text;  // the target, or the failure's message
   };
   std::map<std::string, JunctionAnswer> junctions_;
-  std::map<std::string, Unresolved> uncheckable_;  // by folded path, '\\' separators
+  std::map<std::string, Unresolved> uncheckable_;     // by folded path, '\\' separators
+  std::map<std::string, OrdinaryUserRights> rights_;  // by folded path, '\\' separators
   int shortNameQueries_ = 0;
   std::string currentFolder_ = "C:";
 };
