@@ -72,6 +72,10 @@ std::string HelpText(bool windows) {
       "  --write               with --user or --machine: store the new Path, after a\n"
       "                        backup that reg import restores\n"
       "  --verbose             a line for every entry left out as a repeat\n"
+      "  --target N            rewrite only as many entries as it takes for the list\n"
+      "                        to be at most N characters (2047 for the Environment\n"
+      "                        Variables dialog, 8191 for cmd.exe), forms that last\n"
+      "                        first; the others stay as given\n"
       "  --check               store nothing; print one line that says whether the\n"
       "                        list is in the desired state and why, and exit 0 when\n"
       "                        the tool would change nothing, 1 when it would, and\n"
@@ -114,9 +118,9 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   };
   // The tool's own flags: never the value of an option that takes one.
   const auto isFlag = [](std::string_view arg) {
-    for (const char* flag :
-         {"-j", "--env", "--junctions-in", "--user", "--machine", "--suggest", "--verbose",
-          "--write", "--check", "--json", "--redact", "--help", "-h", "/?", "--version"}) {
+    for (const char* flag : {"-j", "--env", "--junctions-in", "--target", "--user", "--machine",
+                             "--suggest", "--verbose", "--write", "--check", "--json", "--redact",
+                             "--help", "-h", "/?", "--version"}) {
       if (arg == flag) return true;
     }
     return false;
@@ -124,12 +128,20 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     // The options that take the next argument.
-    if (arg == "-j" || arg == "--env" || arg == "--junctions-in") {
+    if (arg == "-j" || arg == "--env" || arg == "--junctions-in" || arg == "--target") {
       if (i + 1 >= argc || isFlag(argv[i + 1])) {
         return fail("Missing value after [" + std::string(arg) + "]");
       }
       const std::string value = argv[++i];
-      if (arg == "-j") {
+      if (arg == "--target") {
+        // A whole number of characters, no more than a variable can hold.
+        if (value.empty() || value.size() > 5 ||
+            value.find_first_not_of("0123456789") != std::string::npos || std::stoul(value) == 0 ||
+            std::stoul(value) > 32766) {
+          return fail("Option [--target] needs a length from 1 to 32766, not [" + value + "]");
+        }
+        line.target = std::stoul(value);
+      } else if (arg == "-j") {
         line.junctions.push_back(value);
       } else if (arg == "--junctions-in") {
         line.junctionsInGiven = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ struct CommandLine {
   bool check = false;   // --check: in the desired state or not, as a status and a line
   bool json = false;    // --json: the report as one JSON object on standard output
   bool redact = false;  // --redact: no profile folder or user name in the line or JSON
+  std::optional<std::size_t> target;  // --target N: rewrite only what it takes to be at most N
   bool write = false;
   bool help = false;
   bool version = false;

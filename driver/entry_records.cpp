@@ -5,8 +5,7 @@
 namespace pathshrink {
 
 std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList& resolved,
-                                      const WrittenList& written,
-                                      const std::vector<std::string>& userChangeable,
+                                      const WrittenList& written, const EntryNotes& notes,
                                       const PathConventions& conventions) {
   using Outcome = EntryRecord::Outcome;
   const std::vector<std::string_view> split = SplitPathList(list, conventions.win32Syntax);
@@ -26,6 +25,7 @@ std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList&
       finding = &resolved.findings[next++];
     }
     if (finding == nullptr || finding->kind == EntryFinding::Kind::kUnchecked) {
+      record.resolvedIndex = givenOf.size();
       givenOf.push_back(i);
     }
     if (finding == nullptr) {
@@ -55,14 +55,17 @@ std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList&
     record.outcome = Outcome::kRepeat;
     record.repeatOf = givenOf[kept];
   }
-  for (std::size_t i = 0; i < userChangeable.size(); ++i) {
-    records[givenOf[i]].userChangeable = userChangeable[i];
+  for (std::size_t i = 0; i < notes.userChangeable.size(); ++i) {
+    records[givenOf[i]].userChangeable = notes.userChangeable[i];
   }
   for (const WrittenEntry& entry : written.entries) {
     EntryRecord& record = records[givenOf[entry.resolvedIndex]];
     record.written = entry.text;
     if (record.outcome == Outcome::kUnchecked) continue;
-    if (!entry.junction.empty()) {
+    if (entry.resolvedIndex < notes.profileVariable.size() &&
+        notes.profileVariable[entry.resolvedIndex]) {
+      record.outcome = Outcome::kProfileVariable;
+    } else if (!entry.junction.empty()) {
       record.outcome = Outcome::kJunction;
       record.junction = entry.junction;
     } else if (resolved.entries[entry.resolvedIndex].IsWrittenAsTyped()) {
@@ -70,6 +73,16 @@ std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList&
     } else {
       record.outcome = entry.text == record.given ? Outcome::kAsGiven : Outcome::kShortForm;
     }
+  }
+  return records;
+}
+
+std::vector<EntryRecord> AsGivenRecords(std::string_view list, const PathConventions& conventions) {
+  std::vector<EntryRecord> records;
+  for (const std::string_view entry : SplitPathList(list, conventions.win32Syntax)) {
+    EntryRecord record;
+    record.given = record.written = entry;
+    records.push_back(record);
   }
   return records;
 }

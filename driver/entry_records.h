@@ -17,6 +17,7 @@ struct EntryRecord {
     kShortForm,          // written in a shorter spelling (its short form)
     kJunction,           // written through a junction
     kReference,          // judged by where its references lead, written with them
+    kProfileVariable,    // written as a variable of the user's profile and the rest
     kUnchecked,          // kept as given: it cannot be judged (`why`)
     kMissing,            // left out: the system says it is not there
     kRepeat,             // left out: it names the directory of entry `repeatOf`
@@ -31,17 +32,26 @@ struct EntryRecord {
   // For the machine's Path: the folder through which users other than
   // administrators could change it, or empty.
   std::string_view userChangeable;
+  // Where it was resolved: its index among the resolved entries, else npos.
+  std::size_t resolvedIndex = static_cast<std::size_t>(-1);
 };
 
 // Every entry of `list` in order, from what resolving found and what was
 // written. The records point into `list`, `resolved`, `written` and the
 // junction table, which must outlive them.
-// `userChangeable` holds, for each resolved entry, what EntriesUsersCanChange
-// found (or nothing, where it was not asked).
+// What else was found of the resolved entries, by resolved index; each may
+// be empty where it was not asked.
+struct EntryNotes {
+  std::vector<std::string> userChangeable;  // what EntriesUsersCanChange found
+  std::vector<bool> profileVariable;        // written with a profile variable
+};
+
 std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList& resolved,
-                                      const WrittenList& written,
-                                      const std::vector<std::string>& userChangeable,
+                                      const WrittenList& written, const EntryNotes& notes,
                                       const PathConventions& conventions);
+
+// Every entry of `list` written as given.
+std::vector<EntryRecord> AsGivenRecords(std::string_view list, const PathConventions& conventions);
 
 // How many records have each outcome, indexed by Outcome.
 std::vector<std::size_t> CountOutcomes(const std::vector<EntryRecord>& records);

@@ -21,6 +21,8 @@ const char* OutcomeName(Outcome outcome) {
       return "junction";
     case Outcome::kReference:
       return "reference";
+    case Outcome::kProfileVariable:
+      return "profileVariable";
     case Outcome::kUnchecked:
       return "unchecked";
     case Outcome::kMissing:
@@ -105,9 +107,9 @@ std::string Redactor::operator()(std::string_view text) const {
 
 std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
   const std::vector<std::size_t> counts = CountOutcomes(facts.records);
-  const std::size_t rewritten = Count(counts, Outcome::kShortForm) +
-                                Count(counts, Outcome::kJunction) +
-                                Count(counts, Outcome::kReference);
+  const std::size_t rewritten =
+      Count(counts, Outcome::kShortForm) + Count(counts, Outcome::kJunction) +
+      Count(counts, Outcome::kReference) + Count(counts, Outcome::kProfileVariable);
   std::string line = "pathshrink: ";
   line += facts.inState ? "in the desired state" : "not in the desired state";
   line += ": " + Number(Utf16Length(facts.before)) + " characters";

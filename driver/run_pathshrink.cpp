@@ -18,10 +18,12 @@
 #include "driver/machine_path.h"
 #include "driver/ordinary_user_reach.h"
 #include "driver/planned_junctions.h"
+#include "driver/profile_variables.h"
 #include "driver/report.h"
 #include "driver/standard_input.h"
 #include "driver/stored_path.h"
 #include "driver/suggestion_script.h"
+#include "driver/target_length.h"
 #include "pathtext/path_spelling.h"
 
 namespace pathshrink {
@@ -263,15 +265,68 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
   OrderBySavings(junctions);
 
   const ResolvedList resolved = ResolveEntries(fullpath, queries, {source.references});
-  WriteFindings(resolved, line.verbose, err);
+  // With --target, a list within it comes back as given: nothing is left
+  // out, and nothing is said to be.
+  const bool asGiven = line.target && !line.suggest && Utf16Length(fullpath) <= *line.target;
+  if (!asGiven) WriteFindings(resolved, line.verbose, err);
   const std::vector<ResolvedEntry>& entries = resolved.entries;
-  std::vector<std::string> changeable;  // by resolved entry
-  if (forMachine) changeable = EntriesUsersCanChange(entries, reach, err);
+  EntryNotes notes;
+  if (forMachine) notes.userChangeable = EntriesUsersCanChange(entries, reach, err);
   if (!line.suggest) {
     WrittenList written = WriteEntries(entries, junctions, conventions);
     if (forMachine) ShortNamesForTheMachine(written, entries, reach, conventions, err);
+    // A user's stored Path is written with the profile's variables where
+    // they are shorter: they name the same folders on every machine.
+    Environment* profile =
+        line.source == Source::kUserPath && source.logon ? &*source.logon : nullptr;
+    if (profile != nullptr && !line.target) {
+      notes.profileVariable = ProfileVariablesForTheUser(written, entries, *profile, conventions);
+    }
     if (line.verbose) WriteRepeatsMadeByJunctions(resolved, written, err);
-    PathList newList = JoinEntries(written);
+    PathList newList;
+    // With --target, a longer list is rewritten only as far as it takes,
+    // what lasts first.
+    WrittenList plain;  // where the short forms without junctions live
+    if (asGiven) {
+      newList = std::string(fullpath);
+    } else if (line.target) {
+      plain = WriteEntries(entries, JunctionTable(), conventions);
+      if (forMachine) ShortNamesForTheMachine(plain, entries, reach, conventions, err);
+      std::vector<std::string_view> givenOf(entries.size());
+      for (const EntryRecord& record :
+           EntryRecords(fullpath, resolved, written, notes, conventions)) {
+        if (record.resolvedIndex < givenOf.size()) givenOf[record.resolvedIndex] = record.given;
+      }
+      std::vector<Rewriting> rewritings;
+      for (const WrittenEntry& entry : written.entries) {
+        if (!entry.junction.empty()) {
+          rewritings.push_back({entry.resolvedIndex, entry.text, Rewriting::kJunction});
+        }
+      }
+      for (const WrittenEntry& entry : plain.entries) {
+        const std::size_t i = entry.resolvedIndex;
+        rewritings.push_back({i, entry.text, Rewriting::kShortForm});
+        if (profile == nullptr) continue;
+        const std::string lasting =
+            WithProfileVariable(entries[i], givenOf[i], *profile, conventions);
+        if (!lasting.empty()) {
+          rewritings.push_back({i, plain.texts.Add(lasting), Rewriting::kLasting});
+        }
+      }
+      std::vector<int> chosen;
+      const std::size_t length =
+          WriteWithinTarget(*line.target, written, givenOf, std::move(rewritings), chosen);
+      notes.profileVariable.assign(entries.size(), false);
+      for (std::size_t i = 0; i < chosen.size(); ++i) {
+        notes.profileVariable[i] = chosen[i] == Rewriting::kLasting;
+      }
+      if (length > *line.target) {
+        err << "[the new list is " + std::to_string(length) + " characters long, " +
+                   std::to_string(length - *line.target) + " more than the target " +
+                   std::to_string(*line.target) + ": it is as short as the tool writes it]\n";
+      }
+    }
+    if (!asGiven) newList = JoinEntries(written);
     std::vector<UseWarning> warnings =
         WarningsAboutUse(newList, system.outputReadInOtherCodePage, conventions);
     WriteWarnings(warnings, err);
@@ -289,7 +344,8 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
       ReportFacts facts = Facts(line, source);
       facts.before = fullpath;
       facts.after = newList;
-      facts.records = EntryRecords(fullpath, resolved, written, changeable, conventions);
+      facts.records = asGiven ? AsGivenRecords(fullpath, conventions)
+                              : EntryRecords(fullpath, resolved, written, notes, conventions);
       facts.warnings = std::move(warnings);
       facts.backup = stored.backup;
       facts.stored = stored.stored;

@@ -788,6 +788,99 @@ TEST_F(RunPathShrinkTest, TheMachinesPathRunsThroughNoFolderUsersCanChange) {
   EXPECT_EQ(refused.out, "");
 }
 
+// --target rewrites only what it takes, what lasts first; the profile's
+// variables write a user's stored Path in a form that lasts.
+TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
+  fs.AddDirectory("C:\\Program Files\\Tools\\Long Folder Name", "C:\\PROGRA~1\\Tools\\LONGFO~1");
+  fs.AddDirectory("C:\\Users\\me\\AppData\\Local\\Programs\\Tool Folder",
+                  "C:\\Users\\me\\AppData\\Local\\Programs\\TOOLFO~1");
+  const std::string tools = "C:\\Program Files\\Tools";
+  const std::string list = tools + ";" + tools + "\\Long Folder Name;C:\\Missing;C:\\Windows";
+  const std::string local = "C:\\Users\\me\\AppData\\Local\\Programs\\Tool Folder";
+  const struct {
+    const char* name;
+    std::vector<std::string> args;  // "L" stands for the list
+    std::string out;
+    std::string line;  // before the report
+  } cases[] = {
+      {"a list within the target comes back as given", {"--target", "100", "L"}, list, ""},
+      {"one rewrite, the one that saves most",
+       {"--target", "70", "L"},
+       tools + ";C:\\PROGRA~1\\Tools\\LONGFO~1;C:\\Windows",
+       ""},
+      {"two",
+       {"--target", "56", "L"},
+       "C:\\PROGRA~1\\Tools;C:\\PROGRA~1\\Tools\\LONGFO~1;C:\\Windows",
+       ""},
+      {"junctions after short names",
+       {"--target", "40", "L", "-j", "C:\\tl"},
+       "C:\\tl;C:\\tl\\LONGFO~1;C:\\Windows",
+       ""},
+      {"out of reach: the shortest list, and how far",
+       {"L", "--target", "10", "-j", "C:\\tl"},
+       "C:\\tl;C:\\tl\\LONGFO~1;C:\\Windows",
+       "[the new list is 31 characters long, 21 more than the target 10: it is as short as the "
+       "tool writes it]\n"},
+      {"not a length", {"L", "--target", "x"}, "", ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"pathshrink"};
+    for (const std::string& arg : c.args) args.push_back(arg == "L" ? list : arg);
+    const Outcome outcome = Run(args);
+    if (c.out.empty()) {
+      EXPECT_EQ(outcome.status, 1) << c.name;
+      continue;
+    }
+    EXPECT_EQ(outcome.status, 0) << c.name;
+    EXPECT_EQ(outcome.out, c.out + "\n") << c.name;
+    const std::string missing = c.out == list ? "" : "[invalid entry 'C:\\Missing']\n";
+    EXPECT_EQ(outcome.err, missing + c.line + ExpectedReport(list, c.out)) << c.name;
+  }
+
+  // The profile's variables: in a user's Path stored as REG_EXPAND_SZ only,
+  // and first under --target, though a short name saves more.
+  const std::string both = local + ";" + tools + "\\Long Folder Name";
+  const struct {
+    const char* name;
+    Scope scope;
+    StoredType type;
+    std::vector<std::string> args;
+    std::string out;
+  } stored[] = {
+      {"the user's REG_EXPAND_SZ",
+       Scope::kUser,
+       StoredType::kExpandString,
+       {"--user"},
+       "%LOCALAPPDATA%\\Programs\\TOOLFO~1;C:\\PROGRA~1\\Tools\\LONGFO~1"},
+      {"lasting first",
+       Scope::kUser,
+       StoredType::kExpandString,
+       {"--user", "--target", "80"},
+       "%LOCALAPPDATA%\\Programs\\TOOLFO~1;" + tools + "\\Long Folder Name"},
+      {"never in REG_SZ",
+       Scope::kUser,
+       StoredType::kString,
+       {"--user"},
+       "C:\\Users\\me\\AppData\\Local\\Programs\\TOOLFO~1;C:\\PROGRA~1\\Tools\\LONGFO~1"},
+      {"never in the machine's Path",
+       Scope::kMachine,
+       StoredType::kExpandString,
+       {"--machine"},
+       "C:\\Users\\me\\AppData\\Local\\Programs\\TOOLFO~1;C:\\PROGRA~1\\Tools\\LONGFO~1"},
+  };
+  for (const auto& c : stored) {
+    store = InMemoryEnvironmentStore();
+    store.Set(Scope::kProfile, "LOCALAPPDATA",
+              {"C:\\Users\\me\\AppData\\Local", StoredType::kString, {}});
+    store.Set(c.scope, "Path", {both, c.type, {}});
+    std::vector<std::string> args = {"pathshrink"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    EXPECT_EQ(Run(args).out, c.out + "\n") << c.name;
+  }
+  env.Set("LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local");
+  EXPECT_EQ(Run({"pathshrink", local}).out, "C:\\Users\\me\\AppData\\Local\\Programs\\TOOLFO~1\n");
+}
+
 TEST_F(RunPathShrinkTest, LargestSavingsFirstThenCommandLineOrder) {
   const std::string entry = "C:\\Program Files\\Tools\\x";
   fs.AddDirectory(entry, "C:\\PROGRA~1\\Tools\\x");
