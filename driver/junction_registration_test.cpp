@@ -107,6 +107,8 @@ class MockFileSystem : public FileSystemQueries {
   MOCK_METHOD(Unresolved, WhyUnresolved, (const std::string&), (override));
   MOCK_METHOD(bool, IsDirectory, (const std::string&), (override));
   MOCK_METHOD(OrdinaryUserRights, RightsOfOrdinaryUsers, (const std::string&), (override));
+  MOCK_METHOD(bool, HasShortNameSiblings, (const std::string&, const std::string&), (override));
+  MOCK_METHOD(std::optional<bool>, MakesShortNames, (const std::string&), (override));
   MOCK_METHOD(std::string, ReadJunctionTarget, (std::string), (override));
   MOCK_METHOD(std::string, AbsolutePath, (std::string), (override));
   MOCK_METHOD(PathConventions, Conventions, (), (const, override));

@@ -26,6 +26,12 @@ class PlannedJunctions : public FileSystemQueries {
   bool IsDirectory(const std::string& path) override {
     return path == plannedFolder_ || system_.IsDirectory(path);
   }
+  bool HasShortNameSiblings(const std::string& folder, const std::string& shortName) override {
+    return system_.HasShortNameSiblings(folder, shortName);
+  }
+  std::optional<bool> MakesShortNames(const std::string& root) override {
+    return system_.MakesShortNames(root);
+  }
   OrdinaryUserRights RightsOfOrdinaryUsers(const std::string& path) override {
     if (!plannedFolder_.empty() && path == plannedFolder_) return {true};
     return system_.RightsOfOrdinaryUsers(path);

@@ -14,6 +14,7 @@
 #include "driver/entry_records.h"
 #include "driver/fleet_report.h"
 #include "driver/junction_registration.h"
+#include "driver/lasting_names.h"
 #include "driver/logon_environment.h"
 #include "driver/machine_path.h"
 #include "driver/ordinary_user_reach.h"
@@ -297,6 +298,10 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
            EntryRecords(fullpath, resolved, written, notes, conventions)) {
         if (record.resolvedIndex < givenOf.size()) givenOf[record.resolvedIndex] = record.given;
       }
+      std::vector<UseWarning> unsaid;  // said of the list as written, below
+      const std::vector<bool> fragile = conventions.win32Syntax
+                                            ? FragileShortNames(plain, entries, queries, unsaid)
+                                            : std::vector<bool>(entries.size());
       std::vector<Rewriting> rewritings;
       for (const WrittenEntry& entry : written.entries) {
         if (!entry.junction.empty()) {
@@ -305,7 +310,8 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
       }
       for (const WrittenEntry& entry : plain.entries) {
         const std::size_t i = entry.resolvedIndex;
-        rewritings.push_back({i, entry.text, Rewriting::kShortForm});
+        rewritings.push_back(
+            {i, entry.text, fragile[i] ? Rewriting::kFragileShortForm : Rewriting::kShortForm});
         if (profile == nullptr) continue;
         const std::string lasting =
             WithProfileVariable(entries[i], givenOf[i], *profile, conventions);
@@ -329,6 +335,10 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
     if (!asGiven) newList = JoinEntries(written);
     std::vector<UseWarning> warnings =
         WarningsAboutUse(newList, system.outputReadInOtherCodePage, conventions);
+    if (conventions.win32Syntax && !asGiven) {
+      FragileShortNames(written, entries, queries, warnings);
+      VolumesWithoutShortNames(written, entries, queries, warnings);
+    }
     WriteWarnings(warnings, err);
     WriteReport(fullpath, newList, err);
     int status = kExitDone;

@@ -879,6 +879,23 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
   }
   env.Set("LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local");
   EXPECT_EQ(Run({"pathshrink", local}).out, "C:\\Users\\me\\AppData\\Local\\Programs\\TOOLFO~1\n");
+
+  // Short names that may not last are said, and rewritten last.
+  fs.AddDirectory("C:\\Program Files\\Microsoft Office", "C:\\PROGRA~1\\MICROS~1");
+  fs.AddDirectory("C:\\Program Files\\Microsoft VS Code", "C:\\PROGRA~1\\MICROS~2");
+  fs.SetMakesShortNames("C:\\", false);
+  const std::string code = "C:\\Program Files\\Microsoft VS Code";
+  const std::string fragileList = code + ";" + tools + "\\Long Folder Name";
+  const Outcome fragile = Run({"pathshrink", fragileList});
+  EXPECT_EQ(fragile.out, "C:\\PROGRA~1\\MICROS~2;C:\\PROGRA~1\\Tools\\LONGFO~1\n");
+  EXPECT_EQ(fragile.err,
+            "[short name 'MICROS~2' in 'C:\\Program Files' shares its stem with another: after a "
+            "reinstall it may name another folder]\n"
+            "[the volume 'C:\\' makes no short names for folders made from now on: they will have "
+            "none, and a short name written here lasts only while its folder keeps it]\n" +
+                ExpectedReport(fragileList, fragile.out.substr(0, fragile.out.size() - 1)));
+  EXPECT_EQ(Run({"pathshrink", "--target", "62", fragileList}).out,
+            code + ";C:\\PROGRA~1\\Tools\\LONGFO~1\n");
 }
 
 TEST_F(RunPathShrinkTest, LargestSavingsFirstThenCommandLineOrder) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "pathtext/path_conventions.h"
@@ -47,6 +48,15 @@ class FileSystemQueries {
   // What ordinary users may do to the folder or junction `path` itself
   // (a junction is asked about, not followed).
   virtual OrdinaryUserRights RightsOfOrdinaryUsers(const std::string& path) = 0;
+
+  // Whether another entry of `folder` has a short name of the same stem as
+  // `shortName` (MICROS~2 beside MICROS~1): such names are handed out in
+  // the order folders are made, and a reinstall may swap them.
+  virtual bool HasShortNameSiblings(const std::string& folder, const std::string& shortName) = 0;
+
+  // Whether the volume whose root is `root` makes short names for folders
+  // made from now on; nothing where the system cannot tell.
+  virtual std::optional<bool> MakesShortNames(const std::string& root) = 0;
 
   // Returns the directory that the junction `path` points to; throws
   // std::runtime_error with one of the fixed texts in junction_errors.h.

@@ -50,6 +50,10 @@ bool PosixFileSystem::IsDirectory(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// POSIX names have no short forms.
+bool PosixFileSystem::HasShortNameSiblings(const std::string&, const std::string&) { return false; }
+std::optional<bool> PosixFileSystem::MakesShortNames(const std::string&) { return false; }
+
 OrdinaryUserRights PosixFileSystem::RightsOfOrdinaryUsers(const std::string& path) {
   struct stat info {};
   OrdinaryUserRights rights;

@@ -15,6 +15,8 @@ class PosixFileSystem : public FileSystemQueries {
   Unresolved WhyUnresolved(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
   OrdinaryUserRights RightsOfOrdinaryUsers(const std::string& path) override;
+  bool HasShortNameSiblings(const std::string& folder, const std::string& shortName) override;
+  std::optional<bool> MakesShortNames(const std::string& root) override;
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override;
   PathConventions Conventions() const override { return kPosixConventions; }

@@ -63,6 +63,71 @@ bool WindowsFileSystem::IsDirectory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool WindowsFileSystem::HasShortNameSiblings(const std::string& folder,
+                                             const std::string& shortName) {
+  const std::size_t tilde = shortName.find('~');
+  std::wstring pattern;
+  if (tilde == std::string::npos || !Utf8ToWide(folder, pattern)) return false;
+  if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+  std::wstring stem;
+  std::wstring name;
+  if (!Utf8ToWide(shortName.substr(0, tilde + 1), stem) || !Utf8ToWide(shortName, name)) {
+    return false;
+  }
+  // The pattern matches short names as well as long ones.
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW((pattern + stem + L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  bool sibling = false;
+  do {
+    const std::wstring other =
+        found.cAlternateFileName[0] != L'\0' ? found.cAlternateFileName : found.cFileName;
+    sibling = other.size() >= stem.size() &&
+              ::CompareStringOrdinal(other.c_str(), static_cast<int>(stem.size()), stem.c_str(),
+                                     static_cast<int>(stem.size()), TRUE) == CSTR_EQUAL &&
+              ::CompareStringOrdinal(other.c_str(), -1, name.c_str(), -1, TRUE) != CSTR_EQUAL;
+  } while (!sibling && ::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return sibling;
+}
+
+std::optional<bool> WindowsFileSystem::MakesShortNames(const std::string& root) {
+  // The system's setting: 0 all volumes make short names, 1 none, 2 each
+  // volume as it is set, 3 the system volume only.
+  DWORD setting = 0;
+  DWORD size = sizeof setting;
+  if (::RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\FileSystem",
+                     L"NtfsDisable8dot3NameCreation", RRF_RT_REG_DWORD, nullptr, &setting,
+                     &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  if (setting == 0) return true;
+  if (setting == 1) return false;
+  if (setting == 3) {
+    wchar_t windows[MAX_PATH];
+    const UINT length = ::GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    std::string drive;
+    if (length < 2 || !WideToUtf8(std::wstring_view(windows, 2), drive)) return std::nullopt;
+    return root.size() >= 2 && (root[0] | 0x20) == (drive[0] | 0x20) && root[1] == ':';
+  }
+  // Each volume as it is set: its persistent state says.
+  if (root.size() < 2 || root[1] != ':') return std::nullopt;
+  std::wstring volume;
+  if (!Utf8ToWide("\\\\.\\" + root.substr(0, 2), volume)) return std::nullopt;
+  const HandleGuard handle(::CreateFileW(volume.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  FILE_FS_PERSISTENT_VOLUME_INFORMATION asked{};
+  asked.Version = 1;
+  FILE_FS_PERSISTENT_VOLUME_INFORMATION state{};
+  DWORD returned = 0;
+  if (!::DeviceIoControl(handle.get(), FSCTL_QUERY_PERSISTENT_VOLUME_STATE, &asked, sizeof asked,
+                         &state, sizeof state, &returned, nullptr)) {
+    return std::nullopt;
+  }
+  return (state.VolumeFlags & PERSISTENT_VOLUME_STATE_SHORT_NAME_CREATION_DISABLED) == 0;
+}
+
 OrdinaryUserRights WindowsFileSystem::RightsOfOrdinaryUsers(const std::string& path) {
   OrdinaryUserRights rights;
   std::wstring wide;

@@ -141,6 +141,31 @@ OrdinaryUserRights FakeFileSystem::RightsOfOrdinaryUsers(const std::string& path
   return found == rights_.end() ? none : found->second;
 }
 
+bool FakeFileSystem::HasShortNameSiblings(const std::string& folder, const std::string& shortName) {
+  // Its own walk: the folder's node, then its children's short names.
+  std::vector<char> separators;
+  const Node* node = root_.get();
+  for (const std::string& part : SplitPath(folder, &separators)) {
+    if (part.empty()) continue;
+    node = node->Find(part);
+    if (node == nullptr) return false;
+  }
+  const std::string name = testing::AsciiFolded(shortName);
+  const std::size_t tilde = name.find('~');
+  if (tilde == std::string::npos) return false;
+  for (const auto& [key, child] : node->children) {
+    const std::string other = testing::AsciiFolded(child->shortName);
+    if (other != name && other.compare(0, tilde + 1, name, 0, tilde + 1) == 0) return true;
+  }
+  return false;
+}
+
+std::optional<bool> FakeFileSystem::MakesShortNames(const std::string& root) {
+  const auto found = makesShortNames_.find(root);
+  if (found == makesShortNames_.end()) return std::nullopt;
+  return found->second;
+}
+
 bool FakeFileSystem::IsDirectory(const std::string& path) {
   return !UncheckableReason(path) && Resolve(path).has_value();  // it holds nothing else
 }

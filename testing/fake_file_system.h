@@ -32,6 +32,9 @@ class FakeFileSystem : public FileSystemQueries {
   // Makes ReadJunctionTarget(path) raise runtime_error(message).
   void AddUnreadableJunction(const std::string& path, const std::string& message);
 
+  // Whether the volume of `root` makes short names (nothing said: unknown).
+  void SetMakesShortNames(const std::string& root, bool makes) { makesShortNames_[root] = makes; }
+
   // What ordinary users may do to `path` (nothing, where not said).
   void SetRightsOfOrdinaryUsers(const std::string& path, OrdinaryUserRights rights);
 
@@ -45,6 +48,8 @@ class FakeFileSystem : public FileSystemQueries {
   Unresolved WhyUnresolved(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
   OrdinaryUserRights RightsOfOrdinaryUsers(const std::string& path) override;
+  bool HasShortNameSiblings(const std::string& folder, const std::string& shortName) override;
+  std::optional<bool> MakesShortNames(const std::string& root) override;
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override;
   PathConventions Conventions() const override { return kWindowsConventions; }
@@ -80,8 +85,10 @@ class FakeFileSystem : public FileSystemQueries {
     std::string text;  // the target, or the failure's message
   };
   std::map<std::string, JunctionAnswer> junctions_;
-  std::map<std::string, Unresolved> uncheckable_;     // by folded path, '\\' separators
-  std::map<std::string, OrdinaryUserRights> rights_;  // by folded path, '\\' separators
+  std::map<std::string, Unresolved> uncheckable_;  // by folded path, '\\' separators
+  std::map<std::string, OrdinaryUserRights> rights_;
+  std::map<std::string, bool>
+      makesShortNames_;  // by root as given  // by folded path, '\\' separators
   int shortNameQueries_ = 0;
   std::string currentFolder_ = "C:";
 };
