@@ -32,6 +32,9 @@ struct EntryRecord {
   // For the machine's Path: the folder through which users other than
   // administrators could change it, or empty.
   std::string_view userChangeable;
+  // Where it drifted: the folder it was written for, which it no longer
+  // leads to (it is resolved as that folder).
+  std::string_view writtenFor;
   // Where it was resolved: its index among the resolved entries, else npos.
   std::size_t resolvedIndex = static_cast<std::size_t>(-1);
 };

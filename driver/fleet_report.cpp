@@ -120,6 +120,11 @@ std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
           Number(Count(counts, Outcome::kControlCharacters)) + " with control characters, " +
           Number(rewritten) + " to shorten, " + Number(Count(counts, Outcome::kUnchecked)) +
           " unchecked";
+  if (facts.driftChecked) {
+    const auto drifted = std::count_if(facts.records.begin(), facts.records.end(),
+                                       [](const EntryRecord& r) { return !r.writtenFor.empty(); });
+    line += ", " + Number(static_cast<std::size_t>(drifted)) + " drifted";
+  }
   const auto changeable =
       std::count_if(facts.records.begin(), facts.records.end(),
                     [](const EntryRecord& r) { return !r.userChangeable.empty(); });
@@ -149,7 +154,10 @@ std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
   json += ",\"lengths\":{\"before\":" + Number(Utf16Length(facts.before)) +
           ",\"after\":" + Number(Utf16Length(facts.after)) + "}";
   json += ",\"limits\":{\"cmd\":8191,\"variable\":32766}";
-  json += ",\"counts\":{\"given\":" + Number(facts.records.size());
+  const auto drifted = std::count_if(facts.records.begin(), facts.records.end(),
+                                     [](const EntryRecord& r) { return !r.writtenFor.empty(); });
+  json += ",\"counts\":{\"given\":" + Number(facts.records.size()) +
+          ",\"drifted\":" + Number(static_cast<std::size_t>(drifted));
   for (std::size_t i = 0; i < counts.size(); ++i) {
     json += ",\"" + std::string(OutcomeName(static_cast<Outcome>(i))) + "\":" + Number(counts[i]);
   }
@@ -165,7 +173,8 @@ std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
             ",\"why\":" + optional(record.why) + ",\"junction\":" + optional(record.junction) +
             ",\"repeatOf\":" +
             (record.outcome == Outcome::kRepeat ? Number(record.repeatOf) : std::string("null")) +
-            ",\"userChangeable\":" + optional(record.userChangeable) + "}";
+            ",\"userChangeable\":" + optional(record.userChangeable) +
+            ",\"writtenFor\":" + optional(record.writtenFor) + "}";
   }
   json += "],\"findings\":[";
   for (std::size_t i = 0; i < facts.warnings.size(); ++i) {

@@ -41,6 +41,8 @@ struct ReportFacts {
   std::string backup;  // the backup kept, if any
   bool stored = false;
   bool inState = false;  // the tool would change nothing
+  bool driftChecked =
+      false;  // a stored Path's entries were checked against what they were written for
   int exitStatus = 0;
 };
 

@@ -10,6 +10,7 @@
 #include "compact/compact_path_list.h"
 #include "compact/junction_suggestions.h"
 #include "compact/junction_table.h"
+#include "compact/path_list_syntax.h"
 #include "driver/command_line.h"
 #include "driver/entry_records.h"
 #include "driver/fleet_report.h"
@@ -25,6 +26,8 @@
 #include "driver/stored_path.h"
 #include "driver/suggestion_script.h"
 #include "driver/target_length.h"
+#include "driver/written_for.h"
+#include "pathtext/path_parts.h"
 #include "pathtext/path_spelling.h"
 
 namespace pathshrink {
@@ -68,6 +71,8 @@ struct ListSource {
   StoredValue stored;                     // --user, --machine: the value as read
   Environment* references = nullptr;      // none: an entry with %NAME% is text
   std::optional<LogonEnvironment> logon;  // what a stored REG_EXPAND_SZ Path means
+  std::string writtenForFile;             // a stored Path's: what its entries were written for
+  WrittenFor writtenFor;
 };
 
 // Reads the one source the command line names into `source`. A live list
@@ -140,12 +145,61 @@ int ReadSource(const CommandLine& line, const char* const* argv, SystemAccess& s
     return kExitStoredUnreadable;
   }
   source.list = stored.text;
+  // What the entries the tool stored before were written for, where it
+  // kept that (beside the backups).
+  const std::optional<std::string> appData =
+      system.environment != nullptr ? system.environment->Variable("LOCALAPPDATA") : std::nullopt;
+  if (appData && IsAbsolutePath(*appData, kWindowsConventions)) {
+    source.writtenForFile = WrittenForFile(source.scope, *appData);
+    std::string bytes;
+    if (system.store->ReadFile(source.writtenForFile, bytes) == StoreStatus::kOk) {
+      source.writtenFor = ParseWrittenFor(bytes);
+    }
+  }
   // Windows takes a REG_SZ value literally: a reference there leads
   // nowhere, and must not make a literal entry look like a repeat.
   if (stored.type == StoredType::kExpandString) {
     source.references = &source.logon.emplace(*system.store, source.scope);
   }
   return kExitDone;
+}
+
+// The records of drifted entries name the entry as stored and the folder
+// it was written for.
+void NoteDrift(std::string_view stored, const DriftCheck& drift, const PathConventions& conventions,
+               std::vector<EntryRecord>& records) {
+  if (drift.writtenFor.empty()) return;
+  const std::vector<std::string_view> given = SplitPathList(stored, conventions.win32Syntax);
+  for (std::size_t i = 0; i < records.size() && i < given.size(); ++i) {
+    if (drift.writtenFor[i].empty()) continue;
+    records[i].given = given[i];
+    records[i].writtenFor = drift.writtenFor[i];
+  }
+}
+
+// What each entry written otherwise than its folder's long path was
+// written for: as known before, or its folder as given.
+WrittenFor WrittenForOf(const std::vector<EntryRecord>& records,
+                        const std::vector<ResolvedEntry>& entries, const WrittenFor& before) {
+  using Outcome = EntryRecord::Outcome;
+  WrittenFor memory;
+  for (const EntryRecord& record : records) {
+    if (record.written.empty() || record.resolvedIndex >= entries.size() ||
+        record.outcome == Outcome::kUnchecked || record.outcome == Outcome::kReference ||
+        record.outcome == Outcome::kProfileVariable) {
+      continue;
+    }
+    std::string folder;
+    if (!record.writtenFor.empty()) {
+      folder = record.writtenFor;
+    } else if (const auto known = before.find(std::string(record.given)); known != before.end()) {
+      folder = known->second;
+    } else {
+      folder = entries[record.resolvedIndex].Given();
+    }
+    if (folder != record.written) memory[std::string(record.written)] = folder;
+  }
+  return memory;
 }
 
 // A folder for the machine's links that is not there yet, in the root of
@@ -265,7 +319,15 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
   JunctionTable junctions = registered;
   OrderBySavings(junctions);
 
-  const ResolvedList resolved = ResolveEntries(fullpath, queries, {source.references});
+  // A stored entry that now leads elsewhere than the folder it was written
+  // for is resolved as that folder.
+  DriftCheck drift;
+  std::string_view resolving = fullpath;
+  if (!source.writtenFor.empty()) {
+    drift = CheckDrift(fullpath, source.writtenFor, queries, err);
+    resolving = drift.list;
+  }
+  const ResolvedList resolved = ResolveEntries(resolving, queries, {source.references});
   // With --target, a list within it comes back as given: nothing is left
   // out, and nothing is said to be.
   const bool asGiven = line.target && !line.suggest && Utf16Length(fullpath) <= *line.target;
@@ -295,7 +357,7 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
       if (forMachine) ShortNamesForTheMachine(plain, entries, reach, conventions, err);
       std::vector<std::string_view> givenOf(entries.size());
       for (const EntryRecord& record :
-           EntryRecords(fullpath, resolved, written, notes, conventions)) {
+           EntryRecords(resolving, resolved, written, notes, conventions)) {
         if (record.resolvedIndex < givenOf.size()) givenOf[record.resolvedIndex] = record.given;
       }
       std::vector<UseWarning> unsaid;  // said of the list as written, below
@@ -347,6 +409,21 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
       status = StorePath(source.scope, source.stored, newList, *system.store, system.environment,
                          err, stored);
     }
+    std::vector<EntryRecord> records;
+    if (line.check || line.json || stored.stored) {
+      records = asGiven ? AsGivenRecords(fullpath, conventions)
+                        : EntryRecords(resolving, resolved, written, notes, conventions);
+      NoteDrift(fullpath, drift, conventions, records);
+    }
+    if (stored.stored && !source.writtenForFile.empty()) {
+      // What each entry was written for, for the runs to come.
+      const std::string memory =
+          FormatWrittenFor(WrittenForOf(records, entries, source.writtenFor));
+      if (system.store->OverwriteFile(source.writtenForFile, memory) != StoreStatus::kOk) {
+        err << "[can't keep what the entries were written for in '" + source.writtenForFile +
+                   "']\n";
+      }
+    }
     const bool inState = newList == fullpath;
     if (line.check && status == kExitDone && !inState) status = kExitCheckWouldChange;
     std::string text;
@@ -354,8 +431,8 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
       ReportFacts facts = Facts(line, source);
       facts.before = fullpath;
       facts.after = newList;
-      facts.records = asGiven ? AsGivenRecords(fullpath, conventions)
-                              : EntryRecords(fullpath, resolved, written, notes, conventions);
+      facts.records = std::move(records);
+      facts.driftChecked = line.source == Source::kUserPath || line.source == Source::kMachinePath;
       facts.warnings = std::move(warnings);
       facts.backup = stored.backup;
       facts.stored = stored.stored;

@@ -580,7 +580,15 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
     store.Set(Scope::kUser, "Path", c.value);
     store.Set(Scope::kUser, "Only", {"C:\\Windows", StoredType::kString, {}});
     if (c.fault) c.fault(store, env);
-    const std::map<std::string, std::string> filesBefore = store.files;
+    // The backups: what else is kept (what entries were written for) is not.
+    const auto backups = [](const std::map<std::string, std::string>& files) {
+      std::map<std::string, std::string> reg;
+      for (const auto& [path, bytes] : files) {
+        if (path.size() > 4 && path.compare(path.size() - 4, 4, ".reg") == 0) reg[path] = bytes;
+      }
+      return reg;
+    };
+    const std::map<std::string, std::string> filesBefore = backups(store.files);
     std::vector<std::string> args = {"pathshrink"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     const Outcome outcome = Run(args);
@@ -594,8 +602,9 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
     EXPECT_EQ(err.substr(err.size() - c.lines.size()), c.lines) << c.name;
     // A backup is left only where a value was stored (or could not be put
     // back), and holds exactly the bytes that were stored before.
-    ASSERT_EQ(store.files.size(), filesBefore.size() + (c.backupKept ? 1 : 0)) << c.name;
-    for (const auto& [path, bytes] : store.files) {
+    const std::map<std::string, std::string> filesAfter = backups(store.files);
+    ASSERT_EQ(filesAfter.size(), filesBefore.size() + (c.backupKept ? 1 : 0)) << c.name;
+    for (const auto& [path, bytes] : filesAfter) {
       if (filesBefore.count(path) != 0) {
         EXPECT_EQ(bytes, filesBefore.at(path)) << c.name << ": " << path << " overwritten";
         continue;
@@ -683,10 +692,11 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
          {"{\"index\":0,\"given\":\"C:\\\\Program "
           "Files\\\\Tools\\\\\",\"written\":\"C:\\\\pf\\\\Tools\","
           "\"outcome\":\"junction\",\"why\":null,\"junction\":\"C:\\\\pf\",\"repeatOf\":null,"
-          "\"userChangeable\":null}",
+          "\"userChangeable\":null,\"writtenFor\":null}",
           "\"written\":\"\\\"C:\\\\Nope;C:\\\\x\\\"\",\"outcome\":\"unchecked\"",
           "{\"index\":4,\"given\":\"c:\\\\windows\",\"written\":null,\"outcome\":\"repeat\","
-          "\"why\":null,\"junction\":null,\"repeatOf\":2,\"userChangeable\":null}",
+          "\"why\":null,\"junction\":null,\"repeatOf\":2,\"userChangeable\":null,\"writtenFor\":"
+          "null}",
           "\"outcome\":\"missing\"",
           "\"given\":\"%USERPROFILE%\\\\bin\",\"written\":\"%USERPROFILE%"
           "\\\\bin\",\"outcome\":\"shortForm\"",
@@ -896,6 +906,42 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
                 ExpectedReport(fragileList, fragile.out.substr(0, fragile.out.size() - 1)));
   EXPECT_EQ(Run({"pathshrink", "--target", "62", fragileList}).out,
             code + ";C:\\PROGRA~1\\Tools\\LONGFO~1\n");
+
+  // What each stored entry was written for is kept; a name that now leads
+  // elsewhere is written for its folder again, or left out where it is gone.
+  const std::string memory = "C:\\Users\\me\\AppData\\Local\\pathshrink\\Path-user.written-for";
+  store = InMemoryEnvironmentStore();
+  store.Set(Scope::kUser, "Path", {code, StoredType::kExpandString, {}});
+  EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0);
+  EXPECT_EQ(store.files[memory],
+            "pathshrink written-for 1\r\nC:\\PROGRA~1\\MICROS~2\t" + code + "\r\n");
+  const struct {
+    const char* name;
+    std::string writtenFor;  // what the memory says C:\PROGRA~1\MICROS~1 was written for
+    std::string out;
+    std::string line;
+  } drifts[] = {
+      {"leads to another folder now", code, "C:\\PROGRA~1\\MICROS~2",
+       "[entry 'C:\\PROGRA~1\\MICROS~1' was written for '" + code +
+           "' and now leads to 'C:\\PROGRA~1\\MICROS~1'; written for '" + code + "' again]\n"},
+      {"its folder is gone", "C:\\Program Files\\Gone App", "",
+       "[entry 'C:\\PROGRA~1\\MICROS~1' was written for 'C:\\Program Files\\Gone App', which is "
+       "gone, and now leads to 'C:\\PROGRA~1\\MICROS~1'; left out]\n"},
+      {"it leads where it was written for", "C:\\Program Files\\Microsoft Office",
+       "C:\\PROGRA~1\\MICROS~1", ""},
+  };
+  for (const auto& c : drifts) {
+    store = InMemoryEnvironmentStore();
+    store.Set(Scope::kUser, "Path", {"C:\\PROGRA~1\\MICROS~1", StoredType::kExpandString, {}});
+    store.files[memory] =
+        "pathshrink written-for 1\r\nC:\\PROGRA~1\\MICROS~1\t" + c.writtenFor + "\r\n";
+    const Outcome outcome = Run({"pathshrink", "--user"});
+    EXPECT_EQ(outcome.out, c.out + "\n") << c.name;
+    EXPECT_EQ(outcome.err.substr(0, c.line.size()), c.line) << c.name << "\n" << outcome.err;
+    const Outcome check = Run({"pathshrink", "--user", "--check"});
+    EXPECT_NE(check.out.find(c.line.empty() ? ", 0 drifted" : ", 1 drifted"), std::string::npos)
+        << check.out;
+  }
 }
 
 TEST_F(RunPathShrinkTest, LargestSavingsFirstThenCommandLineOrder) {

@@ -553,6 +553,80 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   EXPECT_EQ(query(), kept) << stale.err;
 }
 
+// A user's stored Path keeps working where short names change: a folder
+// under the profile is written with %LOCALAPPDATA%, which Windows defines
+// at every logon; and a stored short name that now leads to another folder
+// than the one it was written for is written for that folder again.
+TEST_F(WineEndToEndTest, AStoredPathLasts) {
+  const auto query = [&] {
+    const ProcessResult result = RunWine("reg", {"query", "HKCU\\Environment", "/v", "Path"});
+    for (const std::string& line : Lines(result.out)) {
+      if (line.rfind("    Path    ", 0) == 0) return line.substr(12);
+    }
+    return std::string();
+  };
+  const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
+  const std::string local = Lines(appData.out).at(0);  // C:\users\NAME\AppData\Local
+  ASSERT_EQ(local.rfind("C:\\", 0), 0u) << local;
+  std::string unixLocal = local.substr(3);
+  std::replace(unixLocal.begin(), unixLocal.end(), '\\', '/');
+  unixLocal = Prefix() + "/drive_c/" + unixLocal;
+  const std::string made = unixLocal + "/pathshrink test Long Folder Name";
+  const std::string tool = unixLocal + "/pathshrink";
+  const bool toolFolderWasThere = std::filesystem::exists(tool);
+  const std::string before = query();
+  const PutBack putBack([&] {
+    if (before.empty()) {
+      RunWine("reg", {"delete", "HKCU\\Environment", "/v", "Path", "/f"});
+    } else {
+      const std::size_t gap = before.find("    ");
+      RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", before.substr(0, gap), "/d",
+                      before.substr(gap + 4), "/f"});
+    }
+    std::filesystem::remove_all(made);
+    if (!toolFolderWasThere) std::filesystem::remove_all(tool);
+  });
+  std::filesystem::create_directories(made + "/bin");
+  const std::string entry = local + "\\pathshrink test Long Folder Name\\bin";
+  ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d",
+                            entry, "/f"})
+                .status,
+            0);
+  const std::vector<std::string> shortForms = ShortForms({entry});
+  ASSERT_EQ(shortForms.size(), 1u);
+  const std::string shortName = Shortest(entry, shortForms[0]);
+  const std::string lasting = "%LOCALAPPDATA%" + shortName.substr(local.size());
+  const ProcessResult preview = Run({"--user"});
+  EXPECT_EQ(preview.out, lasting + "\n") << preview.err;
+  const ProcessResult written = Run({"--user", "--write"});
+  EXPECT_EQ(written.status, 0) << written.err;
+  EXPECT_EQ(query(), "REG_EXPAND_SZ    " + lasting);
+
+  // A short name stored for one folder, which now names another: the
+  // memory says what it was written for (Wine's short names are hashes and
+  // never change, so the test writes the memory).
+  tmp.MakeDirectories("The Folder It Was Written For");
+  tmp.MakeDirectories("The Folder It Names Now");
+  const std::string meant = WindowsPath(tmp.path()) + "\\The Folder It Was Written For";
+  const std::string now = WindowsPath(tmp.path()) + "\\The Folder It Names Now";
+  const std::vector<std::string> forms = ShortForms({meant, now});
+  ASSERT_EQ(forms.size(), 2u);
+  ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d",
+                            forms[1], "/f"})
+                .status,
+            0);
+  std::filesystem::create_directories(tool);
+  std::ofstream(tool + "/Path-user.written-for", std::ios::binary)
+      << "pathshrink written-for 1\r\n"
+      << forms[1] << "\t" << meant << "\r\n";
+  const ProcessResult drifted = Run({"--user", "--write", "--json"});
+  EXPECT_EQ(drifted.status, 0) << drifted.err;
+  EXPECT_NE(drifted.err.find("was written for '" + meant + "'"), std::string::npos) << drifted.err;
+  EXPECT_EQ(query(), "REG_EXPAND_SZ    " + Shortest(meant, forms[0]));
+  EXPECT_EQ(testing::SchemaProblems(drifted.out), "") << drifted.out;
+  EXPECT_NE(drifted.out.find("\"drifted\":1"), std::string::npos) << drifted.out;
+}
+
 TEST_F(WineEndToEndTest, SuggestionsAreMklinkLinesForCmd) {
   const std::string base = WindowsPath(tmp.path());
   std::string list;

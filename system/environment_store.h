@@ -90,6 +90,11 @@ class EnvironmentStore {
   virtual StoreStatus SaveNewFile(const std::string& path, const std::string& bytes) = 0;
   // Removes the file `path`.
   virtual StoreStatus RemoveFile(const std::string& path) = 0;
+  // The whole file `path`, into `bytes`.
+  virtual StoreStatus ReadFile(const std::string& path, std::string& bytes) = 0;
+  // Makes `bytes` the whole of the file `path`, in place of what it held,
+  // making its folders as needed.
+  virtual StoreStatus OverwriteFile(const std::string& path, const std::string& bytes) = 0;
   // The local time as YYYYMMDD-HHMMSS, for the names of backups.
   virtual std::string TimeStamp() = 0;
   // Tells the running programs that the stored environment changed; false

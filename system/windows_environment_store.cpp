@@ -244,31 +244,38 @@ std::vector<StoredVariable> WindowsEnvironmentStore::SystemVariables() {
   return variables;
 }
 
-StoreStatus WindowsEnvironmentStore::SaveNewFile(const std::string& path,
-                                                 const std::string& bytes) {
-  std::wstring widePath;
-  if (!Utf8ToWide(path, widePath)) return StoreStatus::kFailed;
-  // Each folder on the way, from the first below the root on.
+namespace {
+
+// Makes each folder on the way to the file `widePath`, from the first below
+// the root on; false with the status where one could not be made.
+bool MakeFolders(const std::wstring& widePath, StoreStatus& status) {
   for (std::size_t at = widePath.find_first_of(L"\\/", 3); at != std::wstring::npos;
        at = widePath.find_first_of(L"\\/", at + 1)) {
     const std::wstring folder = widePath.substr(0, at);
     if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
       const DWORD error = ::GetLastError();
       // A share's own name, or a folder that may exist though not be made
-      // here: the open below tells.
+      // here: the open that follows tells.
       if (error != ERROR_ACCESS_DENIED && error != ERROR_INVALID_NAME &&
           error != ERROR_BAD_NETPATH) {
-        return StatusOfFile(error);
+        status = StatusOfFile(error);
+        return false;
       }
     }
   }
-  HANDLE file = ::CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+  return true;
+}
+
+// Writes `bytes` to a file just made (`disposition`) and flushes it; the
+// file is removed again where that fails.
+StoreStatus WriteWhole(const std::wstring& widePath, DWORD disposition, const std::string& bytes) {
+  HANDLE file = ::CreateFileW(widePath.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return StatusOfFile(::GetLastError());
   DWORD written = 0;
   const BOOL wrote =
       ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  // The backup counts only once it is on disk whole.
+  // It counts only once it is on disk whole.
   const BOOL flushed = wrote && ::FlushFileBuffers(file);
   const BOOL closed = ::CloseHandle(file);
   if (!wrote || !flushed || !closed || written != bytes.size()) {
@@ -276,6 +283,53 @@ StoreStatus WindowsEnvironmentStore::SaveNewFile(const std::string& path,
     return StoreStatus::kFailed;
   }
   return StoreStatus::kOk;
+}
+
+}  // namespace
+
+StoreStatus WindowsEnvironmentStore::SaveNewFile(const std::string& path,
+                                                 const std::string& bytes) {
+  std::wstring widePath;
+  if (!Utf8ToWide(path, widePath)) return StoreStatus::kFailed;
+  StoreStatus status = StoreStatus::kOk;
+  if (!MakeFolders(widePath, status)) return status;
+  // CREATE_NEW: a backup made earlier in the same second is never lost.
+  return WriteWhole(widePath, CREATE_NEW, bytes);
+}
+
+StoreStatus WindowsEnvironmentStore::OverwriteFile(const std::string& path,
+                                                 const std::string& bytes) {
+  std::wstring widePath;
+  if (!Utf8ToWide(path, widePath)) return StoreStatus::kFailed;
+  StoreStatus status = StoreStatus::kOk;
+  if (!MakeFolders(widePath, status)) return status;
+  // Whole or not at all: written beside it, then moved in place.
+  const std::wstring fresh = widePath + L".new";
+  status = WriteWhole(fresh, CREATE_ALWAYS, bytes);
+  if (status != StoreStatus::kOk) return status;
+  if (!::MoveFileExW(fresh.c_str(), widePath.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    status = StatusOfFile(::GetLastError());
+    ::DeleteFileW(fresh.c_str());
+  }
+  return status;
+}
+
+StoreStatus WindowsEnvironmentStore::ReadFile(const std::string& path, std::string& bytes) {
+  std::wstring widePath;
+  if (!Utf8ToWide(path, widePath)) return StoreStatus::kFailed;
+  HANDLE file = ::CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return StatusOfFile(::GetLastError());
+  bytes.clear();
+  char buffer[4096];
+  DWORD got = 0;
+  BOOL read = FALSE;
+  while ((read = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr)) != FALSE && got > 0) {
+    bytes.append(buffer, got);
+  }
+  ::CloseHandle(file);
+  return read != FALSE ? StoreStatus::kOk : StoreStatus::kFailed;
 }
 
 StoreStatus WindowsEnvironmentStore::RemoveFile(const std::string& path) {

@@ -15,6 +15,8 @@ class WindowsEnvironmentStore : public EnvironmentStore {
   std::vector<StoredVariable> SystemVariables() override;
   StoreStatus SaveNewFile(const std::string& path, const std::string& bytes) override;
   StoreStatus RemoveFile(const std::string& path) override;
+  StoreStatus ReadFile(const std::string& path, std::string& bytes) override;
+  StoreStatus OverwriteFile(const std::string& path, const std::string& bytes) override;
   std::string TimeStamp() override;
   bool AnnounceChange() override;
 };

@@ -47,6 +47,20 @@ StoreStatus InMemoryEnvironmentStore::RemoveFile(const std::string& path) {
   return files.erase(path) == 1 ? StoreStatus::kOk : StoreStatus::kNotFound;
 }
 
+StoreStatus InMemoryEnvironmentStore::ReadFile(const std::string& path, std::string& bytes) {
+  const auto found = files.find(path);
+  if (found == files.end()) return StoreStatus::kNotFound;
+  bytes = found->second;
+  return StoreStatus::kOk;
+}
+
+StoreStatus InMemoryEnvironmentStore::OverwriteFile(const std::string& path,
+                                                  const std::string& bytes) {
+  if (saveFails) return *saveFails;
+  files[path] = bytes;
+  return StoreStatus::kOk;
+}
+
 void InMemoryEnvironmentStore::Set(Scope scope, const std::string& name, StoredValue value) {
   const std::pair<Scope, std::string> key{scope, testing::AsciiFolded(name)};
   if (values_.count(key) == 0) order_.push_back(key);

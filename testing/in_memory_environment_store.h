@@ -20,6 +20,8 @@ class InMemoryEnvironmentStore : public EnvironmentStore {
   std::vector<StoredVariable> SystemVariables() override { return systemVariables; }
   StoreStatus SaveNewFile(const std::string& path, const std::string& bytes) override;
   StoreStatus RemoveFile(const std::string& path) override;
+  StoreStatus ReadFile(const std::string& path, std::string& bytes) override;
+  StoreStatus OverwriteFile(const std::string& path, const std::string& bytes) override;
   std::string TimeStamp() override { return "20261208-114500"; }
   bool AnnounceChange() override {
     ++announcements;

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "system/environment_store.h"
+#include "system/file_system_queries.h"
+
+namespace pathshrink {
+
+// What each entry the tool stored in a Path was written for, kept beside
+// the backups: a short name or a junction leads to a folder only as long as
+// the volume and the links stay as they were, and a name handed out again
+// after a reinstall leads elsewhere without a word. The file,
+// %LOCALAPPDATA%\pathshrink\Path-user.written-for (or -machine), is UTF-8:
+// a first line "pathshrink written-for 1", then a line for each entry
+// written otherwise than its folder's long path: the entry as written, a
+// tab, the long path, each line ending in CR LF.
+using WrittenFor = std::map<std::string, std::string>;  // as written -> long path
+
+std::string WrittenForFile(Scope scope, const std::string& localAppData);
+WrittenFor ParseWrittenFor(std::string_view bytes);
+std::string FormatWrittenFor(const WrittenFor& memory);
+
+// The stored list with each entry that now leads to another folder than
+// the one it was written for (or nowhere, where that folder is there)
+// replaced by that folder's long path, which is then written anew (or left
+// out as missing, where it is gone): never a name that leads elsewhere now.
+struct DriftCheck {
+  std::string list;
+  std::vector<std::string> writtenFor;  // by entry of the list: the folder where it drifted
+};
+DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSystemQueries& files,
+                      std::ostream& err);
+
+}  // namespace pathshrink
