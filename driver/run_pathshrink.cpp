@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -470,8 +471,26 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
 
   // The proposals are registered as the tool will register them once they
   // exist, after the given junctions, and the list written with them all.
-  const std::vector<SuggestedJunction> proposals =
+  std::vector<SuggestedJunction> proposals =
       SuggestJunctions(entries, junctions, linkFolder, queries);
+  if (line.target) {
+    // Only as many as it takes to reach the target: the first k, for the
+    // least k that does (all of them where none does).
+    for (std::size_t k = 0; k < proposals.size(); ++k) {
+      const std::vector<SuggestedJunction> first(proposals.begin(), proposals.begin() + k);
+      PlannedJunctions trial(queries, first, restrictedFolder);
+      JunctionTable table = registered;
+      std::ostringstream quiet;
+      for (const SuggestedJunction& proposal : first) {
+        RegisterJunction(proposal.link, trial, table, quiet);
+      }
+      OrderBySavings(table);
+      if (Utf16Length(JoinEntries(WriteEntries(entries, table, conventions))) <= *line.target) {
+        proposals.resize(k);
+        break;
+      }
+    }
+  }
   PlannedJunctions planned(queries, proposals, restrictedFolder);
   for (const SuggestedJunction& proposal : proposals) {
     RegisterJunction(proposal.link, planned, registered, err);

@@ -1079,6 +1079,14 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
        "mklink /J C:\\b \"C:\\100%% Tools\\\xC3\x84rger Long Name\"\n"
        "@chcp %PATHSHRINK_CP% >nul\n",
        "C:\\b\\one;C:\\b\\two"},
+      {"only what it takes to reach a target",
+       {"--target", "60",
+        vendor + "\\App One\\bin;" + vendor + "\\App Two;D:\\Build Tools\\Compilers\\bin"},
+       "REM 1 junction that shortens the list from 86 to 54 characters.\n"
+       "REM Make it, then run:\n"
+       "REM pathshrink --env PATH -j C:\\b\n"
+       "mklink /J C:\\b \"C:\\Program Files\\Vendor Name\"\n",
+       "C:\\b\\App One\\bin;C:\\b\\App Two;D:\\BUILDT~1\\COMPIL~1\\bin"},
       {"nothing worth a junction",
        {"C:\\Windows"},
        "REM No junction would shorten this list enough to be worth making (10 characters).\n",
@@ -1091,7 +1099,7 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
     const Outcome outcome = Run(args);
     EXPECT_EQ(outcome.status, 0) << c.name;
     EXPECT_EQ(outcome.out, c.script) << c.name;
-    const std::string list = args[args[2] == "--junctions-in" ? 4 : 2];
+    const std::string list = args[args[2] == "--junctions-in" || args[2] == "--target" ? 4 : 2];
     EXPECT_EQ(outcome.err, ExpectedReport(list, c.newList)) << c.name;
   }
 }
