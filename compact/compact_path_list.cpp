@@ -101,11 +101,12 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
   // Quotes and %NAME% belong to Windows' list syntax; on POSIX both are
   // ordinary bytes of a name.
   const bool windows = conventions.win32Syntax;
-  const std::vector<std::string_view> split = SplitPathList(list, windows);
+  ResolvedList resolved;
+  resolved.split = SplitPathList(list, windows);
+  const std::vector<std::string_view>& split = resolved.split;
   // Looked for once in the whole list: most lists hold none.
   const bool controlCharacters = windows && HoldsControlCharacter(list);
   // Reserved up front, so the views in `seen` stay valid as `entries` grows.
-  ResolvedList resolved;
   std::vector<ResolvedEntry>& entries = resolved.entries;
   std::vector<EntryFinding>& findings = resolved.findings;
   entries.reserve(split.size());

@@ -80,9 +80,10 @@ struct EntryFinding {
 };
 
 struct ResolvedList {
-  std::vector<ResolvedEntry> entries;  // no two of one key
-  std::vector<EntryFinding> findings;  // in the list's order
-  TextArena whys;                      // where the findings' `why` point
+  std::vector<std::string_view> split;  // the list's entries, as split, into the list
+  std::vector<ResolvedEntry> entries;   // no two of one key
+  std::vector<EntryFinding> findings;   // in the list's order
+  TextArena whys;                       // where the findings' `why` point
 };
 
 // Splits the list and resolves every entry in order. The findings point

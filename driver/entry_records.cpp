@@ -4,11 +4,10 @@
 
 namespace pathshrink {
 
-std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList& resolved,
-                                      const WrittenList& written, const EntryNotes& notes,
-                                      const PathConventions& conventions) {
+std::vector<EntryRecord> EntryRecords(const ResolvedList& resolved, const WrittenList& written,
+                                      const EntryNotes& notes) {
   using Outcome = EntryRecord::Outcome;
-  const std::vector<std::string_view> split = SplitPathList(list, conventions.win32Syntax);
+  const std::vector<std::string_view>& split = resolved.split;
   std::vector<EntryRecord> records(split.size());
   // Resolving keeps the list's order: each given entry is a finding, a
   // resolved entry, or (kept as given) both.

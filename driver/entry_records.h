@@ -39,8 +39,8 @@ struct EntryRecord {
   std::size_t resolvedIndex = static_cast<std::size_t>(-1);
 };
 
-// Every entry of `list` in order, from what resolving found and what was
-// written. The records point into `list`, `resolved`, `written` and the
+// Every entry of the list in order, from what resolving found and what was
+// written. The records point into the list, `resolved`, `written` and the
 // junction table, which must outlive them.
 // What else was found of the resolved entries, by resolved index; each may
 // be empty where it was not asked.
@@ -49,9 +49,8 @@ struct EntryNotes {
   std::vector<bool> profileVariable;        // written with a profile variable
 };
 
-std::vector<EntryRecord> EntryRecords(std::string_view list, const ResolvedList& resolved,
-                                      const WrittenList& written, const EntryNotes& notes,
-                                      const PathConventions& conventions);
+std::vector<EntryRecord> EntryRecords(const ResolvedList& resolved, const WrittenList& written,
+                                      const EntryNotes& notes);
 
 // Every entry of `list` written as given.
 std::vector<EntryRecord> AsGivenRecords(std::string_view list, const PathConventions& conventions);

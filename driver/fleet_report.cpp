@@ -1,6 +1,9 @@
 #include "driver/fleet_report.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
 
 #include "pathtext/path_key.h"
 #include "pathtext/path_spelling.h"
@@ -35,16 +38,53 @@ const char* OutcomeName(Outcome outcome) {
   return "controlCharacters";
 }
 
-// `text` as a JSON string. Bytes that are not UTF-8 (an entry read as
-// bytes) become U+FFFD: JSON holds text only.
-std::string Quoted(std::string_view text) {
+// Whether `text` is UTF-8 (ASCII, most paths, at once).
+bool IsUtf8(std::string_view text) {
+  if (std::all_of(text.begin(), text.end(),
+                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return true;
+  }
   std::u16string units;
+  return PortableUtf8ToUtf16(text, units);
+}
+
+// Whether `text` is plain ASCII that a JSON string holds as it is: no byte
+// with its high bit, below 0x20, '"' or '\\'. Eight bytes a step: a report
+// quotes thousands of paths.
+bool IsPlainJson(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
+  const auto hasZeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+  std::size_t at = 0;
+  for (; at + 8 <= text.size(); at += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + at, 8);
+    if (((word & kHighs) | ((word - 0x2020202020202020u) & ~word & kHighs) |
+         hasZeroByte(word ^ 0x2222222222222222u) | hasZeroByte(word ^ 0x5C5C5C5C5C5C5C5Cu)) != 0) {
+      return false;
+    }
+  }
+  for (; at < text.size(); ++at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte >= 0x80 || byte < 0x20 || byte == '"' || byte == '\\') return false;
+  }
+  return true;
+}
+
+// `text` appended to `json` as a JSON string. Bytes that are not UTF-8 (an
+// entry read as bytes) become U+FFFD: JSON holds text only.
+void AppendQuoted(std::string_view text, std::string& json) {
+  if (IsPlainJson(text)) {
+    json += '"';
+    json += text;
+    json += '"';
+    return;
+  }
   std::string valid;
-  if (!PortableUtf8ToUtf16(text, units)) {
+  if (!IsUtf8(text)) {
     for (std::size_t i = 0; i < text.size();) {
       const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(text[i]));
-      if (length != 0 && i + length <= text.size() &&
-          PortableUtf8ToUtf16(text.substr(i, length), units)) {
+      if (length != 0 && i + length <= text.size() && IsUtf8(text.substr(i, length))) {
         valid.append(text.substr(i, length));
         i += length;
       } else {
@@ -54,25 +94,40 @@ std::string Quoted(std::string_view text) {
     }
     text = valid;
   }
-  std::string quoted = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += c;
-    } else if (byte < 0x20) {
-      const char* digits = "0123456789abcdef";
-      quoted += "\\u00";
-      quoted += digits[byte >> 4];
-      quoted += digits[byte & 0xF];
+  json += '"';
+  std::size_t run = 0;  // start of the bytes that need no escape
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte >= 0x20 && byte != '"' && byte != '\\') continue;
+    json.append(text, run, i - run);
+    run = i + 1;
+    if (byte == '"' || byte == '\\') {
+      json += '\\';
+      json += static_cast<char>(byte);
     } else {
-      quoted += c;
+      const char* digits = "0123456789abcdef";
+      json += "\\u00";
+      json += digits[byte >> 4];
+      json += digits[byte & 0xF];
     }
   }
-  return quoted + "\"";
+  json.append(text, run, std::string_view::npos);
+  json += '"';
+}
+
+std::string Quoted(std::string_view text) {
+  std::string json;
+  AppendQuoted(text, json);
+  return json;
 }
 
 std::string Number(std::size_t n) { return std::to_string(n); }
+
+void AppendNumber(std::size_t n, std::string& json) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  json.append(digits, end);
+}
 
 std::size_t Count(const std::vector<std::size_t>& counts, Outcome outcome) {
   return counts[static_cast<std::size_t>(outcome)];
@@ -92,6 +147,7 @@ Redactor::Redactor(std::vector<std::string> profileFolders, std::string userName
 
 std::string Redactor::operator()(std::string_view text) const {
   std::string redacted(text);
+  if (replacements_.empty()) return redacted;
   for (const auto& [needle, replacement] : replacements_) {
     const std::string folded = foldsCase_ ? FoldCase(needle) : needle;
     for (std::size_t at = 0;;) {
@@ -144,7 +200,9 @@ std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
   const auto optional = [&text](std::string_view value) {
     return value.empty() ? std::string("null") : text(value);
   };
-  std::string json = "{\"schemaVersion\":1";
+  std::string json;
+  json.reserve(256 + facts.records.size() * 160 + 2 * facts.before.size());
+  json += "{\"schemaVersion\":1";
   json += ",\"tool\":{\"name\":\"pathshrink\",\"version\":\"" PATHSHRINK_VERSION "\"}";
   json += ",\"source\":{\"kind\":\"" + std::string(facts.source) + "\"";
   if (!facts.variable.empty()) json += ",\"variable\":" + Quoted(facts.variable);
@@ -162,19 +220,61 @@ std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
     json += ",\"" + std::string(OutcomeName(static_cast<Outcome>(i))) + "\":" + Number(counts[i]);
   }
   json += "},\"entries\":[";
+  const bool redacting = !redact.Empty();
+  const auto append = [&](std::string_view value) {
+    if (redacting) {
+      AppendQuoted(redact(value), json);
+    } else {
+      AppendQuoted(value, json);
+    }
+  };
+  const auto appendOptional = [&](std::string_view value) {
+    if (value.empty()) {
+      json += "null";
+    } else {
+      append(value);
+    }
+  };
   for (std::size_t i = 0; i < facts.records.size(); ++i) {
     const EntryRecord& record = facts.records[i];
     if (i > 0) json += ',';
     const bool kept = record.outcome != Outcome::kMissing && record.outcome != Outcome::kRepeat &&
                       record.outcome != Outcome::kControlCharacters;
-    json += "{\"index\":" + Number(i) + ",\"given\":" + text(record.given) +
-            ",\"written\":" + (kept ? text(record.written) : std::string("null")) +
-            ",\"outcome\":\"" + OutcomeName(record.outcome) + "\"" +
-            ",\"why\":" + optional(record.why) + ",\"junction\":" + optional(record.junction) +
-            ",\"repeatOf\":" +
-            (record.outcome == Outcome::kRepeat ? Number(record.repeatOf) : std::string("null")) +
-            ",\"userChangeable\":" + optional(record.userChangeable) +
-            ",\"writtenFor\":" + optional(record.writtenFor) + "}";
+    json += "{\"index\":";
+    AppendNumber(i, json);
+    json += ",\"given\":";
+    append(record.given);
+    json += ",\"written\":";
+    if (kept) {
+      append(record.written);
+    } else {
+      json += "null";
+    }
+    json += ",\"outcome\":\"";
+    json += OutcomeName(record.outcome);
+    // Most records say no more: in one piece.
+    if (record.why.empty() && record.junction.empty() && record.outcome != Outcome::kRepeat &&
+        record.userChangeable.empty() && record.writtenFor.empty()) {
+      json +=
+          "\",\"why\":null,\"junction\":null,\"repeatOf\":null,\"userChangeable\":null,"
+          "\"writtenFor\":null}";
+      continue;
+    }
+    json += "\",\"why\":";
+    appendOptional(record.why);
+    json += ",\"junction\":";
+    appendOptional(record.junction);
+    json += ",\"repeatOf\":";
+    if (record.outcome == Outcome::kRepeat) {
+      AppendNumber(record.repeatOf, json);
+    } else {
+      json += "null";
+    }
+    json += ",\"userChangeable\":";
+    appendOptional(record.userChangeable);
+    json += ",\"writtenFor\":";
+    appendOptional(record.writtenFor);
+    json += '}';
   }
   json += "],\"findings\":[";
   for (std::size_t i = 0; i < facts.warnings.size(); ++i) {

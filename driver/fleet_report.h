@@ -23,6 +23,7 @@ class Redactor {
   // `foldsCase`.
   Redactor(std::vector<std::string> profileFolders, std::string userName, bool foldsCase);
   std::string operator()(std::string_view text) const;
+  bool Empty() const { return replacements_.empty(); }
 
  private:
   std::vector<std::pair<std::string, std::string>> replacements_;  // longest first

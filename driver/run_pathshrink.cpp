@@ -357,8 +357,7 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
       plain = WriteEntries(entries, JunctionTable(), conventions);
       if (forMachine) ShortNamesForTheMachine(plain, entries, reach, conventions, err);
       std::vector<std::string_view> givenOf(entries.size());
-      for (const EntryRecord& record :
-           EntryRecords(resolving, resolved, written, notes, conventions)) {
+      for (const EntryRecord& record : EntryRecords(resolved, written, notes)) {
         if (record.resolvedIndex < givenOf.size()) givenOf[record.resolvedIndex] = record.given;
       }
       std::vector<UseWarning> unsaid;  // said of the list as written, below
@@ -412,8 +411,8 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
     }
     std::vector<EntryRecord> records;
     if (line.check || line.json || stored.stored) {
-      records = asGiven ? AsGivenRecords(fullpath, conventions)
-                        : EntryRecords(resolving, resolved, written, notes, conventions);
+      records =
+          asGiven ? AsGivenRecords(fullpath, conventions) : EntryRecords(resolved, written, notes);
       NoteDrift(fullpath, drift, conventions, records);
     }
     if (stored.stored && !source.writtenForFile.empty()) {
