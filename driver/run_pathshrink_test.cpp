@@ -1104,7 +1104,8 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
   }
 }
 
-// The README's table and --help say what the code's one table says.
+// The README's table, --help and the manual page say what the code's one
+// table says.
 TEST(ExitStatusTest, TheReadmeAndTheHelpFollowTheTable) {
   const auto words = [](const std::string& text) {  // backticks gone, white space folded
     std::string folded;
@@ -1125,6 +1126,18 @@ TEST(ExitStatusTest, TheReadmeAndTheHelpFollowTheTable) {
           words(row.substr(bar + 3, row.size() - bar - 3 - std::string(" |").size()));
     }
   }
+  // The manual page: ".B N" and the meaning on the next line, "\-" for "-".
+  std::ifstream manual(PATHSHRINK_SOURCE_DIR "/docs/pathshrink.1.in");
+  std::map<int, std::string> manualTable;
+  bool inExitStatus = false;
+  for (std::string row; std::getline(manual, row);) {
+    if (row.rfind(".SH ", 0) == 0) inExitStatus = row == ".SH EXIT STATUS";
+    if (!inExitStatus || row.rfind(".B ", 0) != 0) continue;
+    std::string meaning;
+    std::getline(manual, meaning);
+    for (std::size_t at; (at = meaning.find("\\-")) != std::string::npos;) meaning.erase(at, 1);
+    manualTable[std::stoi(row.substr(3))] = words(meaning);
+  }
   const std::string help = words(HelpText(true));
   std::map<int, std::string> table;
   for (const ExitStatusMeaning& exit : kExitStatuses) {
@@ -1133,6 +1146,7 @@ TEST(ExitStatusTest, TheReadmeAndTheHelpFollowTheTable) {
         << exit.status;
   }
   EXPECT_EQ(documented, table);
+  EXPECT_EQ(manualTable, table);
 }
 
 }  // namespace
