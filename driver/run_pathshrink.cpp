@@ -210,7 +210,7 @@ std::string NewFolderForLinks(ListSource& source, FileSystemQueries& queries) {
   if (source.logon) drive = source.logon->Variable("SystemDrive");
   const std::string root = (drive && !drive->empty() ? *drive : std::string("C:")) + "\\";
   for (int n = 1;; ++n) {
-    const std::string folder = root + "l" + (n == 1 ? "" : std::to_string(n));
+    std::string folder = root + "l" + (n == 1 ? "" : std::to_string(n));
     std::string shortForm;
     if (!queries.ShortPathName(folder, shortForm) &&
         queries.WhyUnresolved(folder) == Unresolved::kMissing) {
@@ -476,7 +476,8 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
     // Only as many as it takes to reach the target: the first k, for the
     // least k that does (all of them where none does).
     for (std::size_t k = 0; k < proposals.size(); ++k) {
-      const std::vector<SuggestedJunction> first(proposals.begin(), proposals.begin() + k);
+      const std::vector<SuggestedJunction> first(
+          proposals.begin(), proposals.begin() + static_cast<std::ptrdiff_t>(k));
       PlannedJunctions trial(queries, first, restrictedFolder);
       JunctionTable table = registered;
       std::ostringstream quiet;

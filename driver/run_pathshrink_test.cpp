@@ -668,8 +668,8 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
        "pathshrink: not in the desired state"},
       {"a JSON report",
        {"--json", "--redact",
-        "C:\\Program Files\\Tools\\;\"C:\\Nope;C:\\x\";C:\\Windows;C:\\Missing;c:\\windows;"
-        "C:\\Users\\Some Long Name\\bin;C:\\Windows\r\n;bin",
+        std::string("C:\\Program Files\\Tools\\;\"C:\\Nope;C:\\x\";C:\\Windows;C:\\Missing;") +
+            "c:\\windows;C:\\Users\\Some Long Name\\bin;C:\\Windows\r\n;bin",
         "-j", "C:\\pf"},
        0,
        "{\"schemaVersion\":1,"},

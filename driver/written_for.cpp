@@ -53,7 +53,9 @@ WrittenFor ParseWrittenFor(std::string_view bytes) {
 
 std::string FormatWrittenFor(const WrittenFor& memory) {
   std::string text = std::string(kHeader) + "\r\n";
-  for (const auto& [written, folder] : memory) text += written + "\t" + folder + "\r\n";
+  for (const auto& [written, folder] : memory) {
+    text.append(written).append("\t").append(folder).append("\r\n");
+  }
   return text;
 }
 
@@ -78,7 +80,8 @@ DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSys
       check.list += entry;
       continue;
     }
-    std::string line = "[entry '" + entry + "' was written for '" + folder + "'";
+    std::string line = "[entry '";
+    line.append(entry).append("' was written for '").append(folder).append("'");
     line += meant.empty() ? ", which is gone," : "";
     line += now.empty() ? " and now leads nowhere" : " and now leads to '" + now + "'";
     line += meant.empty() ? "; left out]\n" : "; written for '" + folder + "' again]\n";

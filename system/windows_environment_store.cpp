@@ -298,7 +298,7 @@ StoreStatus WindowsEnvironmentStore::SaveNewFile(const std::string& path,
 }
 
 StoreStatus WindowsEnvironmentStore::OverwriteFile(const std::string& path,
-                                                 const std::string& bytes) {
+                                                   const std::string& bytes) {
   std::wstring widePath;
   if (!Utf8ToWide(path, widePath)) return StoreStatus::kFailed;
   StoreStatus status = StoreStatus::kOk;

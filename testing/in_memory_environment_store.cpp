@@ -55,7 +55,7 @@ StoreStatus InMemoryEnvironmentStore::ReadFile(const std::string& path, std::str
 }
 
 StoreStatus InMemoryEnvironmentStore::OverwriteFile(const std::string& path,
-                                                  const std::string& bytes) {
+                                                    const std::string& bytes) {
   if (saveFails) return *saveFails;
   files[path] = bytes;
   return StoreStatus::kOk;
