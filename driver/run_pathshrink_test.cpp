@@ -668,7 +668,7 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
        "pathshrink: not in the desired state"},
       {"a JSON report",
        {"--json", "--redact",
-        std::string("C:\\Program Files\\Tools\\;\"C:\\Nope;C:\\x\";C:\\Windows;C:\\Missing;") +
+        std::string("C:\\Program Files\\Tools\\;\"C:\\Nope;C:\\x\";C:\\Missing;C:\\Windows;") +
             "c:\\windows;C:\\Users\\Some Long Name\\bin;C:\\Windows\r\n;bin",
         "-j", "C:\\pf"},
        0,
@@ -695,7 +695,7 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
           "\"userChangeable\":null,\"writtenFor\":null}",
           "\"written\":\"\\\"C:\\\\Nope;C:\\\\x\\\"\",\"outcome\":\"unchecked\"",
           "{\"index\":4,\"given\":\"c:\\\\windows\",\"written\":null,\"outcome\":\"repeat\","
-          "\"why\":null,\"junction\":null,\"repeatOf\":2,\"userChangeable\":null,\"writtenFor\":"
+          "\"why\":null,\"junction\":null,\"repeatOf\":3,\"userChangeable\":null,\"writtenFor\":"
           "null}",
           "\"outcome\":\"missing\"",
           "\"given\":\"%USERPROFILE%\\\\bin\",\"written\":\"%USERPROFILE%"
