@@ -106,6 +106,26 @@ class WineEndToEndTest : public ::testing::Test {
 
   std::string ExpectCompacted(const std::vector<std::string>& entries);
 
+  // The user's stored Path as reg.exe shows it ("REG_EXPAND_SZ    value"),
+  // or empty where there is none.
+  std::string UserPath() {
+    const ProcessResult result = RunWine("reg", {"query", "HKCU\\Environment", "/v", "Path"});
+    for (const std::string& line : Lines(result.out)) {
+      if (line.rfind("    Path    ", 0) == 0) return line.substr(12);
+    }
+    return std::string();
+  }
+  // Puts back the user's Path as UserPath() showed it (none: none).
+  void RestoreUserPath(const std::string& shown) {
+    if (shown.empty()) {
+      RunWine("reg", {"delete", "HKCU\\Environment", "/v", "Path", "/f"});
+      return;
+    }
+    const std::size_t gap = shown.find("    ");
+    RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", shown.substr(0, gap), "/d",
+                    shown.substr(gap + 4), "/f"});
+  }
+
   TemporaryDirectory tmp;
 };
 
@@ -436,13 +456,7 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   backups = folder + "/backups";
   const bool backupsWereThere = std::filesystem::exists(folder);
   const PutBack putBack([&] {
-    if (before.empty()) {
-      RunWine("reg", {"delete", "HKCU\\Environment", "/v", "Path", "/f"});
-    } else {
-      const std::size_t gap = before.find("    ");
-      RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", before.substr(0, gap), "/d",
-                      before.substr(gap + 4), "/f"});
-    }
+    RestoreUserPath(before);
     RunWine("reg", {"delete", "HKCU\\Environment", "/v", "PATHSHRINK_HOME", "/f"});
     if (!backupsWereThere) std::filesystem::remove_all(folder);
   });
@@ -558,13 +572,7 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
 // at every logon; and a stored short name that now leads to another folder
 // than the one it was written for is written for that folder again.
 TEST_F(WineEndToEndTest, AStoredPathLasts) {
-  const auto query = [&] {
-    const ProcessResult result = RunWine("reg", {"query", "HKCU\\Environment", "/v", "Path"});
-    for (const std::string& line : Lines(result.out)) {
-      if (line.rfind("    Path    ", 0) == 0) return line.substr(12);
-    }
-    return std::string();
-  };
+  const auto query = [&] { return UserPath(); };
   const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
   const std::string local = Lines(appData.out).at(0);  // C:\users\NAME\AppData\Local
   ASSERT_EQ(local.rfind("C:\\", 0), 0u) << local;
@@ -576,13 +584,7 @@ TEST_F(WineEndToEndTest, AStoredPathLasts) {
   const bool toolFolderWasThere = std::filesystem::exists(tool);
   const std::string before = query();
   const PutBack putBack([&] {
-    if (before.empty()) {
-      RunWine("reg", {"delete", "HKCU\\Environment", "/v", "Path", "/f"});
-    } else {
-      const std::size_t gap = before.find("    ");
-      RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", before.substr(0, gap), "/d",
-                      before.substr(gap + 4), "/f"});
-    }
+    RestoreUserPath(before);
     std::filesystem::remove_all(made);
     if (!toolFolderWasThere) std::filesystem::remove_all(tool);
   });
