@@ -56,7 +56,7 @@ void MakeVolume(FakeFileSystem& fs) {
   fs.AddDirectory("D:\\Data Files\\x", "D:\\DATAFI~1\\x");
   fs.AddDirectory("\\\\files\\share\\x", "\\\\files\\share\\x");
   fs.AddDirectory("C:\\odd", "C:\\odd");
-  fs.AddUnreadableJunction("C:\\odd", "Not a mount point");
+  fs.AddUnreadableJunction("C:\\odd", JunctionError::Kind::kNotAMountPoint);
   fs.AddUncheckable("C:\\Secret", Unresolved::kAccessDenied);
   for (const Junction& j : kJunctions) {
     fs.AddDirectory(j.path, j.shortPath);

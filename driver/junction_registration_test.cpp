@@ -61,7 +61,7 @@ TEST_F(JunctionRegistrationTest, Complaints) {
   fs.AddDirectory("C:\\dangling", "C:\\DANGLI~1");
   fs.AddJunction("C:\\dangling", "C:\\Deleted Directory");
   fs.AddDirectory("C:\\symlink", "C:\\symlink");
-  fs.AddUnreadableJunction("C:\\symlink", "Not a mount point");
+  fs.AddUnreadableJunction("C:\\symlink", JunctionError::Kind::kNotAMountPoint);
   const struct {
     const char* junction;
     const char* complaint;

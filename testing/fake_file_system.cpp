@@ -191,13 +191,13 @@ bool FakeFileSystem::ShortPathName(std::string path, std::string& shortPath) {
 void FakeFileSystem::AddJunction(const std::string& path, const std::string& target) {
   const std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) throw std::invalid_argument("no such directory: " + path);
-  junctions_[resolved->key] = {false, target};
+  junctions_[resolved->key] = {std::nullopt, target};
 }
 
-void FakeFileSystem::AddUnreadableJunction(const std::string& path, const std::string& message) {
+void FakeFileSystem::AddUnreadableJunction(const std::string& path, JunctionError::Kind kind) {
   const std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) throw std::invalid_argument("no such directory: " + path);
-  junctions_[resolved->key] = {true, message};
+  junctions_[resolved->key] = {kind, std::string()};
 }
 
 std::string FakeFileSystem::AbsolutePath(std::string path) {
@@ -220,8 +220,8 @@ std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
   if (found == junctions_.end()) {
     throw JunctionError(JunctionError::Kind::kNotAReparsePoint);
   }
-  if (found->second.fails) throw std::runtime_error(found->second.text);
-  return found->second.text;
+  if (found->second.failure) throw JunctionError(*found->second.failure, path);
+  return found->second.target;
 }
 
 std::optional<std::string> FakeFileSystem::DirectoryNamed(
@@ -248,14 +248,14 @@ std::optional<std::string> FakeFileSystem::DirectoryNamed(
       const std::optional<Resolved> resolved = Resolve(joined);
       if (!resolved) return std::nullopt;
       const auto junction = junctions_.find(resolved->key);
-      if (junction == junctions_.end() || junction->second.fails ||
+      if (junction == junctions_.end() || junction->second.failure ||
           follow.count(resolved->key) == 0) {
         if (i + 1 == parts.size()) return resolved->key;
         continue;
       }
       std::vector<std::string> rest(parts.begin() + static_cast<long>(i) + 1, parts.end());
       parts.clear();
-      for (const std::string& part : SplitPath(junction->second.text)) {
+      for (const std::string& part : SplitPath(junction->second.target)) {
         if (!part.empty()) parts.push_back(part);
       }
       parts.insert(parts.end(), rest.begin(), rest.end());

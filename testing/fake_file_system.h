@@ -7,6 +7,7 @@
 #include <string>
 
 #include "system/file_system_queries.h"
+#include "system/junction_errors.h"
 
 namespace pathshrink {
 
@@ -29,8 +30,9 @@ class FakeFileSystem : public FileSystemQueries {
   // it need not exist, as for a dangling junction).
   void AddJunction(const std::string& path, const std::string& target);
 
-  // Makes ReadJunctionTarget(path) raise runtime_error(message).
-  void AddUnreadableJunction(const std::string& path, const std::string& message);
+  // Makes ReadJunctionTarget(path) raise JunctionError(kind), as the real
+  // readers do.
+  void AddUnreadableJunction(const std::string& path, JunctionError::Kind kind);
 
   // Whether the volume of `root` makes short names (nothing said: unknown).
   void SetMakesShortNames(const std::string& root, bool makes) { makesShortNames_[root] = makes; }
@@ -81,8 +83,8 @@ class FakeFileSystem : public FileSystemQueries {
 
   std::unique_ptr<Node> root_;
   struct JunctionAnswer {
-    bool fails;
-    std::string text;  // the target, or the failure's message
+    std::optional<JunctionError::Kind> failure;  // what reading it raises, if it fails
+    std::string target;
   };
   std::map<std::string, JunctionAnswer> junctions_;
   std::map<std::string, Unresolved> uncheckable_;  // by folded path, '\\' separators

@@ -64,7 +64,7 @@ TEST_F(FakeFileSystemTest, JunctionsAnswerTheirTargetOrFail) {
   fs.AddDirectory("C:\\pf", "C:\\pf");
   fs.AddJunction("C:\\pf", "C:\\Program Files");
   fs.AddDirectory("C:\\odd", "C:\\odd");
-  fs.AddUnreadableJunction("C:\\odd", junction_errors::kNotAMountPoint);
+  fs.AddUnreadableJunction("C:\\odd", JunctionError::Kind::kNotAMountPoint);
 
   EXPECT_EQ(fs.ReadJunctionTarget("c:\\PF"), "C:\\Program Files");
   const std::pair<const char*, std::string> failures[] = {
