@@ -1,78 +1,92 @@
 #include "driver/entry_records.h"
 
+#include <functional>
+
 #include "compact/path_list_syntax.h"
 
 namespace pathshrink {
 
-std::vector<EntryRecord> EntryRecords(const ResolvedList& resolved, const WrittenList& written,
-                                      const EntryNotes& notes) {
+void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
+                   const EntryNotes& notes, const std::function<void(const EntryRecord&)>& visit) {
   using Outcome = EntryRecord::Outcome;
-  const std::vector<std::string_view>& split = resolved.split;
-  std::vector<EntryRecord> records(split.size());
-  // Resolving keeps the list's order: each given entry is a finding, a
-  // resolved entry, or (kept as given) both.
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  // By resolved entry: how it was written, or which entry a junction made
+  // it repeat. Resolving keeps the list's order, so one walk in that order
+  // meets every resolved entry after the ones it can repeat.
+  std::vector<std::size_t> writtenAt(resolved.entries.size(), kNone);
+  for (std::size_t w = 0; w < written.entries.size(); ++w) {
+    writtenAt[written.entries[w].resolvedIndex] = w;
+  }
+  std::vector<std::size_t> repeatsThroughJunction(resolved.entries.size(), kNone);
+  for (const auto& [dropped, kept] : written.repeats) repeatsThroughJunction[dropped] = kept;
   std::vector<std::size_t> givenOf;  // resolved index -> given index
   givenOf.reserve(resolved.entries.size());
   std::size_t next = 0;  // finding
+  const std::vector<std::string_view>& split = resolved.split;
   for (std::size_t i = 0; i < split.size(); ++i) {
-    EntryRecord& record = records[i];
+    EntryRecord record;
     record.given = split[i];
+    // Each given entry is a finding, a resolved entry, or (kept as given)
+    // both.
     const EntryFinding* finding = nullptr;
     if (next < resolved.findings.size() &&
         resolved.findings[next].given.data() == split[i].data() &&
         resolved.findings[next].given.size() == split[i].size()) {
       finding = &resolved.findings[next++];
     }
+    if (finding != nullptr) {
+      switch (finding->kind) {
+        case EntryFinding::Kind::kInvalid:
+          record.outcome = Outcome::kMissing;
+          break;
+        case EntryFinding::Kind::kControlCharacters:
+          record.outcome = Outcome::kControlCharacters;
+          break;
+        case EntryFinding::Kind::kRepeat:
+          record.outcome = Outcome::kRepeat;
+          record.repeatOf = givenOf[finding->repeats];
+          break;
+        case EntryFinding::Kind::kUnchecked:
+          record.outcome = Outcome::kUnchecked;
+          record.why = finding->why;
+          break;
+      }
+    }
     if (finding == nullptr || finding->kind == EntryFinding::Kind::kUnchecked) {
-      record.resolvedIndex = givenOf.size();
+      const std::size_t r = givenOf.size();
+      record.resolvedIndex = r;
       givenOf.push_back(i);
-    }
-    if (finding == nullptr) {
-      record.outcome = Outcome::kAsGiven;  // until it is seen written
-      continue;
-    }
-    switch (finding->kind) {
-      case EntryFinding::Kind::kInvalid:
-        record.outcome = Outcome::kMissing;
-        break;
-      case EntryFinding::Kind::kControlCharacters:
-        record.outcome = Outcome::kControlCharacters;
-        break;
-      case EntryFinding::Kind::kRepeat:
+      if (r < notes.userChangeable.size()) record.userChangeable = notes.userChangeable[r];
+      if (repeatsThroughJunction[r] != kNone) {
         record.outcome = Outcome::kRepeat;
-        record.repeatOf = givenOf[finding->repeats];
-        break;
-      case EntryFinding::Kind::kUnchecked:
-        record.outcome = Outcome::kUnchecked;
-        record.why = finding->why;
-        break;
+        record.repeatOf = givenOf[repeatsThroughJunction[r]];
+      } else if (writtenAt[r] != kNone) {
+        const WrittenEntry& entry = written.entries[writtenAt[r]];
+        record.written = entry.text;
+        if (record.outcome == Outcome::kUnchecked) {
+          // kept as given, as said
+        } else if (r < notes.profileVariable.size() && notes.profileVariable[r]) {
+          record.outcome = Outcome::kProfileVariable;
+        } else if (!entry.junction.empty()) {
+          record.outcome = Outcome::kJunction;
+          record.junction = entry.junction;
+        } else if (resolved.entries[r].IsWrittenAsTyped()) {
+          record.outcome = Outcome::kReference;
+        } else {
+          record.outcome = entry.text == record.given ? Outcome::kAsGiven : Outcome::kShortForm;
+        }
+      }
     }
+    visit(record);
   }
-  // Resolved entries that a junction made repeats of others.
-  for (const auto& [dropped, kept] : written.repeats) {
-    EntryRecord& record = records[givenOf[dropped]];
-    record.outcome = Outcome::kRepeat;
-    record.repeatOf = givenOf[kept];
-  }
-  for (std::size_t i = 0; i < notes.userChangeable.size(); ++i) {
-    records[givenOf[i]].userChangeable = notes.userChangeable[i];
-  }
-  for (const WrittenEntry& entry : written.entries) {
-    EntryRecord& record = records[givenOf[entry.resolvedIndex]];
-    record.written = entry.text;
-    if (record.outcome == Outcome::kUnchecked) continue;
-    if (entry.resolvedIndex < notes.profileVariable.size() &&
-        notes.profileVariable[entry.resolvedIndex]) {
-      record.outcome = Outcome::kProfileVariable;
-    } else if (!entry.junction.empty()) {
-      record.outcome = Outcome::kJunction;
-      record.junction = entry.junction;
-    } else if (resolved.entries[entry.resolvedIndex].IsWrittenAsTyped()) {
-      record.outcome = Outcome::kReference;
-    } else {
-      record.outcome = entry.text == record.given ? Outcome::kAsGiven : Outcome::kShortForm;
-    }
-  }
+}
+
+std::vector<EntryRecord> EntryRecords(const ResolvedList& resolved, const WrittenList& written,
+                                      const EntryNotes& notes) {
+  std::vector<EntryRecord> records;
+  records.reserve(resolved.split.size());
+  ForEachRecord(resolved, written, notes,
+                [&records](const EntryRecord& record) { records.push_back(record); });
   return records;
 }
 
@@ -86,10 +100,16 @@ std::vector<EntryRecord> AsGivenRecords(std::string_view list, const PathConvent
   return records;
 }
 
-std::vector<std::size_t> CountOutcomes(const std::vector<EntryRecord>& records) {
-  std::vector<std::size_t> counts(
-      static_cast<std::size_t>(EntryRecord::Outcome::kControlCharacters) + 1);
-  for (const EntryRecord& record : records) ++counts[static_cast<std::size_t>(record.outcome)];
+void RecordCounts::Add(const EntryRecord& record) {
+  ++given;
+  ++outcomes[static_cast<std::size_t>(record.outcome)];
+  if (!record.userChangeable.empty()) ++userChangeable;
+  if (!record.writtenFor.empty()) ++drifted;
+}
+
+RecordCounts CountRecords(const std::vector<EntryRecord>& records) {
+  RecordCounts counts;
+  for (const EntryRecord& record : records) counts.Add(record);
   return counts;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -51,11 +52,25 @@ struct EntryNotes {
 
 std::vector<EntryRecord> EntryRecords(const ResolvedList& resolved, const WrittenList& written,
                                       const EntryNotes& notes);
+// The same, one record at a time, held by no one: what a count needs.
+void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
+                   const EntryNotes& notes, const std::function<void(const EntryRecord&)>& visit);
 
 // Every entry of `list` written as given.
 std::vector<EntryRecord> AsGivenRecords(std::string_view list, const PathConventions& conventions);
 
-// How many records have each outcome, indexed by Outcome.
-std::vector<std::size_t> CountOutcomes(const std::vector<EntryRecord>& records);
+// How many records there are of each kind.
+struct RecordCounts {
+  std::vector<std::size_t> outcomes = std::vector<std::size_t>(
+      static_cast<std::size_t>(EntryRecord::Outcome::kControlCharacters) + 1);
+  std::size_t given = 0;
+  std::size_t userChangeable = 0;  // with a folder users other than administrators can change
+  std::size_t drifted = 0;         // written for another folder than they lead to now
+  void Add(const EntryRecord& record);
+  std::size_t Of(EntryRecord::Outcome outcome) const {
+    return outcomes[static_cast<std::size_t>(outcome)];
+  }
+};
+RecordCounts CountRecords(const std::vector<EntryRecord>& records);
 
 }  // namespace pathshrink

@@ -129,10 +129,6 @@ void AppendNumber(std::size_t n, std::string& json) {
   json.append(digits, end);
 }
 
-std::size_t Count(const std::vector<std::size_t>& counts, Outcome outcome) {
-  return counts[static_cast<std::size_t>(outcome)];
-}
-
 }  // namespace
 
 Redactor::Redactor(std::vector<std::string> profileFolders, std::string userName, bool foldsCase)
@@ -162,30 +158,22 @@ std::string Redactor::operator()(std::string_view text) const {
 }
 
 std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
-  const std::vector<std::size_t> counts = CountOutcomes(facts.records);
-  const std::size_t rewritten =
-      Count(counts, Outcome::kShortForm) + Count(counts, Outcome::kJunction) +
-      Count(counts, Outcome::kReference) + Count(counts, Outcome::kProfileVariable);
+  const RecordCounts& counts = facts.counts;
+  const std::size_t rewritten = counts.Of(Outcome::kShortForm) + counts.Of(Outcome::kJunction) +
+                                counts.Of(Outcome::kReference) +
+                                counts.Of(Outcome::kProfileVariable);
   std::string line = "pathshrink: ";
   line += facts.inState ? "in the desired state" : "not in the desired state";
   line += ": " + Number(Utf16Length(facts.before)) + " characters";
   if (!facts.inState) line += ", " + Number(Utf16Length(facts.after)) + " after";
-  line += "; " + Number(facts.records.size()) + " entries, " +
-          Number(Count(counts, Outcome::kMissing)) + " missing, " +
-          Number(Count(counts, Outcome::kRepeat)) + " repeated, " +
-          Number(Count(counts, Outcome::kControlCharacters)) + " with control characters, " +
-          Number(rewritten) + " to shorten, " + Number(Count(counts, Outcome::kUnchecked)) +
+  line += "; " + Number(counts.given) + " entries, " + Number(counts.Of(Outcome::kMissing)) +
+          " missing, " + Number(counts.Of(Outcome::kRepeat)) + " repeated, " +
+          Number(counts.Of(Outcome::kControlCharacters)) + " with control characters, " +
+          Number(rewritten) + " to shorten, " + Number(counts.Of(Outcome::kUnchecked)) +
           " unchecked";
-  if (facts.driftChecked) {
-    const auto drifted = std::count_if(facts.records.begin(), facts.records.end(),
-                                       [](const EntryRecord& r) { return !r.writtenFor.empty(); });
-    line += ", " + Number(static_cast<std::size_t>(drifted)) + " drifted";
-  }
-  const auto changeable =
-      std::count_if(facts.records.begin(), facts.records.end(),
-                    [](const EntryRecord& r) { return !r.userChangeable.empty(); });
-  if (changeable > 0) {
-    line += "; " + Number(static_cast<std::size_t>(changeable)) +
+  if (facts.driftChecked) line += ", " + Number(counts.drifted) + " drifted";
+  if (counts.userChangeable > 0) {
+    line += "; " + Number(counts.userChangeable) +
             " in folders users other than administrators can change";
   }
   for (const UseWarning& warning : facts.warnings) line += "; " + warning.message;
@@ -195,7 +183,7 @@ std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
 }
 
 std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
-  const std::vector<std::size_t> counts = CountOutcomes(facts.records);
+  const RecordCounts& counts = facts.counts;
   const auto text = [&redact](std::string_view value) { return Quoted(redact(value)); };
   const auto optional = [&text](std::string_view value) {
     return value.empty() ? std::string("null") : text(value);
@@ -212,12 +200,11 @@ std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
   json += ",\"lengths\":{\"before\":" + Number(Utf16Length(facts.before)) +
           ",\"after\":" + Number(Utf16Length(facts.after)) + "}";
   json += ",\"limits\":{\"cmd\":8191,\"variable\":32766}";
-  const auto drifted = std::count_if(facts.records.begin(), facts.records.end(),
-                                     [](const EntryRecord& r) { return !r.writtenFor.empty(); });
-  json += ",\"counts\":{\"given\":" + Number(facts.records.size()) +
-          ",\"drifted\":" + Number(static_cast<std::size_t>(drifted));
-  for (std::size_t i = 0; i < counts.size(); ++i) {
-    json += ",\"" + std::string(OutcomeName(static_cast<Outcome>(i))) + "\":" + Number(counts[i]);
+  json +=
+      ",\"counts\":{\"given\":" + Number(counts.given) + ",\"drifted\":" + Number(counts.drifted);
+  for (std::size_t i = 0; i < counts.outcomes.size(); ++i) {
+    json += ",\"" + std::string(OutcomeName(static_cast<Outcome>(i))) +
+            "\":" + Number(counts.outcomes[i]);
   }
   json += "},\"entries\":[";
   const bool redacting = !redact.Empty();

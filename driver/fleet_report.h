@@ -37,7 +37,8 @@ struct ReportFacts {
   std::optional<StoredType> valueType;  // for a stored Path
   std::string_view before;
   std::string_view after;
-  std::vector<EntryRecord> records;
+  std::vector<EntryRecord> records;  // for --json: every entry's record
+  RecordCounts counts;
   std::vector<UseWarning> warnings;
   std::string backup;  // the backup kept, if any
   bool stored = false;

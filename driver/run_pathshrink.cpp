@@ -409,11 +409,19 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
       status = StorePath(source.scope, source.stored, newList, *system.store, system.environment,
                          err, stored);
     }
+    // Every entry's record where they are written out or kept; for
+    // --check alone, only their counts.
     std::vector<EntryRecord> records;
-    if (line.check || line.json || stored.stored) {
+    RecordCounts counts;
+    if (line.json || stored.stored || asGiven) {
       records =
           asGiven ? AsGivenRecords(fullpath, conventions) : EntryRecords(resolved, written, notes);
       NoteDrift(fullpath, drift, conventions, records);
+      counts = CountRecords(records);
+    } else if (line.check) {
+      ForEachRecord(resolved, written, notes,
+                    [&counts](const EntryRecord& record) { counts.Add(record); });
+      for (const std::string& folder : drift.writtenFor) counts.drifted += folder.empty() ? 0 : 1;
     }
     if (stored.stored && !source.writtenForFile.empty()) {
       // What each entry was written for, for the runs to come.
@@ -432,6 +440,7 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
       facts.before = fullpath;
       facts.after = newList;
       facts.records = std::move(records);
+      facts.counts = std::move(counts);
       facts.driftChecked = line.source == Source::kUserPath || line.source == Source::kMachinePath;
       facts.warnings = std::move(warnings);
       facts.backup = stored.backup;

@@ -270,11 +270,12 @@ TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
   std::stringstream text;
   text << readme.rdbuf();
   const std::string markdown = text.str();
-  const std::string fence = "```bat\n";
+  // The first bat block that applies the result to PATH.
+  const std::string fence = "```bat\nfor /f ";
   const std::size_t start = markdown.find(fence);
-  ASSERT_NE(start, std::string::npos) << "no bat block in the README";
-  std::string recipe = markdown.substr(
-      start + fence.size(), markdown.find("```", start + fence.size()) - start - fence.size());
+  ASSERT_NE(start, std::string::npos) << "no bat block with the for /f recipe in the README";
+  const std::size_t body = start + std::string("```bat\n").size();
+  std::string recipe = markdown.substr(body, markdown.find("```", body) - body);
   // The loop variable %P (not %PATH%) is written %%P in a batch file.
   for (std::size_t at = 0; (at = recipe.find("%P", at)) != std::string::npos; at += 2) {
     if (at + 2 < recipe.size() && std::isalpha(static_cast<unsigned char>(recipe[at + 2])))
