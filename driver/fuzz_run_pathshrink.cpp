@@ -179,14 +179,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ostringstream out;
   std::ostringstream err;
   const int status = RunPathShrink(static_cast<int>(args.size()), argv.data(), fs, out, err);
-  if (status == 1) {
-    Check(out.str().empty());
+  const ParsedCommandLine parsed = ParseCommandLine(static_cast<int>(args.size()), argv.data());
+  const CommandLine& line = parsed.line;
+  // --check answers 0 or 1 with its line; a call it cannot answer is 10,
+  // never 0 or 1, and writes nothing.
+  const bool checking =
+      args.size() > 1 && std::find(args.begin() + 1, args.end(), "--check") != args.end();
+  if (checking && !parsed.complaint.empty()) {
+    Check(status == 10 && out.str().empty());
+    return 0;
+  }
+  if (status == 1 || status == 10) {
+    Check(out.str().empty() || (line.check && status == 1));
     return 0;
   }
   Check(status == 0);
-
-  const CommandLine line = ParseCommandLine(static_cast<int>(args.size()), argv.data()).line;
-  if (line.help || line.version || line.suggest) return 0;
+  if (line.help || line.version || line.suggest || line.check || line.json || line.target) {
+    return 0;
+  }
   Check(line.source == CommandLine::Source::kArgument);
   const std::string written = out.str();
   Check(!written.empty() && written.back() == '\n');

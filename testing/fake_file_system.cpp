@@ -226,6 +226,14 @@ std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
 
 std::optional<std::string> FakeFileSystem::DirectoryNamed(
     const std::string& path, const std::set<std::string>& follow) const {
+  // "\\?\C:\x" is C:\x, taken as it is: no "." or ".." is read by text.
+  if (path.rfind("\\\\?\\", 0) == 0) {
+    const std::string rest = path.substr(4);
+    for (const std::string& part : SplitPath(rest)) {
+      if (part == "." || part == "..") return std::nullopt;
+    }
+    return DirectoryNamed(rest, follow);
+  }
   // From a drive's root only: "C:x" counts from that drive's current folder.
   if (path.size() < 3 || path[1] != ':' || !kWindowsConventions.IsSeparator(path[2])) {
     return std::nullopt;
