@@ -38,16 +38,6 @@ const char* OutcomeName(Outcome outcome) {
   return "controlCharacters";
 }
 
-// Whether `text` is UTF-8 (ASCII, most paths, at once).
-bool IsUtf8(std::string_view text) {
-  if (std::all_of(text.begin(), text.end(),
-                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    return true;
-  }
-  std::u16string units;
-  return PortableUtf8ToUtf16(text, units);
-}
-
 // Whether `text` is plain ASCII that a JSON string holds as it is: no byte
 // with its high bit, below 0x20, '"' or '\\'. Eight bytes a step: a report
 // quotes thousands of paths.
@@ -115,12 +105,6 @@ void AppendQuoted(std::string_view text, std::string& json) {
   json += '"';
 }
 
-std::string Quoted(std::string_view text) {
-  std::string json;
-  AppendQuoted(text, json);
-  return json;
-}
-
 std::string Number(std::size_t n) { return std::to_string(n); }
 
 void AppendNumber(std::size_t n, std::string& json) {
@@ -184,29 +168,7 @@ std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
 
 std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
   const RecordCounts& counts = facts.counts;
-  const auto text = [&redact](std::string_view value) { return Quoted(redact(value)); };
-  const auto optional = [&text](std::string_view value) {
-    return value.empty() ? std::string("null") : text(value);
-  };
   std::string json;
-  json.reserve(256 + facts.records.size() * 160 + 2 * facts.before.size());
-  json += "{\"schemaVersion\":1";
-  json += ",\"tool\":{\"name\":\"pathshrink\",\"version\":\"" PATHSHRINK_VERSION "\"}";
-  json += ",\"source\":{\"kind\":\"" + std::string(facts.source) + "\"";
-  if (!facts.variable.empty()) json += ",\"variable\":" + Quoted(facts.variable);
-  json += "}";
-  json += ",\"valueType\":";
-  json += facts.valueType ? "\"" + std::string(StoredTypeName(*facts.valueType)) + "\"" : "null";
-  json += ",\"lengths\":{\"before\":" + Number(Utf16Length(facts.before)) +
-          ",\"after\":" + Number(Utf16Length(facts.after)) + "}";
-  json += ",\"limits\":{\"cmd\":8191,\"variable\":32766}";
-  json +=
-      ",\"counts\":{\"given\":" + Number(counts.given) + ",\"drifted\":" + Number(counts.drifted);
-  for (std::size_t i = 0; i < counts.outcomes.size(); ++i) {
-    json += ",\"" + std::string(OutcomeName(static_cast<Outcome>(i))) +
-            "\":" + Number(counts.outcomes[i]);
-  }
-  json += "},\"entries\":[";
   const bool redacting = !redact.Empty();
   const auto append = [&](std::string_view value) {
     if (redacting) {
@@ -222,6 +184,27 @@ std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
       append(value);
     }
   };
+  json.reserve(256 + facts.records.size() * 160 + 2 * facts.before.size());
+  json += "{\"schemaVersion\":1";
+  json += ",\"tool\":{\"name\":\"pathshrink\",\"version\":\"" PATHSHRINK_VERSION "\"}";
+  json += ",\"source\":{\"kind\":\"" + std::string(facts.source) + "\"";
+  if (!facts.variable.empty()) {
+    json += ",\"variable\":";
+    AppendQuoted(facts.variable, json);
+  }
+  json += "}";
+  json += ",\"valueType\":";
+  json += facts.valueType ? "\"" + std::string(StoredTypeName(*facts.valueType)) + "\"" : "null";
+  json += ",\"lengths\":{\"before\":" + Number(Utf16Length(facts.before)) +
+          ",\"after\":" + Number(Utf16Length(facts.after)) + "}";
+  json += ",\"limits\":{\"cmd\":8191,\"variable\":32766}";
+  json +=
+      ",\"counts\":{\"given\":" + Number(counts.given) + ",\"drifted\":" + Number(counts.drifted);
+  for (std::size_t i = 0; i < counts.outcomes.size(); ++i) {
+    json += ",\"" + std::string(OutcomeName(static_cast<Outcome>(i))) +
+            "\":" + Number(counts.outcomes[i]);
+  }
+  json += "},\"entries\":[";
   for (std::size_t i = 0; i < facts.records.size(); ++i) {
     const EntryRecord& record = facts.records[i];
     if (i > 0) json += ',';
@@ -266,10 +249,12 @@ std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
   json += "],\"findings\":[";
   for (std::size_t i = 0; i < facts.warnings.size(); ++i) {
     if (i > 0) json += ',';
-    json += "{\"kind\":\"" + std::string(facts.warnings[i].kind) +
-            "\",\"message\":" + text(facts.warnings[i].message) + "}";
+    json += "{\"kind\":\"" + std::string(facts.warnings[i].kind) + "\",\"message\":";
+    append(facts.warnings[i].message);
+    json += '}';
   }
-  json += "],\"backup\":" + optional(facts.backup);
+  json += "],\"backup\":";
+  appendOptional(facts.backup);
   json += std::string(",\"stored\":") + (facts.stored ? "true" : "false");
   json += std::string(",\"_inDesiredState\":") + (facts.inState ? "true" : "false");
   json += ",\"exitStatus\":" + std::to_string(facts.exitStatus) + "}\n";

@@ -261,11 +261,9 @@ Redactor RedactorFor(ListSource& source, SystemAccess& system) {
                   system.files.Conventions().foldsCase);
 }
 
-}  // namespace
-
 // The whole tool; `answered` says whether --check gave its answer.
-static int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& out,
-               std::ostream& err, bool& answered) {
+int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& out,
+        std::ostream& err, bool& answered) {
   // Some systems start a program with no argument 0 at all.
   const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
   if (argc < 2) {
@@ -360,34 +358,8 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
       for (const EntryRecord& record : EntryRecords(resolved, written, notes)) {
         if (record.resolvedIndex < givenOf.size()) givenOf[record.resolvedIndex] = record.given;
       }
-      std::vector<UseWarning> unsaid;  // said of the list as written, below
-      const std::vector<bool> fragile = conventions.win32Syntax
-                                            ? FragileShortNames(plain, entries, queries, unsaid)
-                                            : std::vector<bool>(entries.size());
-      std::vector<Rewriting> rewritings;
-      for (const WrittenEntry& entry : written.entries) {
-        if (!entry.junction.empty()) {
-          rewritings.push_back({entry.resolvedIndex, entry.text, Rewriting::kJunction});
-        }
-      }
-      for (const WrittenEntry& entry : plain.entries) {
-        const std::size_t i = entry.resolvedIndex;
-        rewritings.push_back(
-            {i, entry.text, fragile[i] ? Rewriting::kFragileShortForm : Rewriting::kShortForm});
-        if (profile == nullptr) continue;
-        const std::string lasting =
-            WithProfileVariable(entries[i], givenOf[i], *profile, conventions);
-        if (!lasting.empty()) {
-          rewritings.push_back({i, plain.texts.Add(lasting), Rewriting::kLasting});
-        }
-      }
-      std::vector<int> chosen;
-      const std::size_t length =
-          WriteWithinTarget(*line.target, written, givenOf, std::move(rewritings), chosen);
-      notes.profileVariable.assign(entries.size(), false);
-      for (std::size_t i = 0; i < chosen.size(); ++i) {
-        notes.profileVariable[i] = chosen[i] == Rewriting::kLasting;
-      }
+      const std::size_t length = RewriteWithinTarget(*line.target, written, plain, entries, givenOf,
+                                                     profile, queries, notes.profileVariable);
       if (length > *line.target) {
         err << "[the new list is " + std::to_string(length) + " characters long, " +
                    std::to_string(length - *line.target) + " more than the target " +
@@ -514,6 +486,8 @@ static int Run(int argc, const char* const* argv, SystemAccess& system, std::ost
                        SourceArguments(line, conventions), restrictedFolder, conventions),
       out, err);
 }
+
+}  // namespace
 
 int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::ostream& out,
                   std::ostream& err) {

@@ -5,11 +5,6 @@
 namespace pathshrink {
 namespace {
 
-bool IsUtf8(std::string_view bytes) {
-  std::u16string units;
-  return PortableUtf8ToUtf16(bytes, units);
-}
-
 // `list` in UTF-8: whole where it is, else decoded entry by entry.
 std::string AsUtf8(const std::string& list, const CodePageDecoder& decode) {
   if (IsUtf8(list) || !decode) return list;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "driver/lasting_names.h"
+#include "driver/profile_variables.h"
 #include "pathtext/path_spelling.h"
 
 namespace pathshrink {
@@ -39,6 +41,37 @@ std::size_t WriteWithinTarget(std::size_t target, WrittenList& written,
     if (chosen[i] != Rewriting::kJunction) entry.junction = {};
     entry.text = text[i];
   }
+  return length;
+}
+
+std::size_t RewriteWithinTarget(std::size_t target, WrittenList& written, WrittenList& plain,
+                                const std::vector<ResolvedEntry>& entries,
+                                const std::vector<std::string_view>& givenOf, Environment* profile,
+                                FileSystemQueries& files, std::vector<bool>& lasting) {
+  const PathConventions conventions = files.Conventions();
+  std::vector<UseWarning> unsaid;  // said of the list as it is written in the end
+  const std::vector<bool> fragile = conventions.win32Syntax
+                                        ? FragileShortNames(plain, entries, files, unsaid)
+                                        : std::vector<bool>(entries.size());
+  std::vector<Rewriting> rewritings;
+  for (const WrittenEntry& entry : written.entries) {
+    if (!entry.junction.empty()) {
+      rewritings.push_back({entry.resolvedIndex, entry.text, Rewriting::kJunction});
+    }
+  }
+  for (const WrittenEntry& entry : plain.entries) {
+    const std::size_t i = entry.resolvedIndex;
+    rewritings.push_back(
+        {i, entry.text, fragile[i] ? Rewriting::kFragileShortForm : Rewriting::kShortForm});
+    if (profile == nullptr) continue;
+    const std::string text = WithProfileVariable(entries[i], givenOf[i], *profile, conventions);
+    if (!text.empty()) rewritings.push_back({i, plain.texts.Add(text), Rewriting::kLasting});
+  }
+  std::vector<int> chosen;
+  const std::size_t length =
+      WriteWithinTarget(target, written, givenOf, std::move(rewritings), chosen);
+  lasting.assign(entries.size(), false);
+  for (std::size_t i = 0; i < chosen.size(); ++i) lasting[i] = chosen[i] == Rewriting::kLasting;
   return length;
 }
 

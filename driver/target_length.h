@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "compact/compact_path_list.h"
+#include "system/environment.h"
+#include "system/file_system_queries.h"
 
 namespace pathshrink {
 
@@ -30,5 +32,15 @@ struct Rewriting {
 std::size_t WriteWithinTarget(std::size_t target, WrittenList& written,
                               const std::vector<std::string_view>& givenOf,
                               std::vector<Rewriting> rewritings, std::vector<int>& chosen);
+
+// WriteWithinTarget with every way each entry of `written` may be written:
+// through its junction (as `written` has it), its short form (as `plain`,
+// written without junctions, has it; fragile where its short names share
+// their stem), and where `profile` is given, a profile variable.
+// `lasting` says, by resolved index, which were written with one.
+std::size_t RewriteWithinTarget(std::size_t target, WrittenList& written, WrittenList& plain,
+                                const std::vector<ResolvedEntry>& entries,
+                                const std::vector<std::string_view>& givenOf, Environment* profile,
+                                FileSystemQueries& files, std::vector<bool>& lasting);
 
 }  // namespace pathshrink

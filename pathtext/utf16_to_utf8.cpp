@@ -77,4 +77,14 @@ bool PortableUtf8ToUtf16(std::string_view utf8, std::u16string& units) {
   return true;
 }
 
+bool IsUtf8(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      std::u16string units;
+      return PortableUtf8ToUtf16(text, units);
+    }
+  }
+  return true;
+}
+
 }  // namespace pathshrink

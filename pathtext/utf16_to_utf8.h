@@ -24,4 +24,7 @@ bool PortableUtf16ToUtf8(const std::u16string& units, std::string& utf8);
 // continuation byte, a cut or overlong sequence, a surrogate, past U+10FFFF).
 bool PortableUtf8ToUtf16(std::string_view utf8, std::u16string& units);
 
+// Whether `text` is UTF-8 as that reads it (ASCII, most paths, at once).
+bool IsUtf8(std::string_view text);
+
 }  // namespace pathshrink
