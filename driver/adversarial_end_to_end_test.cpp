@@ -120,7 +120,7 @@ TEST_F(AdversarialTest, EntriesSeveralKilobytesLong) {
   const std::vector<std::string> entries = {
       existingDeep,
       existingDeep + "/" + std::string(200, 'e'),  // missing
-      tmp.path() + "/" + std::string(8192, 'm'),   // past any limit
+      tmp.path() + "/" + std::string(20000, 'm'),  // past any limit, and a JSON buffer
       existingDeep,
   };
   ExpectRun(entries, {existingDeep});

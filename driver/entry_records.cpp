@@ -7,7 +7,7 @@
 namespace pathshrink {
 
 void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
-                   const EntryNotes& notes, const std::function<void(const EntryRecord&)>& visit) {
+                   const EntryNotes& notes, const RecordVisit& visit) {
   using Outcome = EntryRecord::Outcome;
   constexpr std::size_t kNone = static_cast<std::size_t>(-1);
   // By resolved entry: how it was written, or which entry a junction made
@@ -107,9 +107,9 @@ void RecordCounts::Add(const EntryRecord& record) {
   if (!record.writtenFor.empty()) ++drifted;
 }
 
-RecordCounts CountRecords(const std::vector<EntryRecord>& records) {
+RecordCounts CountRecords(const RecordWalk& walk) {
   RecordCounts counts;
-  for (const EntryRecord& record : records) counts.Add(record);
+  walk([&counts](const EntryRecord& record) { counts.Add(record); });
   return counts;
 }
 

@@ -52,9 +52,14 @@ struct EntryNotes {
 
 std::vector<EntryRecord> EntryRecords(const ResolvedList& resolved, const WrittenList& written,
                                       const EntryNotes& notes);
-// The same, one record at a time, held by no one: what a count needs.
+// The same, one record at a time, held by no one: a long list's records
+// would take a quarter of a megabyte, which costs a run more to touch than
+// to make them again.
+using RecordVisit = std::function<void(const EntryRecord&)>;
 void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
-                   const EntryNotes& notes, const std::function<void(const EntryRecord&)>& visit);
+                   const EntryNotes& notes, const RecordVisit& visit);
+// A walk over every entry's record, in order, as often as asked.
+using RecordWalk = std::function<void(const RecordVisit&)>;
 
 // Every entry of `list` written as given.
 std::vector<EntryRecord> AsGivenRecords(std::string_view list, const PathConventions& conventions);
@@ -71,6 +76,6 @@ struct RecordCounts {
     return outcomes[static_cast<std::size_t>(outcome)];
   }
 };
-RecordCounts CountRecords(const std::vector<EntryRecord>& records);
+RecordCounts CountRecords(const RecordWalk& walk);
 
 }  // namespace pathshrink

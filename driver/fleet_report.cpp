@@ -1,13 +1,10 @@
 #include "driver/fleet_report.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstdint>
-#include <cstring>
 
+#include "driver/json_text.h"
 #include "pathtext/path_key.h"
 #include "pathtext/path_spelling.h"
-#include "pathtext/utf16_to_utf8.h"
 
 namespace pathshrink {
 namespace {
@@ -38,80 +35,7 @@ const char* OutcomeName(Outcome outcome) {
   return "controlCharacters";
 }
 
-// Whether `text` is plain ASCII that a JSON string holds as it is: no byte
-// with its high bit, below 0x20, '"' or '\\'. Eight bytes a step: a report
-// quotes thousands of paths.
-bool IsPlainJson(std::string_view text) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  constexpr std::uint64_t kHighs = 0x8080808080808080u;
-  const auto hasZeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
-  std::size_t at = 0;
-  for (; at + 8 <= text.size(); at += 8) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, text.data() + at, 8);
-    if (((word & kHighs) | ((word - 0x2020202020202020u) & ~word & kHighs) |
-         hasZeroByte(word ^ 0x2222222222222222u) | hasZeroByte(word ^ 0x5C5C5C5C5C5C5C5Cu)) != 0) {
-      return false;
-    }
-  }
-  for (; at < text.size(); ++at) {
-    const auto byte = static_cast<unsigned char>(text[at]);
-    if (byte >= 0x80 || byte < 0x20 || byte == '"' || byte == '\\') return false;
-  }
-  return true;
-}
-
-// `text` appended to `json` as a JSON string. Bytes that are not UTF-8 (an
-// entry read as bytes) become U+FFFD: JSON holds text only.
-void AppendQuoted(std::string_view text, std::string& json) {
-  if (IsPlainJson(text)) {
-    json += '"';
-    json += text;
-    json += '"';
-    return;
-  }
-  std::string valid;
-  if (!IsUtf8(text)) {
-    for (std::size_t i = 0; i < text.size();) {
-      const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(text[i]));
-      if (length != 0 && i + length <= text.size() && IsUtf8(text.substr(i, length))) {
-        valid.append(text.substr(i, length));
-        i += length;
-      } else {
-        valid += "\xEF\xBF\xBD";
-        ++i;
-      }
-    }
-    text = valid;
-  }
-  json += '"';
-  std::size_t run = 0;  // start of the bytes that need no escape
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte >= 0x20 && byte != '"' && byte != '\\') continue;
-    json.append(text, run, i - run);
-    run = i + 1;
-    if (byte == '"' || byte == '\\') {
-      json += '\\';
-      json += static_cast<char>(byte);
-    } else {
-      const char* digits = "0123456789abcdef";
-      json += "\\u00";
-      json += digits[byte >> 4];
-      json += digits[byte & 0xF];
-    }
-  }
-  json.append(text, run, std::string_view::npos);
-  json += '"';
-}
-
 std::string Number(std::size_t n) { return std::to_string(n); }
-
-void AppendNumber(std::size_t n, std::string& json) {
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
-  json.append(digits, end);
-}
 
 }  // namespace
 
@@ -166,99 +90,114 @@ std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
   return line + "\n";
 }
 
-std::string JsonReport(const ReportFacts& facts, const Redactor& redact) {
+void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostream& out) {
   const RecordCounts& counts = facts.counts;
-  std::string json;
+  JsonText json(out);
   const bool redacting = !redact.Empty();
-  const auto append = [&](std::string_view value) {
+  const auto quoted = [&](std::string_view value) {
     if (redacting) {
-      AppendQuoted(redact(value), json);
+      json.Quoted(redact(value));
     } else {
-      AppendQuoted(value, json);
+      json.Quoted(value);
     }
   };
-  const auto appendOptional = [&](std::string_view value) {
+  const auto quotedOrNull = [&](std::string_view value) {
     if (value.empty()) {
-      json += "null";
+      json.Raw("null");
     } else {
-      append(value);
+      quoted(value);
     }
   };
-  json.reserve(256 + facts.records.size() * 160 + 2 * facts.before.size());
-  json += "{\"schemaVersion\":1";
-  json += ",\"tool\":{\"name\":\"pathshrink\",\"version\":\"" PATHSHRINK_VERSION "\"}";
-  json += ",\"source\":{\"kind\":\"" + std::string(facts.source) + "\"";
+  json.Raw("{\"schemaVersion\":1");
+  json.Raw(",\"tool\":{\"name\":\"pathshrink\",\"version\":\"" PATHSHRINK_VERSION "\"}");
+  json.Raw(",\"source\":{\"kind\":");
+  json.Quoted(facts.source);
   if (!facts.variable.empty()) {
-    json += ",\"variable\":";
-    AppendQuoted(facts.variable, json);
+    json.Raw(",\"variable\":");
+    json.Quoted(facts.variable);
   }
-  json += "}";
-  json += ",\"valueType\":";
-  json += facts.valueType ? "\"" + std::string(StoredTypeName(*facts.valueType)) + "\"" : "null";
-  json += ",\"lengths\":{\"before\":" + Number(Utf16Length(facts.before)) +
-          ",\"after\":" + Number(Utf16Length(facts.after)) + "}";
-  json += ",\"limits\":{\"cmd\":8191,\"variable\":32766}";
-  json +=
-      ",\"counts\":{\"given\":" + Number(counts.given) + ",\"drifted\":" + Number(counts.drifted);
+  json.Raw("},\"valueType\":");
+  if (facts.valueType) {
+    json.Quoted(StoredTypeName(*facts.valueType));
+  } else {
+    json.Raw("null");
+  }
+  json.Raw(",\"lengths\":{\"before\":");
+  json.Number(Utf16Length(facts.before));
+  json.Raw(",\"after\":");
+  json.Number(Utf16Length(facts.after));
+  json.Raw("},\"limits\":{\"cmd\":8191,\"variable\":32766}");
+  json.Raw(",\"counts\":{\"given\":");
+  json.Number(counts.given);
+  json.Raw(",\"drifted\":");
+  json.Number(counts.drifted);
   for (std::size_t i = 0; i < counts.outcomes.size(); ++i) {
-    json += ",\"" + std::string(OutcomeName(static_cast<Outcome>(i))) +
-            "\":" + Number(counts.outcomes[i]);
+    json.Raw(",");
+    json.Quoted(OutcomeName(static_cast<Outcome>(i)));
+    json.Raw(":");
+    json.Number(counts.outcomes[i]);
   }
-  json += "},\"entries\":[";
-  for (std::size_t i = 0; i < facts.records.size(); ++i) {
-    const EntryRecord& record = facts.records[i];
-    if (i > 0) json += ',';
+  json.Raw("},\"entries\":[");
+  std::size_t index = 0;
+  const auto writeRecord = [&](const EntryRecord& record) {
+    if (index > 0) json.Raw(",");
+    json.Raw("{\"index\":");
+    json.Number(index++);
+    json.Raw(",\"given\":");
+    quoted(record.given);
+    json.Raw(",\"written\":");
     const bool kept = record.outcome != Outcome::kMissing && record.outcome != Outcome::kRepeat &&
                       record.outcome != Outcome::kControlCharacters;
-    json += "{\"index\":";
-    AppendNumber(i, json);
-    json += ",\"given\":";
-    append(record.given);
-    json += ",\"written\":";
     if (kept) {
-      append(record.written);
+      quoted(record.written);
     } else {
-      json += "null";
+      json.Raw("null");
     }
-    json += ",\"outcome\":\"";
-    json += OutcomeName(record.outcome);
+    json.Raw(",\"outcome\":\"");
+    json.Raw(OutcomeName(record.outcome));
     // Most records say no more: in one piece.
     if (record.why.empty() && record.junction.empty() && record.outcome != Outcome::kRepeat &&
         record.userChangeable.empty() && record.writtenFor.empty()) {
-      json +=
+      json.Raw(
           "\",\"why\":null,\"junction\":null,\"repeatOf\":null,\"userChangeable\":null,"
-          "\"writtenFor\":null}";
-      continue;
+          "\"writtenFor\":null}");
+      return;
     }
-    json += "\",\"why\":";
-    appendOptional(record.why);
-    json += ",\"junction\":";
-    appendOptional(record.junction);
-    json += ",\"repeatOf\":";
+    json.Raw("\",\"why\":");
+    quotedOrNull(record.why);
+    json.Raw(",\"junction\":");
+    quotedOrNull(record.junction);
+    json.Raw(",\"repeatOf\":");
     if (record.outcome == Outcome::kRepeat) {
-      AppendNumber(record.repeatOf, json);
+      json.Number(record.repeatOf);
     } else {
-      json += "null";
+      json.Raw("null");
     }
-    json += ",\"userChangeable\":";
-    appendOptional(record.userChangeable);
-    json += ",\"writtenFor\":";
-    appendOptional(record.writtenFor);
-    json += '}';
-  }
-  json += "],\"findings\":[";
+    json.Raw(",\"userChangeable\":");
+    quotedOrNull(record.userChangeable);
+    json.Raw(",\"writtenFor\":");
+    quotedOrNull(record.writtenFor);
+    json.Raw("}");
+  };
+  if (facts.records) facts.records(writeRecord);
+  json.Raw("],\"findings\":[");
   for (std::size_t i = 0; i < facts.warnings.size(); ++i) {
-    if (i > 0) json += ',';
-    json += "{\"kind\":\"" + std::string(facts.warnings[i].kind) + "\",\"message\":";
-    append(facts.warnings[i].message);
-    json += '}';
+    if (i > 0) json.Raw(",");
+    json.Raw("{\"kind\":");
+    json.Quoted(facts.warnings[i].kind);
+    json.Raw(",\"message\":");
+    quoted(facts.warnings[i].message);
+    json.Raw("}");
   }
-  json += "],\"backup\":";
-  appendOptional(facts.backup);
-  json += std::string(",\"stored\":") + (facts.stored ? "true" : "false");
-  json += std::string(",\"_inDesiredState\":") + (facts.inState ? "true" : "false");
-  json += ",\"exitStatus\":" + std::to_string(facts.exitStatus) + "}\n";
-  return json;
+  json.Raw("],\"backup\":");
+  quotedOrNull(facts.backup);
+  json.Raw(",\"stored\":");
+  json.Bool(facts.stored);
+  json.Raw(",\"_inDesiredState\":");
+  json.Bool(facts.inState);
+  json.Raw(",\"exitStatus\":");
+  json.Number(static_cast<std::size_t>(facts.exitStatus));
+  json.Raw("}\n");
 }
 
 }  // namespace pathshrink

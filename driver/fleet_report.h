@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,7 +38,7 @@ struct ReportFacts {
   std::optional<StoredType> valueType;  // for a stored Path
   std::string_view before;
   std::string_view after;
-  std::vector<EntryRecord> records;  // for --json: every entry's record
+  RecordWalk records;  // for --json: every entry's record
   RecordCounts counts;
   std::vector<UseWarning> warnings;
   std::string backup;  // the backup kept, if any
@@ -52,8 +53,8 @@ struct ReportFacts {
 // most 2,048 bytes, ending in a line break.
 std::string CheckLine(const ReportFacts& facts, const Redactor& redact);
 
-// The --json report: one object (see docs/pathshrink-report.schema.json),
-// ending in a line break.
-std::string JsonReport(const ReportFacts& facts, const Redactor& redact);
+// Writes the --json report to `out`: one object (see
+// docs/pathshrink-report.schema.json), ending in a line break.
+void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostream& out);
 
 }  // namespace pathshrink

@@ -36,14 +36,20 @@ namespace {
 
 using Source = CommandLine::Source;
 
-// Writes the result and makes sure it arrived: a list that was lost (a full
-// disk, a closed pipe) must not look like success to whoever applies it.
-int Deliver(const std::string& text, std::ostream& out, std::ostream& err) {
-  out << text;
+// Whether what was written to standard output arrived: a list that was lost
+// (a full disk, a closed pipe) must not look like success to whoever
+// applies it.
+int Delivered(std::ostream& out, std::ostream& err) {
   out.flush();
   if (out) return kExitDone;
   err << "[can't write standard output]\n";
   return kExitOutputFailed;
+}
+
+// Writes the result and makes sure it arrived.
+int Deliver(std::string_view text, std::ostream& out, std::ostream& err) {
+  out << text;
+  return Delivered(out, err);
 }
 
 // How the command line that --suggest prints names the list again.
@@ -355,9 +361,9 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
       plain = WriteEntries(entries, JunctionTable(), conventions);
       if (forMachine) ShortNamesForTheMachine(plain, entries, reach, conventions, err);
       std::vector<std::string_view> givenOf(entries.size());
-      for (const EntryRecord& record : EntryRecords(resolved, written, notes)) {
+      ForEachRecord(resolved, written, notes, [&givenOf](const EntryRecord& record) {
         if (record.resolvedIndex < givenOf.size()) givenOf[record.resolvedIndex] = record.given;
-      }
+      });
       const std::size_t length = RewriteWithinTarget(*line.target, written, plain, entries, givenOf,
                                                      profile, queries, notes.profileVariable);
       if (length > *line.target) {
@@ -381,19 +387,19 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
       status = StorePath(source.scope, source.stored, newList, *system.store, system.environment,
                          err, stored);
     }
-    // Every entry's record where they are written out or kept; for
-    // --check alone, only their counts.
+    // Every entry's record: held where they are kept (what each entry was
+    // written for) or changed (drift), else made afresh on each walk.
     std::vector<EntryRecord> records;
-    RecordCounts counts;
-    if (line.json || stored.stored || asGiven) {
+    RecordWalk walk;
+    if (stored.stored || asGiven || !drift.writtenFor.empty()) {
       records =
           asGiven ? AsGivenRecords(fullpath, conventions) : EntryRecords(resolved, written, notes);
       NoteDrift(fullpath, drift, conventions, records);
-      counts = CountRecords(records);
-    } else if (line.check) {
-      ForEachRecord(resolved, written, notes,
-                    [&counts](const EntryRecord& record) { counts.Add(record); });
-      for (const std::string& folder : drift.writtenFor) counts.drifted += folder.empty() ? 0 : 1;
+      walk = [&records](const RecordVisit& visit) {
+        for (const EntryRecord& record : records) visit(record);
+      };
+    } else {
+      walk = [&](const RecordVisit& visit) { ForEachRecord(resolved, written, notes, visit); };
     }
     if (stored.stored && !source.writtenForFile.empty()) {
       // What each entry was written for, for the runs to come.
@@ -406,13 +412,13 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
     }
     const bool inState = newList == fullpath;
     if (line.check && status == kExitDone && !inState) status = kExitCheckWouldChange;
-    std::string text;
+    int delivered = kExitDone;
     if (line.check || line.json) {
       ReportFacts facts = Facts(line, source);
       facts.before = fullpath;
       facts.after = newList;
-      facts.records = std::move(records);
-      facts.counts = std::move(counts);
+      facts.records = walk;
+      facts.counts = CountRecords(walk);
       facts.driftChecked = line.source == Source::kUserPath || line.source == Source::kMachinePath;
       facts.warnings = std::move(warnings);
       facts.backup = stored.backup;
@@ -420,12 +426,16 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
       facts.inState = inState;
       facts.exitStatus = status;
       const Redactor redact = line.redact ? RedactorFor(source, system) : Redactor();
-      text = line.json ? JsonReport(facts, redact) : CheckLine(facts, redact);
+      if (line.json) {
+        WriteJsonReport(facts, redact, out);
+        delivered = Delivered(out, err);
+      } else {
+        delivered = Deliver(CheckLine(facts, redact), out, err);
+      }
     } else {
-      text = std::move(newList);
-      text.push_back('\n');
+      newList.push_back('\n');
+      delivered = Deliver(newList, out, err);
     }
-    const int delivered = Deliver(text, out, err);
     if (stored.stored && delivered != kExitDone) {
       err << "[the new Path was stored all the same]\n";
     }
