@@ -7,8 +7,12 @@
 namespace pathshrink {
 namespace {
 
-void WriteRepeat(std::string_view dropped, std::string_view kept, std::ostream& err) {
-  err << "[repeat '" + std::string(dropped) + "' left out: it names '" + std::string(kept) + "']\n";
+void AddRepeat(std::string_view dropped, std::string_view kept, std::string& lines) {
+  lines.append("[repeat '")
+      .append(dropped)
+      .append("' left out: it names '")
+      .append(kept)
+      .append("']\n");
 }
 
 // `text` with its control characters shown as escapes, so that the line
@@ -37,32 +41,42 @@ std::string Escaped(const std::string& text) {
 
 }  // namespace
 
+// The lines go out in one write: standard error writes each piece at once,
+// and a list can have hundreds of entries to report.
 void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err) {
+  std::string lines;
   for (const EntryFinding& finding : resolved.findings) {
     switch (finding.kind) {
       case EntryFinding::Kind::kInvalid:
-        err << "[invalid entry '" + std::string(finding.given) + "']\n";
+        lines.append("[invalid entry '").append(finding.given).append("']\n");
         break;
       case EntryFinding::Kind::kUnchecked:
-        err << "[unchecked entry '" + std::string(finding.given) +
-                   "': " + std::string(finding.why) + "; kept as given]\n";
+        lines.append("[unchecked entry '")
+            .append(finding.given)
+            .append("': ")
+            .append(finding.why)
+            .append("; kept as given]\n");
         break;
       case EntryFinding::Kind::kControlCharacters:
-        err << "[entry '" + Escaped(std::string(finding.given)) +
-                   "' holds a control character, which no directory's name can hold; left out]\n";
+        lines.append("[entry '")
+            .append(Escaped(std::string(finding.given)))
+            .append("' holds a control character, which no directory's name can hold; left out]\n");
         break;
       case EntryFinding::Kind::kRepeat:
-        if (verbose) WriteRepeat(finding.given, resolved.entries[finding.repeats].Given(), err);
+        if (verbose) AddRepeat(finding.given, resolved.entries[finding.repeats].Given(), lines);
         break;
     }
   }
+  err << lines;
 }
 
 void WriteRepeatsMadeByJunctions(const ResolvedList& resolved, const WrittenList& written,
                                  std::ostream& err) {
+  std::string lines;
   for (const auto& [dropped, kept] : written.repeats) {
-    WriteRepeat(resolved.entries[dropped].Given(), resolved.entries[kept].Given(), err);
+    AddRepeat(resolved.entries[dropped].Given(), resolved.entries[kept].Given(), lines);
   }
+  err << lines;
 }
 
 std::vector<UseWarning> WarningsAboutUse(const PathList& newList, bool readInOtherCodePage,
@@ -92,14 +106,13 @@ void WriteWarnings(const std::vector<UseWarning>& warnings, std::ostream& err) {
   for (const UseWarning& warning : warnings) err << "[" + warning.message + "]\n";
 }
 
+// Standard error writes each insertion at once: the list goes as it is
+// (a copy of a long one would cost more than a write), the rest in pieces
+// built first.
 void WriteReport(std::string_view fullpath, const PathList& newList, std::ostream& err) {
   err << "Original path [" + std::to_string(fullpath.size()) + "]:\n";
-  std::string line;
-  line.reserve(fullpath.size() + 1);
-  line.append(fullpath).push_back('\n');
-  err << line;
-  err << "\n";
-  err << "New path [" + std::to_string(newList.size()) + "]:\n";
+  err << fullpath;
+  err << "\n\nNew path [" + std::to_string(newList.size()) + "]:\n";
 }
 
 }  // namespace pathshrink
