@@ -7,6 +7,10 @@
 
 #include "pathtext/path_parts.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace pathshrink {
 namespace {
 
@@ -61,6 +65,28 @@ bool IsPlain(std::string_view path, const PathConventions& c) {
   const char sep = c.Separator();
   const std::size_t size = path.size();
   std::size_t at = 0;
+#if defined(__SSE2__) || defined(_M_X64)
+  // Sixteen bytes at a time where the processor has the instructions for
+  // it, the last sixteen overlapping the ones before.
+  if (size >= 17) {
+    const auto pairsPlain = [&](std::size_t from) {
+      const auto* bytes = reinterpret_cast<const __m128i*>(path.data() + from);
+      const __m128i here = _mm_loadu_si128(bytes);
+      const __m128i next =
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(path.data() + from + 1));
+      const __m128i separators = _mm_set1_epi8(sep);
+      const __m128i joined = _mm_and_si128(
+          _mm_cmpeq_epi8(here, separators),
+          _mm_or_si128(_mm_cmpeq_epi8(next, separators), _mm_cmpeq_epi8(next, _mm_set1_epi8('.'))));
+      return _mm_movemask_epi8(joined) == 0;
+    };
+    for (; at + 17 <= size; at += 16) {
+      if (!pairsPlain(at)) return IsPlainByComponents(path, c);
+    }
+    if (at + 1 < size && !pairsPlain(size - 17)) return IsPlainByComponents(path, c);
+    return path[size - 1] != sep;
+  }
+#endif
   for (; at + 9 <= size; at += 8) {
     // Byte j of `next` is the one after byte j of `here`.
     const std::uint64_t here = Load8(path.data() + at);

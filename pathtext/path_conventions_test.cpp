@@ -27,7 +27,8 @@ TEST(PathConventionsTest, NormalizedSpellings) {
       {"/usr//local/./bin/", "\\usr\\local\\bin", "/usr/local/bin"},
       {"/usr/local/../bin", "\\usr\\bin", "/usr/local/../bin"},
       {"//", "\\\\", "/"},
-      // Past eight bytes, where POSIX paths are read a word at a time.
+      // Past eight and sixteen bytes, where POSIX paths are read a block at
+      // a time, the last block overlapping the one before.
       {"/abcdef//ghijklmnop", "\\abcdef\\ghijklmnop", "/abcdef/ghijklmnop"},
       {"/abcdefghijklmno/.", "\\abcdefghijklmno", "/abcdefghijklmno"},
       {"/abcdefghijklmnop/", "\\abcdefghijklmnop", "/abcdefghijklmnop"},
