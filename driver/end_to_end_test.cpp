@@ -62,17 +62,17 @@ TEST_F(EndToEndTest, KeepsResolvableEntriesOnceInOrder) {
 TEST_F(EndToEndTest, UsageAndUnknownFlag) {
   ProcessResult result = RunProcess(testing::ToolCommand(PATHSHRINK_BINARY));
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, std::string(PATHSHRINK_BINARY) + " fullpath [-j junction]+\n");
+  EXPECT_EQ(result.err, testing::ToolBinary(PATHSHRINK_BINARY) + " fullpath [-j junction]+\n");
   EXPECT_EQ(result.out, "");
 
   result = Run({tools, "-j", tools, "-J", tools});
   EXPECT_EQ(result.status, 1);
   // Nothing is registered before the whole command line is understood.
   // The usage that follows (its every form) is the in-process tests' to pin.
-  EXPECT_EQ(
-      result.err.rfind(
-          "Unknown flag [-J]\n" + std::string(PATHSHRINK_BINARY) + " fullpath [-j junction]+\n", 0),
-      0u)
+  EXPECT_EQ(result.err.rfind("Unknown flag [-J]\n" + testing::ToolBinary(PATHSHRINK_BINARY) +
+                                 " fullpath [-j junction]+\n",
+                             0),
+            0u)
       << result.err;
   EXPECT_EQ(result.out, "");
 

@@ -102,7 +102,12 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   return result;
 }
 
-std::vector<std::string> ToolCommand(const std::string& binary) {
+std::string ToolBinary(const std::string& built) {
+  const char* binary = std::getenv("PATHSHRINK_TEST_BINARY");
+  return binary != nullptr && *binary != '\0' ? binary : built;
+}
+
+std::vector<std::string> ToolCommand(const std::string& built) {
   std::vector<std::string> command;
   if (const char* wrapper = std::getenv("PATHSHRINK_TEST_WRAPPER")) {
     std::string word;
@@ -116,7 +121,7 @@ std::vector<std::string> ToolCommand(const std::string& binary) {
       }
     }
   }
-  command.push_back(binary);
+  command.push_back(ToolBinary(built));
   return command;
 }
 

@@ -17,9 +17,14 @@ struct ProcessResult {
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::vector<std::string>& extraEnvironment = {});
 
+// The tool's binary in tests: PATHSHRINK_TEST_BINARY, if set (memcheck runs
+// name a build of it that links the C library dynamically), else `built`.
+std::string ToolBinary(const std::string& built);
+
 // The command that runs the tool in tests: PATHSHRINK_TEST_WRAPPER (words
-// separated by spaces, e.g. a valgrind command line), if set, then `binary`.
-std::vector<std::string> ToolCommand(const std::string& binary);
+// separated by spaces, e.g. a valgrind command line), if set, then
+// ToolBinary(`built`).
+std::vector<std::string> ToolCommand(const std::string& built);
 
 // A fresh directory under the system's temporary folder, removed with
 // everything in it when the object goes.
