@@ -11,7 +11,7 @@ namespace {
 
 using Outcome = EntryRecord::Outcome;
 
-const char* OutcomeName(Outcome outcome) {
+std::string_view OutcomeName(Outcome outcome) {
   switch (outcome) {
     case Outcome::kAsGiven:
       return "asGiven";

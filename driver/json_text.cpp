@@ -110,16 +110,22 @@ void JsonText::MakeRoom(std::size_t bytes) {
 }
 
 void JsonText::Number(std::size_t n) {
-  Room(20);
+  constexpr std::size_t kDigits = 20;  // of the largest std::size_t
+  if (static_cast<std::size_t>(end_ - at_) < kDigits) MakeRoom(kDigits);
   at_ = std::to_chars(at_, end_, n).ptr;
 }
 
 void JsonText::Quoted(std::string_view text) {
-  Room(text.size() + 2);
-  *at_ = '"';
-  if (!CopiedPlain(text.data(), text.size(), at_ + 1)) return QuotedWithEscapes(text);
-  at_[text.size() + 1] = '"';
-  at_ += text.size() + 2;
+  // Nearly always there is room and the text is plain: then in one step
+  // that calls nothing else.
+  if (static_cast<std::size_t>(end_ - at_) >= text.size() + 2 &&
+      CopiedPlain(text.data(), text.size(), at_ + 1)) {
+    at_[0] = '"';
+    at_[text.size() + 1] = '"';
+    at_ += text.size() + 2;
+    return;
+  }
+  QuotedWithEscapes(text);
 }
 
 void JsonText::QuotedWithEscapes(std::string_view text) {
