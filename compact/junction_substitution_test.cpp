@@ -30,6 +30,7 @@ TEST(JunctionSubstitutionTest, MatchesWholeComponentsOfTheJunctionThatWritesItSh
       {"C:\\s", "c:\\progra~3", 5},
       // Seven UTF-16 units, as Windows counts them, though eleven bytes.
       {"C:\\\xC3\x84\xC3\x84\xC3\x84\xC3\x84", "c:\\progra~4", 3},
+      {"C:\\U", "\\\\server\\share", 2},
   };
   const SubstitutionCase cases[] = {
       {"below the target", "C:\\PROGRA~1\\Other\\bin", "C:\\J\\Other\\bin"},
@@ -47,6 +48,10 @@ TEST(JunctionSubstitutionTest, MatchesWholeComponentsOfTheJunctionThatWritesItSh
       {"no junction applies", "E:\\x", "E:\\x"},
       {"the shorter of two junctions to one target", "C:\\PROGRA~3\\x", "C:\\s\\x"},
       {"lengths in UTF-16 units", "C:\\PROGRA~4\\x", "C:\\\xC3\x84\xC3\x84\xC3\x84\xC3\x84\\x"},
+      // Matched on its key, which has no "\\?\" prefix; the rest taken from
+      // its spelling, which has.
+      {"a device path", "\\\\?\\C:\\PROGRA~1\\Other\\bin", "C:\\J\\Other\\bin"},
+      {"a device path to a share", "\\\\?\\UNC\\server\\share\\x", "C:\\U\\x"},
   };
   for (const SubstitutionCase& c : cases) {
     EXPECT_EQ(Rewritten(table, kWindowsConventions, c.entry), c.expected) << c.name;

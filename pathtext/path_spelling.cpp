@@ -1,6 +1,7 @@
 #include "pathtext/path_spelling.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -64,6 +65,22 @@ std::string ShortestSpelling(const std::string& shortForm, const std::string& gi
   return Joined(root, parts, conventions);
 }
 
+namespace {
+
+// How many more separators a device path's prefix puts before the
+// components it names than the path Windows takes it for: three in
+// "\\?\C:\x" (for "C:\x"), two in "\\?\UNC\s\x" (for "\\s\x").
+std::ptrdiff_t DevicePrefixSeparators(std::string_view path) {
+  if (!IsDevicePath(path)) return 0;
+  const std::string_view rest = path.substr(4);
+  const bool unc = rest.size() >= 4 && (rest[0] == 'U' || rest[0] == 'u') &&
+                   (rest[1] == 'N' || rest[1] == 'n') && (rest[2] == 'C' || rest[2] == 'c') &&
+                   rest[3] == '\\';
+  return unc ? 2 : 3;
+}
+
+}  // namespace
+
 std::size_t RestStart(std::string_view path, std::size_t length, std::string_view other,
                       const PathConventions& conventions) {
   if (length >= path.size()) return other.size();  // nothing is left
@@ -73,6 +90,11 @@ std::size_t RestStart(std::string_view path, std::size_t length, std::string_vie
   }
   const auto isSeparator = [&](char c) { return conventions.IsSeparator(c); };
   auto separators = std::count_if(path.begin(), path.begin() + length + 1, isSeparator);
+  // A key has no device prefix where the spelling may: "\\?\C:\x" is keyed
+  // "c:\x", and "\\?\UNC\s\x" is keyed "\\s\x".
+  if (conventions.win32Syntax) {
+    separators += DevicePrefixSeparators(other) - DevicePrefixSeparators(path);
+  }
   for (std::size_t i = 0; i < other.size(); ++i) {
     if (isSeparator(other[i]) && --separators == 0) return i;
   }
