@@ -108,7 +108,17 @@ bool IsPlain(std::string_view path, const PathConventions& c) {
 std::string NormalizedPath(std::string path, const PathConventions& conventions) {
   if (IsNormalized(path, conventions)) return path;
   const std::string_view view = path;
-  const PathRoot root = ParseRoot(view, conventions);
+  PathRoot root = ParseRoot(view, conventions);
+  // A device path written otherwise than "\\?\" exactly ("//?/C:/x"):
+  // Windows reads it from the device's root on, where "C:" is a name like
+  // any other ("//?/C:/../x" is "\\?\x").
+  const auto isSeparator = [&](std::size_t i) {
+    return i < view.size() && conventions.IsSeparator(view[i]);
+  };
+  if (conventions.win32Syntax && isSeparator(0) && isSeparator(1) && view.size() > 2 &&
+      (view[2] == '?' || view[2] == '.') && isSeparator(3)) {
+    root = {std::string{'\\', '\\', view[2], '\\'}, 4, true};
+  }
   std::vector<std::string_view> kept;
   for (const std::string_view part : Components(view.substr(root.length), conventions)) {
     if (part.empty() || part == ".") continue;

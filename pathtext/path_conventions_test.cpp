@@ -27,6 +27,9 @@ TEST(PathConventionsTest, NormalizedSpellings) {
       {"/usr//local/./bin/", "\\usr\\local\\bin", "/usr/local/bin"},
       {"/usr/local/../bin", "\\usr\\bin", "/usr/local/../bin"},
       {"//", "\\\\", "/"},
+      // A device path written otherwise than "\\?\" exactly is read from the
+      // device's root on, where "C:" is a name like any other.
+      {"\\\\?/C:\\..\\x", "\\\\?\\x", "\\\\?/C:\\..\\x"},
       // Past eight and sixteen bytes, where POSIX paths are read a block at
       // a time, the last block overlapping the one before.
       {"/abcdef//ghijklmnop", "\\abcdef\\ghijklmnop", "/abcdef/ghijklmnop"},
