@@ -226,6 +226,32 @@ std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
 
 std::optional<std::string> FakeFileSystem::DirectoryNamed(
     const std::string& path, const std::set<std::string>& follow) const {
+  // "//?/C:/x" or "\\.\C:\x", a device path written otherwise than "\\?\"
+  // exactly: Windows reads "." and ".." in it by text from "\\?\" on, where
+  // "C:" is a name like any other.
+  const auto isSlash = [&path](std::size_t i) {
+    return i < path.size() && (path[i] == '\\' || path[i] == '/');
+  };
+  if (isSlash(0) && isSlash(1) && path.size() > 2 && (path[2] == '?' || path[2] == '.') &&
+      isSlash(3) && path.rfind("\\\\?\\", 0) != 0) {
+    std::vector<std::string> names;
+    std::string name;
+    for (std::size_t i = 4; i <= path.size(); ++i) {
+      if (i < path.size() && !isSlash(i)) {
+        name += path[i];
+        continue;
+      }
+      if (name == "..") {
+        if (!names.empty()) names.pop_back();
+      } else if (!name.empty() && name != ".") {
+        names.push_back(name);
+      }
+      name.clear();
+    }
+    std::string literal = "\\\\?\\";
+    for (std::size_t i = 0; i < names.size(); ++i) literal += (i == 0 ? "" : "\\") + names[i];
+    return DirectoryNamed(literal, follow);
+  }
   // "\\?\C:\x" is C:\x, taken as it is: no "." or ".." is read by text.
   if (path.rfind("\\\\?\\", 0) == 0) {
     const std::string rest = path.substr(4);
