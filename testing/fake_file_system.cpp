@@ -27,6 +27,8 @@ struct FakeFileSystem::Node {
 
 namespace {
 
+bool IsSlash(char c) { return c == '\\' || c == '/'; }
+
 // Splits at either slash; a trailing separator yields a trailing empty
 // part. The separator after each part but the last goes to `separators`.
 std::vector<std::string> SplitPath(const std::string& path,
@@ -178,9 +180,11 @@ Unresolved FakeFileSystem::WhyUnresolved(const std::string& path) {
 
 bool FakeFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   ++shortNameQueries_;
-  // "\\?\C:\x" is C:\x, answered with the prefix it was asked with.
+  // "\\?\C:\x" is C:\x, answered with the prefix it was asked with; "\\?\C:"
+  // is the volume itself, no directory.
   const std::string prefix = path.rfind("\\\\?\\", 0) == 0 ? path.substr(0, 4) : "";
   path.erase(0, prefix.size());
+  if (!prefix.empty() && (path.size() < 3 || path[1] != ':' || !IsSlash(path[2]))) return false;
   if (UncheckableReason(path)) return false;
   std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) return false;
