@@ -252,6 +252,14 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
     // A repeat of a kept entry, or of one dropped as a repeat: either way
     // the directory is in the list already.
     if (mayRepeat && !firstTime(entry.Key(), entry.KeyHash(), i)) continue;
+    if (mayRepeat) {
+      // Listed through a junction: also the directory its target names.
+      const std::string named = substitution.ThroughTargets(entry.Key());
+      if (!named.empty() && named != entry.Key()) {
+        const std::string_view key = keys.Add(named);
+        if (!firstTime(key, KeySet::Hash(key), i)) continue;
+      }
+    }
     if (const auto rewritten = substitution.Rewritten(entry)) {
       text = written.texts.Add(rewritten->path, rewritten->rest);
       junction = rewritten->path;

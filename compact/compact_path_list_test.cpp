@@ -180,6 +180,14 @@ TEST_F(CompactPathListTest, RepeatsMadeByAJunctionAreDroppedToo) {
   fs.AddDirectory("C:\\Xlong\\Y\\z", "C:\\Xlong\\Y\\z");
   const JunctionTable nested = {{"C:\\J", "c:\\progra~1", 12}, {"C:\\J\\T", "c:\\xlong\\y", 1}};
   EXPECT_EQ(Compact("C:\\Program Files\\T\\z;C:\\Xlong\\Y\\z", nested), "C:\\J\\T\\z");
+  // Through a junction that writes nothing shorter (C:\d for D:\), or
+  // through two junctions to one target: one directory all the same.
+  fs.AddDirectory("D:\\x", "D:\\x");
+  fs.AddDirectory("C:\\d\\x", "C:\\d\\x");
+  fs.AddDirectory("C:\\e\\x", "C:\\e\\x");
+  const JunctionTable toARoot = {{"C:\\d", "d:\\", 0}, {"C:\\e", "d:\\", 0}};
+  EXPECT_EQ(Compact("D:\\x;C:\\d\\x;C:\\e\\x", toARoot), "D:\\x");
+  EXPECT_EQ(Compact("C:\\e\\x;C:\\d\\x;D:\\x", toARoot), "C:\\e\\x");
   EXPECT_EQ(complaints, "");
 }
 

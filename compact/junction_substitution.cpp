@@ -11,9 +11,11 @@ JunctionSubstitution::JunctionSubstitution(const JunctionTable& junctions,
       targets_(junctions.size(), conventions),
       paths_(junctions.size(), conventions) {
   pathKeys_.reserve(junctions.size());  // the views in `paths_` must stay valid
-  for (const JunctionEntry& junction : junctions) {
-    paths_.Insert(pathKeys_.emplace_back(JunctionKey(junction, conventions)));
-    pathLengths_.push_back(Utf16Length(junction.shortJunction));
+  for (std::size_t i = 0; i < junctions.size(); ++i) {
+    if (paths_.Insert(pathKeys_.emplace_back(JunctionKey(junctions[i], conventions)))) {
+      junctionOfPath_.push_back(i);
+    }
+    pathLengths_.push_back(Utf16Length(junctions[i].shortJunction));
   }
   for (std::size_t i = 0; i < junctions.size(); ++i) {
     if (targets_.Insert(junctions[i].shortTarget)) {
@@ -42,6 +44,31 @@ bool JunctionSubstitution::MayWriteRepeats(const std::vector<ResolvedEntry>& ent
     if (paths_.AnyLeadingPart(entry.Key(), any)) return true;
   }
   return false;
+}
+
+std::string JunctionSubstitution::ThroughTargets(std::string_view key) const {
+  std::string named;
+  // Junctions that lead to one another end after a few steps.
+  for (int step = 0; step < 8; ++step) {
+    const std::string_view through = named.empty() ? key : std::string_view(named);
+    std::size_t junction = npos;
+    std::size_t length = 0;
+    paths_.AnyLeadingPart(through, [&](std::size_t position, std::size_t leading) {
+      junction = junctionOfPath_[position];
+      length = leading;
+      return false;  // the longest
+    });
+    if (junction == npos) break;
+    const std::string_view target = junctions_[junction].shortTarget;
+    std::string_view rest = through.substr(length);
+    // A target that ends in a separator (a drive root) has the rest's own.
+    if (!target.empty() && conventions_.IsSeparator(target.back()) && !rest.empty() &&
+        conventions_.IsSeparator(rest.front())) {
+      rest.remove_prefix(1);
+    }
+    named = std::string(target).append(rest);
+  }
+  return named;
 }
 
 std::optional<JunctionSubstitution::Rewrite> JunctionSubstitution::Rewritten(

@@ -49,6 +49,12 @@ class JunctionSubstitution {
   // two different directories are ever written alike (a name and a short
   // name are never another directory's), and the check can be spared.
   bool MayWriteRepeats(const std::vector<ResolvedEntry>& entries) const;
+  // What `key` names, with the path of a junction that leads it replaced by
+  // the junction's target (again, where that target is led by another
+  // junction's path); empty where no junction's path leads it. An entry
+  // listed through a junction is the directory its target names, whether
+  // or not the junction writes that shorter.
+  std::string ThroughTargets(std::string_view key) const;
 
   static constexpr std::size_t npos = static_cast<std::size_t>(-1);
 
@@ -63,7 +69,8 @@ class JunctionSubstitution {
   std::vector<std::string> pathKeys_;
   std::vector<std::size_t> pathLengths_;  // of their paths, in UTF-16 units
   PrefixSet paths_;
-  bool nested_ = false;  // a junction's path lies below another's
+  std::vector<std::size_t> junctionOfPath_;  // by position in `paths_`: the first in the table
+  bool nested_ = false;                      // a junction's path lies below another's
 };
 
 }  // namespace pathshrink
