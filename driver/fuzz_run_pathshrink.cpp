@@ -2,7 +2,8 @@
 // vector (the input split at NUL bytes). Whatever it is given, it exits
 // with 0 or 1, and 1 writes nothing on standard output. After a list, what
 // it wrote is checked against what the volume itself knows, not against
-// the tool's own rules of spelling and identity:
+// the tool's own rules of spelling and identity (through the junctions it
+// was given that are shorter than their targets, the ones it uses):
 // - every written entry that names a directory here names one that some
 //   given entry named; the others, and entries with %NAME% references
 //   (text in a live list), are given entries, as given;
@@ -202,9 +203,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(!written.empty() && written.back() == '\n');
   std::set<std::string> junctions;
   for (const std::string& junction : line.junctions) {
-    if (const auto directory = fs.DirectoryNamed(fs.AbsolutePath(junction))) {
-      junctions.insert(*directory);
+    std::string path = fs.AbsolutePath(junction);
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    // A junction whose path is no shorter than its target is left out, as
+    // the tool is told to: what it names is not known to be one with it.
+    try {
+      if (fs.ReadJunctionTarget(path).size() <= path.size()) continue;
+    } catch (const JunctionError&) {
+      continue;
     }
+    if (const auto directory = fs.DirectoryNamed(path)) junctions.insert(*directory);
   }
   const std::string& list = args[static_cast<std::size_t>(line.listIndex)];
   CheckList(list, written.substr(0, written.size() - 1), junctions, fs);
