@@ -148,6 +148,8 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "[control character in 'C:\\Windows\r\n']\n[control character in 'C:\\Program Files\tx']\n"},
       {"a \\\\?\\ path is the directory it names",
        "\\\\?\\C:\\Windows\\System32;C:\\windows\\system32", "\\\\?\\C:\\Windows\\System32", ""},
+      {"and with a separator at its end, the same", "C:\\Windows;\\\\?\\C:\\Windows\\",
+       "C:\\Windows", ""},
       {"nothing is trimmed", " C:\\Windows;C:\\Windows ", " C:\\Windows",
        "[unchecked entry ' C:\\Windows': relative to the current folder; kept as given]\n"
        "[invalid entry 'C:\\Windows ']\n"},

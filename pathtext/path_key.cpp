@@ -22,6 +22,9 @@ std::string PathKey(std::string_view normalized, const PathConventions& conventi
     } else {
       key = rest;
     }
+    // Taken as it is, but for a separator at its end, which names nothing
+    // more ("\\?\C:\x\" is C:\x; a root such as "c:\" keeps its own).
+    while (key.size() > 3 && key.back() == '\\') key.pop_back();
   } else {
     key = normalized;
   }
