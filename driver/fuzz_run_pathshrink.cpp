@@ -203,16 +203,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(!written.empty() && written.back() == '\n');
   std::set<std::string> junctions;
   for (const std::string& junction : line.junctions) {
-    std::string path = fs.AbsolutePath(junction);
-    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    const std::optional<std::string> directory = fs.DirectoryNamed(fs.AbsolutePath(junction));
+    if (!directory) continue;
     // A junction whose path is no shorter than its target is left out, as
     // the tool is told to: what it names is not known to be one with it.
     try {
-      if (fs.ReadJunctionTarget(path).size() <= path.size()) continue;
+      if (fs.ReadJunctionTarget(*directory).size() <= directory->size()) continue;
     } catch (const JunctionError&) {
       continue;
     }
-    if (const auto directory = fs.DirectoryNamed(path)) junctions.insert(*directory);
+    junctions.insert(*directory);
   }
   const std::string& list = args[static_cast<std::size_t>(line.listIndex)];
   CheckList(list, written.substr(0, written.size() - 1), junctions, fs);
