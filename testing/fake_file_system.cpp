@@ -27,8 +27,6 @@ struct FakeFileSystem::Node {
 
 namespace {
 
-bool IsSlash(char c) { return c == '\\' || c == '/'; }
-
 // Splits at either slash; a trailing separator yields a trailing empty
 // part. The separator after each part but the last goes to `separators`.
 std::vector<std::string> SplitPath(const std::string& path,
@@ -184,7 +182,10 @@ bool FakeFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   // is the volume itself, no directory.
   const std::string prefix = path.rfind("\\\\?\\", 0) == 0 ? path.substr(0, 4) : "";
   path.erase(0, prefix.size());
-  if (!prefix.empty() && (path.size() < 3 || path[1] != ':' || !IsSlash(path[2]))) return false;
+  if (!prefix.empty() && (path.size() < 3 || path[1] != ':' || path[2] != '\\' ||
+                          path.find('/') != std::string::npos)) {
+    return false;  // nor is a '/' a separator there: no name holds one
+  }
   if (UncheckableReason(path)) return false;
   std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) return false;
@@ -256,9 +257,11 @@ std::optional<std::string> FakeFileSystem::DirectoryNamed(
     for (std::size_t i = 0; i < names.size(); ++i) literal += (i == 0 ? "" : "\\") + names[i];
     return DirectoryNamed(literal, follow);
   }
-  // "\\?\C:\x" is C:\x, taken as it is: no "." or ".." is read by text.
+  // "\\?\C:\x" is C:\x, taken as it is: no "." or ".." is read by text, and
+  // no '/' is a separator (nor can a name hold one).
   if (path.rfind("\\\\?\\", 0) == 0) {
     const std::string rest = path.substr(4);
+    if (rest.find('/') != std::string::npos) return std::nullopt;
     for (const std::string& part : SplitPath(rest)) {
       if (part == "." || part == "..") return std::nullopt;
     }
