@@ -24,7 +24,7 @@ std::string PathKey(std::string_view normalized, const PathConventions& conventi
     }
     // Taken as it is, but for a separator at its end, which names nothing
     // more ("\\?\C:\x\" is C:\x; a root such as "c:\" keeps its own).
-    while (key.size() > 3 && key.back() == '\\') key.pop_back();
+    if (key.size() > 3 && key.back() == '\\') key.pop_back();
   } else {
     key = normalized;
   }

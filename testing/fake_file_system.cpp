@@ -262,8 +262,13 @@ std::optional<std::string> FakeFileSystem::DirectoryNamed(
   if (path.rfind("\\\\?\\", 0) == 0) {
     const std::string rest = path.substr(4);
     if (rest.find('/') != std::string::npos) return std::nullopt;
-    for (const std::string& part : SplitPath(rest)) {
-      if (part == "." || part == "..") return std::nullopt;
+    const std::vector<std::string> parts = SplitPath(rest);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+      // An empty name (two separators in a row) is none; one separator at
+      // the end names nothing more.
+      if (parts[i] == "." || parts[i] == ".." || (parts[i].empty() && i + 1 < parts.size())) {
+        return std::nullopt;
+      }
     }
     return DirectoryNamed(rest, follow);
   }
