@@ -27,6 +27,14 @@ struct FakeFileSystem::Node {
 
 namespace {
 
+// What follows "\\?\" in a path Windows takes as it is, where this volume
+// has a folder: a drive's ("C:\x"), with no '/' (no separator there, and no
+// name holds one). Not the volume itself ("C:"), nor another "\\?\".
+bool IsLiteralDrivePath(const std::string& rest) {
+  return rest.size() >= 3 && rest[1] == ':' && rest[2] == '\\' &&
+         rest.find('/') == std::string::npos;
+}
+
 // Splits at either slash; a trailing separator yields a trailing empty
 // part. The separator after each part but the last goes to `separators`.
 std::vector<std::string> SplitPath(const std::string& path,
@@ -182,10 +190,7 @@ bool FakeFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   // is the volume itself, no directory.
   const std::string prefix = path.rfind("\\\\?\\", 0) == 0 ? path.substr(0, 4) : "";
   path.erase(0, prefix.size());
-  if (!prefix.empty() && (path.size() < 3 || path[1] != ':' || path[2] != '\\' ||
-                          path.find('/') != std::string::npos)) {
-    return false;  // nor is a '/' a separator there: no name holds one
-  }
+  if (!prefix.empty() && !IsLiteralDrivePath(path)) return false;
   if (UncheckableReason(path)) return false;
   std::optional<Resolved> resolved = Resolve(path);
   if (!resolved) return false;
@@ -261,7 +266,7 @@ std::optional<std::string> FakeFileSystem::DirectoryNamed(
   // no '/' is a separator (nor can a name hold one).
   if (path.rfind("\\\\?\\", 0) == 0) {
     const std::string rest = path.substr(4);
-    if (rest.find('/') != std::string::npos) return std::nullopt;
+    if (!IsLiteralDrivePath(rest)) return std::nullopt;
     const std::vector<std::string> parts = SplitPath(rest);
     for (std::size_t i = 0; i < parts.size(); ++i) {
       // An empty name (two separators in a row) is none; one separator at
