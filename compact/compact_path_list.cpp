@@ -251,9 +251,9 @@ WrittenList WriteEntries(const std::vector<ResolvedEntry>& entries, const Juncti
     std::string_view junction;
     // A repeat of a kept entry, or of one dropped as a repeat: either way
     // the directory is in the list already.
-    if (mayRepeat && !firstTime(entry.Key(), entry.KeyHash(), i)) continue;
+    // Listed through a junction, it is also the directory the target names.
     if (mayRepeat) {
-      // Listed through a junction: also the directory its target names.
+      if (!firstTime(entry.Key(), entry.KeyHash(), i)) continue;
       const std::string named = substitution.ThroughTargets(entry.Key());
       if (!named.empty() && named != entry.Key()) {
         const std::string_view key = keys.Add(named);

@@ -1,6 +1,5 @@
 #include "driver/json_text.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <string>
@@ -111,7 +110,7 @@ void JsonText::MakeRoom(std::size_t bytes) {
 
 void JsonText::Number(std::size_t n) {
   constexpr std::size_t kDigits = 20;  // of the largest std::size_t
-  if (static_cast<std::size_t>(end_ - at_) < kDigits) MakeRoom(kDigits);
+  Room(kDigits);
   at_ = std::to_chars(at_, end_, n).ptr;
 }
 

@@ -8,11 +8,8 @@ namespace pathshrink {
 namespace {
 
 void AddRepeat(std::string_view dropped, std::string_view kept, std::string& lines) {
-  lines.append("[repeat '")
-      .append(dropped)
-      .append("' left out: it names '")
-      .append(kept)
-      .append("']\n");
+  lines +=
+      "[repeat '" + std::string(dropped) + "' left out: it names '" + std::string(kept) + "']\n";
 }
 
 // `text` with its control characters shown as escapes, so that the line
@@ -48,19 +45,15 @@ void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err
   for (const EntryFinding& finding : resolved.findings) {
     switch (finding.kind) {
       case EntryFinding::Kind::kInvalid:
-        lines.append("[invalid entry '").append(finding.given).append("']\n");
+        lines += "[invalid entry '" + std::string(finding.given) + "']\n";
         break;
       case EntryFinding::Kind::kUnchecked:
-        lines.append("[unchecked entry '")
-            .append(finding.given)
-            .append("': ")
-            .append(finding.why)
-            .append("; kept as given]\n");
+        lines += "[unchecked entry '" + std::string(finding.given) +
+                 "': " + std::string(finding.why) + "; kept as given]\n";
         break;
       case EntryFinding::Kind::kControlCharacters:
-        lines.append("[entry '")
-            .append(Escaped(std::string(finding.given)))
-            .append("' holds a control character, which no directory's name can hold; left out]\n");
+        lines += "[entry '" + Escaped(std::string(finding.given)) +
+                 "' holds a control character, which no directory's name can hold; left out]\n";
         break;
       case EntryFinding::Kind::kRepeat:
         if (verbose) AddRepeat(finding.given, resolved.entries[finding.repeats].Given(), lines);

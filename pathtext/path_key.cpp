@@ -15,12 +15,11 @@ std::string PathKey(std::string_view normalized, const PathConventions& conventi
   std::string key;
   if (conventions.win32Syntax && IsDevicePath(normalized)) {
     // "\\?\C:\x" names C:\x, and "\\?\UNC\server\share" names \\server\share.
-    const std::string_view rest = normalized.substr(4);
-    if (rest.size() >= 4 && FoldCase(std::string(rest.substr(0, 4))) == "unc\\") {
+    if (IsDeviceUncPath(normalized)) {
       key = "\\\\";
-      key += rest.substr(4);
+      key += normalized.substr(8);
     } else {
-      key = rest;
+      key = normalized.substr(4);
     }
     // Taken as it is, but for a separator at its end, which names nothing
     // more ("\\?\C:\x\" is C:\x; a root such as "c:\" keeps its own).

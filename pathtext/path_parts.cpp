@@ -71,6 +71,14 @@ bool IsDevicePath(std::string_view path) {
          (path[2] == '?' || path[2] == '.') && path[3] == '\\';
 }
 
+bool IsDeviceUncPath(std::string_view path) {
+  if (!IsDevicePath(path) || path.size() < 8) return false;
+  const auto is = [&](std::size_t i, char upper, char lower) {
+    return path[i] == upper || path[i] == lower;
+  };
+  return is(4, 'U', 'u') && is(5, 'N', 'n') && is(6, 'C', 'c') && path[7] == '\\';
+}
+
 std::size_t PathRootLength(std::string_view path, const PathConventions& conventions) {
   return ParseRoot(path, conventions).length;
 }

@@ -34,6 +34,9 @@ std::string Joined(const PathRoot& root, const std::vector<std::string_view>& pa
 
 // Whether `path` is a "\\?\" or "\\.\" path, which Windows takes as it is.
 bool IsDevicePath(std::string_view path);
+// Whether `path` is a "\\?\UNC\" (or "\\.\UNC\") path, which Windows
+// takes for the share "\\server\share" that follows.
+bool IsDeviceUncPath(std::string_view path);
 
 // How many bytes of `path` name where it starts; 0 for a path relative to
 // the current folder.

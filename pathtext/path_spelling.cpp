@@ -72,11 +72,7 @@ namespace {
 // "\\?\C:\x" (for "C:\x"), two in "\\?\UNC\s\x" (for "\\s\x").
 std::ptrdiff_t DevicePrefixSeparators(std::string_view path) {
   if (!IsDevicePath(path)) return 0;
-  const std::string_view rest = path.substr(4);
-  const bool unc = rest.size() >= 4 && (rest[0] == 'U' || rest[0] == 'u') &&
-                   (rest[1] == 'N' || rest[1] == 'n') && (rest[2] == 'C' || rest[2] == 'c') &&
-                   rest[3] == '\\';
-  return unc ? 2 : 3;
+  return IsDeviceUncPath(path) ? 2 : 3;
 }
 
 }  // namespace
