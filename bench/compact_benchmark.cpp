@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "compact/compact_path_list.h"
-#include "driver/run_pathshrink.h"
+#include "cli/run_pathshrink.h"
 #include "testing/fake_file_system.h"
 
 namespace pathshrink {

@@ -7,7 +7,7 @@ directory twice plus 100 missing entries (about 117 KB, 2,100 entries: the
 longest list one argument comfortably carries on Linux), and times, in turns:
 
   floor    a C program that only splits the list and calls stat once per entry
-  tool     build/driver/pathshrink on the list
+  tool     build/cli/pathshrink on the list
   tool+j   the same with 100 junctions (-j) given
   check    the tool's --check: one line on whether the list is in its state
   json     the tool's --json: the report, a record per entry
@@ -151,7 +151,7 @@ def main():
                         help="the interpreter for the Python equivalent")
     args = parser.parse_args()
 
-    tool = os.path.join(ROOT, "build", "driver", "pathshrink")
+    tool = os.path.join(ROOT, "build", "cli", "pathshrink")
     # A short folder name keeps the list near 117 KB, under Linux's limit for
     # one argument (128 KiB).
     with tempfile.TemporaryDirectory(prefix="psb", dir="/tmp") as tmp:

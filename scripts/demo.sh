@@ -25,17 +25,17 @@ echo "(The report and any complaints go to standard error, the new list alone to
 echo " standard output; both are shown here, the new list last.)"
 echo
 echo "== Native build: drops the missing and the repeated entry, writes the link for its target"
-echo "\$ build/driver/pathshrink LIST -j $demo/pf"
-build/driver/pathshrink "$list" -j "$demo/pf" 2>&1
+echo "\$ build/cli/pathshrink LIST -j $demo/pf"
+build/cli/pathshrink "$list" -j "$demo/pf" 2>&1
 
 echo
 echo "== Native build: which links would shorten the list most (made in the demo folder)"
-echo "\$ build/driver/pathshrink --suggest --junctions-in $demo LIST"
-build/driver/pathshrink --suggest --junctions-in "$demo" "$list" 2>&1
+echo "\$ build/cli/pathshrink --suggest --junctions-in $demo LIST"
+build/cli/pathshrink --suggest --junctions-in "$demo" "$list" 2>&1
 
 echo
 echo "== Windows build under Wine: every entry in its short form"
 # Wine shows this file system's root as drive Z:.
 winlist=$(printf '%s' "$list" | sed -e 's#/#\\#g' -e 's#\(^\|;\)\\#\1Z:\\#g')
-echo "\$ wine64 build-windows/driver/pathshrink.exe LIST"
-scripts/wine.sh build-windows/driver/pathshrink.exe "$winlist" 2>&1
+echo "\$ wine64 build-windows/cli/pathshrink.exe LIST"
+scripts/wine.sh build-windows/cli/pathshrink.exe "$winlist" 2>&1

@@ -1,0 +1,1153 @@
+#include "cli/run_pathshrink.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "store/registry_backup.h"
+#include "store/stored_path.h"
+#include "testing/expected_report_for_tests.h"
+#include "testing/fake_file_system.h"
+#include "testing/in_memory_environment.h"
+#include "testing/in_memory_environment_store.h"
+#ifndef _WIN32
+#include "testing/report_schema_for_tests.h"
+#endif
+
+namespace pathshrink {
+namespace {
+
+using testing::ExpectedReport;
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+class RunPathShrinkTest : public ::testing::Test {
+ protected:
+  RunPathShrinkTest() {
+    fs.AddDirectory("C:\\Program Files\\Tools", "C:\\PROGRA~1\\Tools");
+    fs.AddDirectory("C:\\Windows", "C:\\Windows");
+    fs.AddDirectory("C:\\pf", "C:\\pf");
+    fs.AddJunction("C:\\pf", "C:\\Program Files");
+    fs.AddDirectory("C:\\p2", "C:\\p2");
+    fs.AddJunction("C:\\p2", "C:\\Program Files");
+    fs.AddDirectory("C:\\tl", "C:\\tl");
+    fs.AddJunction("C:\\tl", "C:\\Program Files\\Tools");
+  }
+
+  Outcome Run(const std::vector<std::string>& args) {
+    std::ostringstream out;
+    return Run(args, out);
+  }
+  Outcome Run(const std::vector<std::string>& args, std::ostream& out) {
+    std::vector<const char*> argv;
+    argv.reserve(args.size() + 1);
+    for (const std::string& arg : args) argv.push_back(arg.c_str());
+    argv.push_back(nullptr);
+    std::ostringstream err;
+    SystemAccess system{fs, &env, &store, &input};
+    system.outputReadInOtherCodePage = otherCodePage;
+    system.decodeInputCodePage = decodeInput;
+    const int status = RunPathShrink(static_cast<int>(args.size()), argv.data(), system, out, err);
+    const auto* written = dynamic_cast<std::ostringstream*>(&out);
+    return {status, written != nullptr ? written->str() : "", err.str()};
+  }
+
+  FakeFileSystem fs;
+  InMemoryEnvironment env;
+  InMemoryEnvironmentStore store;
+  std::istringstream input;
+  bool otherCodePage = false;
+  CodePageDecoder decodeInput;
+};
+
+TEST_F(RunPathShrinkTest, WithoutAListPrintsTheUsageLine) {
+  const Outcome outcome = Run({"C:\\bin\\pathshrink.exe"});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, "C:\\bin\\pathshrink.exe fullpath [-j junction]+\n");
+  EXPECT_EQ(outcome.out, "");
+}
+
+TEST_F(RunPathShrinkTest, WithoutEvenAProgramNameUsesAnEmptyOne) {
+  const char* argv[] = {nullptr};
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(RunPathShrink(0, argv, fs, out, err), 1);
+  EXPECT_EQ(err.str(), " fullpath [-j junction]+\n");
+  EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(RunPathShrinkTest, ListOnlyResolvesAndReports) {
+  const std::string list = "C:\\Program Files\\Tools;C:\\Program Files\\Tools;C:\\Missing";
+  const Outcome outcome = Run({"pathshrink", list});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "C:\\PROGRA~1\\Tools\n");
+  EXPECT_EQ(outcome.err,
+            "[invalid entry 'C:\\Missing']\n" + ExpectedReport(list, "C:\\PROGRA~1\\Tools"));
+}
+
+TEST_F(RunPathShrinkTest, AListThatCannotBeWrittenIsAFailure) {
+  std::ostream broken(nullptr);  // every write fails, as on a full disk
+  const Outcome outcome = Run({"pathshrink", "C:\\Windows"}, broken);
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.err,
+            ExpectedReport("C:\\Windows", "C:\\Windows") + "[can't write standard output]\n");
+}
+
+TEST_F(RunPathShrinkTest, OptionsInPlaceOfAList) {
+  const struct {
+    const char* option;
+    const char* start;
+  } cases[] = {
+      {"--help", "usage: pathshrink fullpath [-j junction]+\n"},
+      {"-h", "usage: pathshrink fullpath [-j junction]+\n"},
+      {"/?", "usage: pathshrink fullpath [-j junction]+\n"},
+      {"--version", "pathshrink " PATHSHRINK_VERSION "\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome outcome = Run({"pathshrink", c.option});
+    EXPECT_EQ(outcome.status, 0) << c.option;
+    EXPECT_EQ(outcome.out.substr(0, std::string(c.start).size()), c.start) << c.option;
+    EXPECT_EQ(outcome.err, "") << c.option;
+  }
+  // An option that wants a list does not take the usage line's place.
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"pathshrink", "--suggest"}, {"pathshrink", "--suggest", "--junctions-in", "C:\\"}}) {
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "pathshrink fullpath [-j junction]+\n");
+  }
+}
+
+TEST_F(RunPathShrinkTest, AnEmptyListIsOneEmptyEntry) {
+  const Outcome outcome = Run({"pathshrink", ""});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "\n");
+  EXPECT_EQ(outcome.err, "[invalid entry '']\nOriginal path [0]:\n\n\nNew path [0]:\n");
+}
+
+TEST_F(RunPathShrinkTest, ArgumentWalk) {
+  const std::string list = "C:\\Program Files\\Tools\\";
+  const std::string usage =
+      "pathshrink fullpath [-j junction]+\n"
+      "pathshrink [options] fullpath\n"
+      "pathshrink [options] -\n"
+      "pathshrink [options] --env NAME\n"
+      "pathshrink [options] --user [--write]\n"
+      "pathshrink [options] --machine [--write]\n"
+      "pathshrink --help | -h | /? | --version\n";
+  const struct {
+    const char* name;
+    std::vector<std::string> args;  // "L" stands for the list
+    int status;
+    std::string out;
+    std::string complaints;  // before the report, when there is one
+  } cases[] = {
+      {"options after the list", {"L", "-j", "C:\\pf"}, 0, "C:\\pf\\Tools\n", ""},
+      {"options before the list", {"-j", "C:\\pf", "L"}, 0, "C:\\pf\\Tools\n", ""},
+      {"a repeat named with --verbose", {"--verbose", "L"}, 0, "C:\\PROGRA~1\\Tools\n", ""},
+      {"the flag alone", {"L", "-j"}, 1, "", "Missing value after [-j]\n" + usage},
+      {"a flag is no junction",
+       {"L", "-j", "--verbose"},
+       1,
+       "",
+       "Missing value after [-j]\n" + usage},
+      {"--write does not go with --suggest",
+       {"--user", "--write", "--suggest"},
+       1,
+       "",
+       "Option [--write] does not go with --suggest\n" + usage},
+      {"an extra argument", {"L", "extra"}, 1, "", "Unexpected argument [extra]\n" + usage},
+      {"a second source", {"L", "--env", "PATH"}, 1, "", "Unexpected argument [--env]\n" + usage},
+      {"two stored sources",
+       {"--user", "--machine"},
+       1,
+       "",
+       "Unexpected argument [--machine]\n" + usage},
+      {"an unknown flag after a junction",
+       {"L", "-j", "C:\\pf", "-x"},
+       1,
+       "",
+       "Unknown flag [-x]\n" + usage},
+      {"flags are case-sensitive", {"L", "-J", "C:\\pf"}, 1, "", "Unknown flag [-J]\n" + usage},
+      {"nothing registered before an argument is refused",
+       {"L", "-j", "C:\\Nope", "--", "C:\\pf"},
+       1,
+       "",
+       "Unknown flag [--]\n" + usage},
+      {"--write stores only a stored Path",
+       {"L", "--write"},
+       1,
+       "",
+       "Option [--write] needs --user or --machine\n" + usage},
+      {"--junctions-in a folder that is not there",
+       {"--suggest", "--junctions-in", "C:\\Nope", "L"},
+       1,
+       "",
+       "[the folder for the junctions 'C:\\Nope' does not exist]\n"},
+      {"--junctions-in without --suggest",
+       {"L", "--junctions-in", "C:\\"},
+       1,
+       "",
+       "Option [--junctions-in] needs --suggest\n" + usage},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"pathshrink"};
+    for (const std::string& arg : c.args) args.push_back(arg == "L" ? list : arg);
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, c.status) << c.name;
+    EXPECT_EQ(outcome.out, c.out) << c.name;
+    const std::string report =
+        c.status == 0 ? ExpectedReport(list, c.out.substr(0, c.out.size() - 1)) : "";
+    EXPECT_EQ(outcome.err, c.complaints + report) << c.name;
+  }
+}
+
+TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
+  const std::string list = "C:\\Program Files\\Tools;C:\\PROGRA~1\\Tools\\;C:\\Missing;C:\\Windows";
+  const std::string expected = "C:\\PROGRA~1\\Tools;C:\\Windows";
+  env.Set("MyList", list);
+  store.Set(Scope::kUser, "Path", {list, StoredType::kExpandString});
+  store.Set(Scope::kMachine, "PATH", {list, StoredType::kString});
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    std::string input;
+  } cases[] = {
+      {"an argument", {list}, ""},
+      {"standard input, with a byte-order mark and a line break",
+       {"-"},
+       "\xEF\xBB\xBF" + list + "\r\n"},
+      {"an environment variable, any case", {"--env", "MYLIST"}, ""},
+      {"the user's stored Path", {"--user"}, ""},
+      {"the machine's stored Path", {"--machine"}, ""},
+  };
+  for (const auto& c : cases) {
+    input.clear();
+    input.str(c.input);
+    std::vector<std::string> args = {"pathshrink"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 0) << c.name;
+    EXPECT_EQ(outcome.out, expected + "\n") << c.name;
+    EXPECT_EQ(outcome.err, "[invalid entry 'C:\\Missing']\n" + ExpectedReport(list, expected))
+        << c.name;
+  }
+  EXPECT_EQ(store.writes, 0);  // a preview changes nothing
+
+  // A live list is what programs search, and Windows never expands %NAME%
+  // there: such an entry is text. A stored REG_EXPAND_SZ value is expanded
+  // at logon, with what is stored.
+  const std::string live = "%Win%;C:\\Windows";
+  env.Set("LIVE", live);
+  env.Set("Win", "C:\\Windows");
+  store.Set(Scope::kUser, "Win", {"C:\\Windows", StoredType::kString, {}});
+  store.Set(Scope::kUser, "Path", {live, StoredType::kExpandString, {}});
+  const std::string asText =
+      "[unchecked entry '%Win%': Windows does not expand references here; kept as given]\n";
+  for (const auto& [args, in, newList, lines] :
+       std::vector<std::tuple<std::vector<std::string>, std::string, std::string, std::string>>{
+           {{live}, "", live, asText},
+           {{"-"}, live, live, asText},
+           {{"--env", "LIVE"}, "", live, asText},
+           {{"--user"}, "", "%Win%", ""}}) {
+    input.clear();
+    input.str(in);
+    std::vector<std::string> argv = {"pathshrink"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const Outcome outcome = Run(argv);
+    EXPECT_EQ(outcome.out, newList + "\n") << args[0];
+    EXPECT_EQ(outcome.err, lines + ExpectedReport(live, newList)) << args[0];
+  }
+
+  // Standard input as Windows sends it: a Ctrl-Z ends it, one entry a
+  // line, bytes of the console's code page when they are not UTF-8.
+  fs.AddDirectory("C:\\\xC3\x84rger", "C:\\\xC3\x84rger");
+  const CodePageDecoder latin1 = [](std::string_view bytes, std::string& utf8) {
+    utf8.clear();
+    for (const char c : bytes) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x80) {
+        utf8 += c;
+      } else {
+        utf8 += static_cast<char>(0xC0 | byte >> 6);
+        utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+      }
+    }
+    return true;
+  };
+  decodeInput = latin1;
+  for (const auto& [in, newList] : std::vector<std::pair<std::string, std::string>>{
+           {"C:\\Windows\r\nC:\\Program Files\\Tools\r\n\r\n", "C:\\Windows;C:\\PROGRA~1\\Tools"},
+           {"C:\\\xC4rger;C:\\Windows\x1A;C:\\Program Files\\Tools",
+            "C:\\\xC3\x84rger;C:\\Windows"},
+       }) {
+    input.clear();
+    input.str(in);
+    EXPECT_EQ(Run({"pathshrink", "-"}).out, newList + "\n") << in;
+  }
+
+  const Outcome unset = Run({"pathshrink", "--env", "NOPE"});
+  EXPECT_EQ(unset.status, 1);
+  EXPECT_EQ(unset.out, "");
+  EXPECT_EQ(unset.err, "[environment variable 'NOPE' is not set]\n");
+}
+
+TEST_F(RunPathShrinkTest, VerboseNamesWhatEachRepeatRepeats) {
+  fs.AddDirectory("C:\\Program Files\\Tools\\x", "C:\\PROGRA~1\\Tools\\x");
+  fs.AddDirectory("C:\\tl\\x", "C:\\tl\\x");
+  // A repeat when resolved, and one made by the junction.
+  const std::string list = "C:\\Program Files\\Tools\\x;c:\\progra~1\\TOOLS\\X;C:\\tl\\x";
+  const Outcome outcome = Run({"pathshrink", "--verbose", list, "-j", "C:\\tl"});
+  EXPECT_EQ(outcome.out, "C:\\tl\\x\n");
+  EXPECT_EQ(outcome.err,
+            "[repeat 'c:\\progra~1\\TOOLS\\X' left out: it names 'C:\\Program Files\\Tools\\x']\n"
+            "[repeat 'C:\\tl\\x' left out: it names 'C:\\Program Files\\Tools\\x']\n" +
+                ExpectedReport(list, "C:\\tl\\x"));
+}
+
+TEST_F(RunPathShrinkTest, WarnsOfListsThatWindowsOrItsReaderCannotTake) {
+  const struct {
+    std::string name;  // of the one directory listed
+    bool otherCodePage;
+    std::string warning;
+  } cases[] = {
+      {std::string(8188, 'a'), true, ""},  // 8,191 characters
+      {std::string(8189, 'a'), false,
+       "[the new list is 8192 characters long: cmd.exe ignores a PATH longer than 8191]\n"},
+      {std::string(32763, 'a'), false,
+       "[the new list is 32766 characters long: cmd.exe ignores a PATH longer than 8191]\n"},
+      {std::string(32764, 'a'), false,
+       "[the new list is 32767 characters long: Windows cannot hold a variable longer than "
+       "32766]\n"},
+      {"\xC3\x84rger", false, ""},
+      {"\xC3\x84rger", true,
+       "[the new list holds letters outside ASCII, written as UTF-8, and the console's code page"
+       " is not UTF-8: run chcp 65001 first, or they may be misread]\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string entry = "C:\\" + c.name;
+    fs.AddDirectory(entry, entry);
+    otherCodePage = c.otherCodePage;
+    const Outcome outcome = Run({"pathshrink", entry});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, c.warning + ExpectedReport(entry, entry)) << entry.size();
+  }
+}
+
+// The bytes of the hex(...) data in a backup file, read back from its text:
+// what reg import will store.
+std::string BackupData(const std::string& file) {
+  std::string text;  // the file is UTF-16LE, ASCII here: every other byte
+  for (std::size_t i = 2; i < file.size(); i += 2) text += file[i];
+  std::string data;
+  const std::size_t start = text.find("):") + 2;
+  for (std::size_t i = start; i + 1 < text.size(); ++i) {
+    if (std::isxdigit(static_cast<unsigned char>(text[i])) != 0 &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 1])) != 0) {
+      data += static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16));
+      ++i;
+    }
+  }
+  return data;
+}
+
+TEST_F(RunPathShrinkTest, StoringAPathForGood) {
+  const std::string before = "%SystemRoot%;C:\\Program Files\\Tools;C:\\Missing;%Only%\\x";
+  const std::string after = "%SystemRoot%;C:\\PROGRA~1\\Tools;%Only%\\x";
+  const std::string backup =
+      "C:\\Users\\me\\AppData\\Local\\pathshrink\\backups\\Path-user-20261208-114500";
+  const std::string user = ScopeKeyName(Scope::kUser);
+  const std::string stored =
+      "Stored the new Path in " + user +
+      ".\n"
+      "Backup of the old Path: " +
+      backup +
+      ".reg\n"
+      "To undo: reg import \"" +
+      backup +
+      ".reg\"\n"
+      "Windows already open keep their old PATH; new ones get the new one.\n";
+  using Fault = std::function<void(InMemoryEnvironmentStore&, InMemoryEnvironment&)>;
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    StoredValue value;  // the Path stored at first
+    Fault fault;
+    int status;
+    std::string storedAfter;  // what the value holds at the end
+    std::string lines;        // the end of standard error
+    bool backupKept;
+  } cases[] = {
+      {"stored short, type and references kept",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, {}},
+       nullptr,
+       0,
+       after,
+       stored,
+       true},
+      {"a preview stores nothing",
+       {"--user"},
+       {before, StoredType::kExpandString, {}},
+       nullptr,
+       0,
+       before,
+       "New path [39]:\n",
+       false},
+      {"REG_SZ stays REG_SZ, and its references are not expanded",
+       {"--write", "--user"},
+       {"%SystemRoot%;C:\\Windows;C:\\Program Files\\Tools", StoredType::kString, {}},
+       nullptr,
+       0,
+       "%SystemRoot%;C:\\Windows;C:\\PROGRA~1\\Tools",
+       "[the stored Path is REG_SZ: Windows does not expand its %NAME% references]\n" + stored,
+       true},
+      {"references mean what the next logon makes of them, not what this window says",
+       {"--user", "--write"},
+       {"%JAVA_HOME%;C:\\Program Files\\Tools;%WINDOWONLY%;C:\\Windows",
+        StoredType::kExpandString,
+        {}},
+       [](InMemoryEnvironmentStore& s, InMemoryEnvironment& e) {
+         s.Set(Scope::kUser, "JAVA_HOME", {"C:\\Windows\\x", StoredType::kString, {}});
+         e.Set("JAVA_HOME", "C:\\Program Files\\Tools");  // a window opened before it changed
+         e.Set("WINDOWONLY", "C:\\Windows");
+       },
+       0,
+       "%JAVA_HOME%;C:\\PROGRA~1\\Tools;%WINDOWONLY%;C:\\Windows",
+       stored,
+       true},
+      {"the exact bytes stored go into the backup",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, StoredBytes(before) + std::string("\0\0\0", 3)},
+       nullptr,
+       0,
+       after,
+       stored,
+       true},
+      {"no backup, nothing stored",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, {}},
+       [](InMemoryEnvironmentStore& s, InMemoryEnvironment&) {
+         s.saveFails = StoreStatus::kFailed;
+       },
+       4,
+       before,
+       "[can't write the backup '" + backup + ".reg'; nothing stored]\n",
+       false},
+      {"a backup name a second for a hundred runs",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, {}},
+       [&backup](InMemoryEnvironmentStore& s, InMemoryEnvironment&) {
+         s.files[backup + ".reg"] = "first";
+         for (int n = 2; n <= 99; ++n) s.files[backup + "-" + std::to_string(n) + ".reg"] = "";
+       },
+       0,
+       after,
+       "Backup of the old Path: " + backup + "-100.reg\nTo undo: reg import \"" + backup +
+           "-100.reg\"\nWindows already open keep their old PATH; new ones get the new one.\n",
+       true},
+      {"a relative LOCALAPPDATA is no place for a backup",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, {}},
+       [](InMemoryEnvironmentStore&, InMemoryEnvironment& e) { e.Set("LOCALAPPDATA", "AppData"); },
+       4,
+       before,
+       "[can't write a backup: LOCALAPPDATA is not an absolute path ('AppData'); nothing stored]\n",
+       false},
+      {"changed since it was read",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, {}},
+       [](InMemoryEnvironmentStore& s, InMemoryEnvironment&) { s.changeAfterReads = 1; },
+       5,
+       "changed by someone else",
+       "[the Path in " + user + " changed since it was read; nothing stored: run again]\n",
+       false},
+      {"its type changed since it was read",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, {}},
+       [&before](InMemoryEnvironmentStore& s, InMemoryEnvironment&) {
+         s.changeAfterReads = 1;
+         s.changedValue = {before, StoredType::kString, {}};
+       },
+       5,
+       before,
+       "[the Path in " + user + " changed since it was read; nothing stored: run again]\n",
+       false},
+      {"an empty result is refused",
+       {"--user", "--write"},
+       {"C:\\Missing", StoredType::kExpandString, {}},
+       nullptr,
+       6,
+       "C:\\Missing",
+       "[the new Path would be empty; nothing stored]\n",
+       false},
+      {"nothing to shorten",
+       {"--user", "--write"},
+       {after, StoredType::kExpandString, {}},
+       nullptr,
+       0,
+       after,
+       "The stored Path is as short as it gets; nothing stored.\n",
+       false},
+      {"access denied",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, {}},
+       [](InMemoryEnvironmentStore& s, InMemoryEnvironment&) {
+         s.writeFails = StoreStatus::kAccessDenied;
+       },
+       7,
+       before,
+       "[access denied writing the Path in " + user + ": run as administrator; nothing stored]\n",
+       false},
+      {"a wrong read-back is undone, and the undo read back",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, {}},
+       [](InMemoryEnvironmentStore& s, InMemoryEnvironment&) { s.corruptWrites = 1; },
+       8,
+       before,
+       "[the Path in " + user +
+           " did not read back as written; the old value is stored again and read back as it"
+           " was]\n",
+       false},
+      {"an undo that does not read back names the backup",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, {}},
+       [](InMemoryEnvironmentStore& s, InMemoryEnvironment&) { s.corruptWrites = 2; },
+       8,
+       "C:\\garbled",
+       "[the Path in " + user +
+           " did not read back as written, and the old value could not be stored again: what it"
+           " holds now is unknown; restore it with: reg import \"" +
+           backup + ".reg\"]\n",
+       true},
+      {"a control character is never stored away",
+       {"--user", "--write"},
+       {"C:\\Program Files\\Tools;C:\\Windows\r\n", StoredType::kExpandString, {}},
+       nullptr,
+       9,
+       "C:\\Program Files\\Tools;C:\\Windows\r\n",
+       "[the Path in " + user +
+           " holds a control character (a line break, a tab), which no directory's name can"
+           " hold: mend it by hand; nothing stored]\n",
+       false},
+      {"a Path that is no text is named by its type",
+       {"--user"},
+       {"", StoredType::kMultiString, {}},
+       nullptr,
+       3,
+       "",
+       "[the Path in " + user +
+           " is REG_MULTI_SZ, which Windows does not read as a list;"
+           " nothing done]\n",
+       false},
+      {"a NUL inside the text",
+       {"--user", "--write"},
+       {std::string("C:\\Windows\0C:\\Program Files", 27), StoredType::kExpandString, {}},
+       nullptr,
+       3,
+       std::string("C:\\Windows\0C:\\Program Files", 27),
+       "[the Path in " + user +
+           " holds a NUL character after 10 bytes, and Windows reads it only up to there;"
+           " nothing done]\n",
+       false},
+      {"no Path stored",
+       {"--user"},
+       {},
+       [](InMemoryEnvironmentStore& s, InMemoryEnvironment&) { s = InMemoryEnvironmentStore(); },
+       3,
+       "",
+       "[no Path is stored in " + user + "]\n",
+       false},
+  };
+  for (const auto& c : cases) {
+    store = InMemoryEnvironmentStore();
+    store.systemVariables = {{"SystemRoot", {"C:\\Windows", StoredType::kString, {}}}};
+    env = InMemoryEnvironment();
+    env.Set("LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local");
+    store.Set(Scope::kUser, "Path", c.value);
+    store.Set(Scope::kUser, "Only", {"C:\\Windows", StoredType::kString, {}});
+    if (c.fault) c.fault(store, env);
+    // The backups: what else is kept (what entries were written for) is not.
+    const auto backups = [](const std::map<std::string, std::string>& files) {
+      std::map<std::string, std::string> reg;
+      for (const auto& [path, bytes] : files) {
+        if (path.size() > 4 && path.compare(path.size() - 4, 4, ".reg") == 0) reg[path] = bytes;
+      }
+      return reg;
+    };
+    const std::map<std::string, std::string> filesBefore = backups(store.files);
+    std::vector<std::string> args = {"pathshrink"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, c.status) << c.name;
+    const std::optional<StoredValue> now = store.Get(Scope::kUser, "Path");
+    EXPECT_EQ(now ? now->text : "", c.storedAfter) << c.name;
+    // Changed meanwhile by someone else, it is theirs.
+    if (now && c.status != 5) EXPECT_EQ(now->type, c.value.type) << c.name;
+    const std::string& err = outcome.err;
+    ASSERT_GE(err.size(), c.lines.size()) << c.name << "\n" << err;
+    EXPECT_EQ(err.substr(err.size() - c.lines.size()), c.lines) << c.name;
+    // A backup is left only where a value was stored (or could not be put
+    // back), and holds exactly the bytes that were stored before.
+    const std::map<std::string, std::string> filesAfter = backups(store.files);
+    ASSERT_EQ(filesAfter.size(), filesBefore.size() + (c.backupKept ? 1 : 0)) << c.name;
+    for (const auto& [path, bytes] : filesAfter) {
+      if (filesBefore.count(path) != 0) {
+        EXPECT_EQ(bytes, filesBefore.at(path)) << c.name << ": " << path << " overwritten";
+        continue;
+      }
+      EXPECT_EQ(BackupData(bytes),
+                c.value.bytes.empty() ? StoredBytes(c.value.text) : c.value.bytes)
+          << c.name;
+    }
+    EXPECT_EQ(store.announcements, c.status == 0 && c.backupKept ? 1 : 0) << c.name;
+  }
+
+  // The machine's Path is expanded before the user's variables exist.
+  store = InMemoryEnvironmentStore();
+  store.systemVariables = {{"SystemRoot", {"C:\\Windows", StoredType::kString, {}}}};
+  store.Set(Scope::kMachine, "Path", {"%Only%;%SystemRoot%", StoredType::kExpandString, {}});
+  store.Set(Scope::kUser, "Only", {"C:\\Windows", StoredType::kString, {}});
+  EXPECT_EQ(Run({"pathshrink", "--machine"}).out, "%Only%;%SystemRoot%\n");
+
+  // A list that cannot be written after the value was stored: said so.
+  store = InMemoryEnvironmentStore();
+  store.Set(Scope::kUser, "Path", {"C:\\Program Files\\Tools", StoredType::kExpandString, {}});
+  std::ostream broken(nullptr);
+  const Outcome lost = Run({"pathshrink", "--user", "--write"}, broken);
+  EXPECT_EQ(lost.status, 2);
+  EXPECT_EQ(store.Get(Scope::kUser, "Path")->text, "C:\\PROGRA~1\\Tools");
+  EXPECT_NE(
+      lost.err.find("[can't write standard output]\n[the new Path was stored all the same]\n"),
+      std::string::npos);
+}
+
+// What a device-management engine reads: --check's status and line, and
+// the --json report, valid against its schema.
+TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
+  fs.AddDirectory("C:\\Users\\Some Long Name\\bin", "C:\\Users\\SOMELO~1\\bin");
+  env.Set("USERPROFILE", "C:\\Users\\Some Long Name");
+  env.Set("USERNAME", "someone");
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    std::string out;  // the start of standard output
+  } cases[] = {
+      {"in the desired state",
+       {"--check", "C:\\PROGRA~1\\Tools;C:\\Windows"},
+       0,
+       "pathshrink: in the desired state: 28 characters; 2 entries, 0 missing"},
+      {"not",
+       {"C:\\Program Files\\Tools;C:\\Windows;C:\\Missing;C:\\Windows", "--check"},
+       1,
+       "pathshrink: not in the desired state: 55 characters, 28 after; 4 entries, 1 missing, 1 "
+       "repeated, 0 with control characters, 1 to shorten, 0 unchecked\n"},
+      {"a stored Path that cannot be read", {"--check", "--user"}, 3, ""},
+      {"an argument not understood, before --check", {"--bogus", "--check", "C:\\Windows"}, 10, ""},
+      {"an argument not understood, after it", {"--check", "C:\\Windows", "-J", "x"}, 10, ""},
+      {"a variable that is not set", {"--check", "--env", "NOPE"}, 10, ""},
+      {"no list", {"--check"}, 10, ""},
+      {"nothing to store with", {"--check", "--user", "--write"}, 10, ""},
+      {"redacted",
+       {"--check", "--redact", "C:\\Users\\Some Long Name\\bin;C:\\Users\\someone"},
+       1,
+       "pathshrink: not in the desired state"},
+      {"a JSON report",
+       {"--json", "--redact",
+        std::string("C:\\Program Files\\Tools\\;\"C:\\Nope;C:\\x\";C:\\Missing;C:\\Windows;") +
+            "c:\\windows;C:\\Users\\Some Long Name\\bin;C:\\Windows\r\n;bin",
+        "-j", "C:\\pf"},
+       0,
+       "{\"schemaVersion\":1,"},
+  };
+  for (const auto& c : cases) {
+    store = InMemoryEnvironmentStore();
+    std::vector<std::string> args = {"pathshrink"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, c.status) << c.name << "\n" << outcome.err;
+    EXPECT_EQ(outcome.out.substr(0, c.out.size()), c.out) << c.name;
+    if (c.out.empty()) EXPECT_EQ(outcome.out, "") << c.name;
+    if (std::find(args.begin(), args.end(), "--redact") != args.end()) {
+      for (const char* named : {"Some Long Name", "SOMELO~1", "someone"}) {
+        EXPECT_EQ(outcome.out.find(named), std::string::npos) << c.name << ": " << named;
+      }
+    }
+    if (std::find(args.begin(), args.end(), "--json") == args.end()) continue;
+    for (const char* record :
+         {"{\"index\":0,\"given\":\"C:\\\\Program "
+          "Files\\\\Tools\\\\\",\"written\":\"C:\\\\pf\\\\Tools\","
+          "\"outcome\":\"junction\",\"why\":null,\"junction\":\"C:\\\\pf\",\"repeatOf\":null,"
+          "\"userChangeable\":null,\"writtenFor\":null}",
+          "\"written\":\"\\\"C:\\\\Nope;C:\\\\x\\\"\",\"outcome\":\"unchecked\"",
+          "{\"index\":4,\"given\":\"c:\\\\windows\",\"written\":null,\"outcome\":\"repeat\","
+          "\"why\":null,\"junction\":null,\"repeatOf\":3,\"userChangeable\":null,\"writtenFor\":"
+          "null}",
+          "\"outcome\":\"missing\"",
+          "\"given\":\"%USERPROFILE%\\\\bin\",\"written\":\"%USERPROFILE%"
+          "\\\\bin\",\"outcome\":\"shortForm\"",
+          "\"given\":\"C:\\\\Windows\\u000d\\u000a\",\"written\":null,"
+          "\"outcome\":\"controlCharacters\"",
+          "\"given\":\"bin\",\"written\":\"bin\",\"outcome\":\"unchecked\""}) {
+      EXPECT_NE(outcome.out.find(record), std::string::npos) << record << "\n" << outcome.out;
+    }
+#ifndef _WIN32
+    EXPECT_EQ(testing::SchemaProblems(outcome.out), "") << outcome.out;
+#endif
+  }
+
+  // A Path that an engine lengthens again (an installer adds the long
+  // spelling) comes back to the same fixed point.
+  store = InMemoryEnvironmentStore();
+  env.Set("LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local");
+  store.Set(
+      Scope::kUser, "Path",
+      {"C:\\PROGRA~1\\Tools;C:\\Windows;C:\\Program Files\\Tools", StoredType::kExpandString, {}});
+  EXPECT_EQ(Run({"pathshrink", "--user", "--check"}).status, 1);
+  EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0);
+  EXPECT_EQ(store.Get(Scope::kUser, "Path")->text, "C:\\PROGRA~1\\Tools;C:\\Windows");
+  EXPECT_EQ(Run({"pathshrink", "--user", "--check"}).status, 0);
+  const Outcome again = Run({"pathshrink", "--user", "--write", "--json"});
+  EXPECT_EQ(again.status, 0);
+  EXPECT_NE(again.out.find("\"stored\":false,\"_inDesiredState\":true"), std::string::npos)
+      << again.out;
+
+  // An answer that cannot be written is no answer.
+  std::ostream broken(nullptr);
+  EXPECT_EQ(Run({"pathshrink", "--check", "C:\\Windows"}, broken).status, 2);
+}
+
+// Every process searches the machine's Path: nothing in it runs through a
+// folder that users other than administrators can change.
+TEST_F(RunPathShrinkTest, TheMachinesPathRunsThroughNoFolderUsersCanChange) {
+  OrdinaryUserRights makeFolders;
+  makeFolders.addFolders = true;  // as in a drive's root
+  fs.SetRightsOfOrdinaryUsers("C:\\", makeFolders);
+  OrdinaryUserRights modify;
+  modify.addFiles = modify.addFolders = modify.deleteChildren = modify.replaceItself = true;
+  fs.SetRightsOfOrdinaryUsers("C:\\pf", modify);  // made in the root: it inherits Modify
+  fs.AddDirectory("C:\\Users\\Public\\bin", "C:\\Users\\Public\\bin");
+  fs.SetRightsOfOrdinaryUsers("C:\\Users\\Public", modify);
+  fs.AddDirectory("D:\\Safe Tools", "D:\\SAFETO~1");  // a root where users may not make folders
+  const std::string list = "C:\\Program Files\\Tools;C:\\Users\\Public\\bin;D:\\Safe Tools";
+  const struct {
+    const char* scope;
+    std::string out;
+    std::string lines;
+  } cases[] = {
+      {"--machine", "C:\\Program Files\\Tools;C:\\Users\\Public\\bin;D:\\SAFETO~1\n",
+       "[junction 'C:\\pf' not used for the machine's Path: users other than administrators can "
+       "change 'C:\\pf']\n"
+       "[entry 'C:\\Users\\Public\\bin' lies in 'C:\\Users\\Public', which users other than "
+       "administrators can change: a program put there runs for every user; kept]\n"
+       "[short name 'PROGRA~1' not used for the machine's Path: users other than administrators "
+       "can make folders in 'C:\\']\n"},
+      {"--user", "C:\\pf\\Tools;C:\\Users\\Public\\bin;D:\\SAFETO~1\n", ""},
+  };
+  for (const auto& c : cases) {
+    store = InMemoryEnvironmentStore();
+    store.Set(std::string(c.scope) == "--user" ? Scope::kUser : Scope::kMachine, "Path",
+              {list, StoredType::kExpandString, {}});
+    const Outcome outcome = Run({"pathshrink", c.scope, "-j", "C:\\pf"});
+    EXPECT_EQ(outcome.status, 0) << c.scope;
+    EXPECT_EQ(outcome.out, c.out) << c.scope;
+    EXPECT_EQ(outcome.err, c.lines + ExpectedReport(list, c.out.substr(0, c.out.size() - 1)))
+        << c.scope;
+  }
+  store.Set(Scope::kMachine, "Path", {list, StoredType::kExpandString, {}});
+  const Outcome json = Run({"pathshrink", "--machine", "--json", "-j", "C:\\pf"});
+  EXPECT_NE(json.out.find("\"userChangeable\":\"C:\\\\Users\\\\Public\""), std::string::npos)
+      << json.out;
+
+  // Links for the machine's Path go in a folder the script first makes
+  // with rights only administrators and SYSTEM can change.
+  store = InMemoryEnvironmentStore();
+  store.systemVariables = {{"SystemDrive", {"C:", StoredType::kString, {}}}};
+  fs.AddDirectory("C:\\l", "C:\\l");  // taken: the folder is C:\l2
+  const std::string vendor = "D:\\Safe Tools\\A Rather Long Vendor Name";
+  fs.AddDirectory(vendor + "\\One", "D:\\SAFETO~1\\ARATHE~1\\One");
+  fs.AddDirectory(vendor + "\\Two", "D:\\SAFETO~1\\ARATHE~1\\Two");
+  store.Set(Scope::kMachine, "Path",
+            {vendor + "\\One;" + vendor + "\\Two", StoredType::kExpandString, {}});
+  const Outcome script = Run({"pathshrink", "--machine", "--suggest"});
+  EXPECT_EQ(script.status, 0) << script.err;
+  const std::string made =
+      "mkdir C:\\l2\n"
+      "icacls C:\\l2 /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
+      "*S-1-5-32-545:(OI)(CI)RX *S-1-5-11:(OI)(CI)RX\n"
+      "mklink /J C:\\l2\\a \"D:\\Safe Tools\\A Rather Long Vendor Name\"\n";
+  EXPECT_NE(script.out.find(made), std::string::npos) << script.out << script.err;
+  // A folder named for them that users can change is refused.
+  const Outcome refused =
+      Run({"pathshrink", "--machine", "--suggest", "--junctions-in", "C:\\Users\\Public"});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out, "");
+}
+
+// --target rewrites only what it takes, what lasts first; the profile's
+// variables write a user's stored Path in a form that lasts.
+TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
+  fs.AddDirectory("C:\\Program Files\\Tools\\Long Folder Name", "C:\\PROGRA~1\\Tools\\LONGFO~1");
+  fs.AddDirectory("C:\\Users\\me\\AppData\\Local\\Programs\\Tool Folder",
+                  "C:\\Users\\me\\AppData\\Local\\Programs\\TOOLFO~1");
+  const std::string tools = "C:\\Program Files\\Tools";
+  const std::string list = tools + ";" + tools + "\\Long Folder Name;C:\\Missing;C:\\Windows";
+  const std::string local = "C:\\Users\\me\\AppData\\Local\\Programs\\Tool Folder";
+  const struct {
+    const char* name;
+    std::vector<std::string> args;  // "L" stands for the list
+    std::string out;
+    std::string line;  // before the report
+  } cases[] = {
+      {"a list within the target comes back as given", {"--target", "100", "L"}, list, ""},
+      {"one rewrite, the one that saves most",
+       {"--target", "70", "L"},
+       tools + ";C:\\PROGRA~1\\Tools\\LONGFO~1;C:\\Windows",
+       ""},
+      {"two",
+       {"--target", "56", "L"},
+       "C:\\PROGRA~1\\Tools;C:\\PROGRA~1\\Tools\\LONGFO~1;C:\\Windows",
+       ""},
+      {"junctions after short names",
+       {"--target", "40", "L", "-j", "C:\\tl"},
+       "C:\\tl;C:\\tl\\LONGFO~1;C:\\Windows",
+       ""},
+      {"out of reach: the shortest list, and how far",
+       {"L", "--target", "10", "-j", "C:\\tl"},
+       "C:\\tl;C:\\tl\\LONGFO~1;C:\\Windows",
+       "[the new list is 31 characters long, 21 more than the target 10: it is as short as the "
+       "tool writes it]\n"},
+      {"not a length", {"L", "--target", "x"}, "", ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"pathshrink"};
+    for (const std::string& arg : c.args) args.push_back(arg == "L" ? list : arg);
+    const Outcome outcome = Run(args);
+    if (c.out.empty()) {
+      EXPECT_EQ(outcome.status, 1) << c.name;
+      continue;
+    }
+    EXPECT_EQ(outcome.status, 0) << c.name;
+    EXPECT_EQ(outcome.out, c.out + "\n") << c.name;
+    const std::string missing = c.out == list ? "" : "[invalid entry 'C:\\Missing']\n";
+    EXPECT_EQ(outcome.err, missing + c.line + ExpectedReport(list, c.out)) << c.name;
+  }
+
+  // The profile's variables: in a user's Path stored as REG_EXPAND_SZ only,
+  // and first under --target, though a short name saves more.
+  const std::string both = local + ";" + tools + "\\Long Folder Name";
+  const struct {
+    const char* name;
+    Scope scope;
+    StoredType type;
+    std::vector<std::string> args;
+    std::string out;
+  } stored[] = {
+      {"the user's REG_EXPAND_SZ",
+       Scope::kUser,
+       StoredType::kExpandString,
+       {"--user"},
+       "%LOCALAPPDATA%\\Programs\\TOOLFO~1;C:\\PROGRA~1\\Tools\\LONGFO~1"},
+      {"lasting first",
+       Scope::kUser,
+       StoredType::kExpandString,
+       {"--user", "--target", "80"},
+       "%LOCALAPPDATA%\\Programs\\TOOLFO~1;" + tools + "\\Long Folder Name"},
+      {"never in REG_SZ",
+       Scope::kUser,
+       StoredType::kString,
+       {"--user"},
+       "C:\\Users\\me\\AppData\\Local\\Programs\\TOOLFO~1;C:\\PROGRA~1\\Tools\\LONGFO~1"},
+      {"never in the machine's Path",
+       Scope::kMachine,
+       StoredType::kExpandString,
+       {"--machine"},
+       "C:\\Users\\me\\AppData\\Local\\Programs\\TOOLFO~1;C:\\PROGRA~1\\Tools\\LONGFO~1"},
+  };
+  for (const auto& c : stored) {
+    store = InMemoryEnvironmentStore();
+    store.Set(Scope::kProfile, "LOCALAPPDATA",
+              {"C:\\Users\\me\\AppData\\Local", StoredType::kString, {}});
+    store.Set(c.scope, "Path", {both, c.type, {}});
+    std::vector<std::string> args = {"pathshrink"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    EXPECT_EQ(Run(args).out, c.out + "\n") << c.name;
+  }
+  env.Set("LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local");
+  EXPECT_EQ(Run({"pathshrink", local}).out, "C:\\Users\\me\\AppData\\Local\\Programs\\TOOLFO~1\n");
+
+  // Short names that may not last are said, and rewritten last.
+  fs.AddDirectory("C:\\Program Files\\Microsoft Office", "C:\\PROGRA~1\\MICROS~1");
+  fs.AddDirectory("C:\\Program Files\\Microsoft VS Code", "C:\\PROGRA~1\\MICROS~2");
+  fs.SetMakesShortNames("C:\\", false);
+  const std::string code = "C:\\Program Files\\Microsoft VS Code";
+  const std::string fragileList = code + ";" + tools + "\\Long Folder Name";
+  const Outcome fragile = Run({"pathshrink", fragileList});
+  EXPECT_EQ(fragile.out, "C:\\PROGRA~1\\MICROS~2;C:\\PROGRA~1\\Tools\\LONGFO~1\n");
+  EXPECT_EQ(fragile.err,
+            "[short name 'MICROS~2' in 'C:\\Program Files' shares its stem with another: after a "
+            "reinstall it may name another folder]\n"
+            "[the volume 'C:\\' makes no short names for folders made from now on: they will have "
+            "none, and a short name written here lasts only while its folder keeps it]\n" +
+                ExpectedReport(fragileList, fragile.out.substr(0, fragile.out.size() - 1)));
+  EXPECT_EQ(Run({"pathshrink", "--target", "62", fragileList}).out,
+            code + ";C:\\PROGRA~1\\Tools\\LONGFO~1\n");
+
+  // What each stored entry was written for is kept; a name that now leads
+  // elsewhere is written for its folder again, or left out where it is gone.
+  const std::string memory = "C:\\Users\\me\\AppData\\Local\\pathshrink\\Path-user.written-for";
+  store = InMemoryEnvironmentStore();
+  store.Set(Scope::kUser, "Path", {code, StoredType::kExpandString, {}});
+  EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0);
+  EXPECT_EQ(store.files[memory],
+            "pathshrink written-for 1\r\nC:\\PROGRA~1\\MICROS~2\t" + code + "\r\n");
+  const struct {
+    const char* name;
+    std::string writtenFor;  // what the memory says C:\PROGRA~1\MICROS~1 was written for
+    std::string out;
+    std::string line;
+  } drifts[] = {
+      {"leads to another folder now", code, "C:\\PROGRA~1\\MICROS~2",
+       "[entry 'C:\\PROGRA~1\\MICROS~1' was written for '" + code +
+           "' and now leads to 'C:\\PROGRA~1\\MICROS~1'; written for '" + code + "' again]\n"},
+      {"its folder is gone", "C:\\Program Files\\Gone App", "",
+       "[entry 'C:\\PROGRA~1\\MICROS~1' was written for 'C:\\Program Files\\Gone App', which is "
+       "gone, and now leads to 'C:\\PROGRA~1\\MICROS~1'; left out]\n"},
+      {"it leads where it was written for", "C:\\Program Files\\Microsoft Office",
+       "C:\\PROGRA~1\\MICROS~1", ""},
+  };
+  for (const auto& c : drifts) {
+    store = InMemoryEnvironmentStore();
+    store.Set(Scope::kUser, "Path", {"C:\\PROGRA~1\\MICROS~1", StoredType::kExpandString, {}});
+    store.files[memory] =
+        "pathshrink written-for 1\r\nC:\\PROGRA~1\\MICROS~1\t" + c.writtenFor + "\r\n";
+    const Outcome outcome = Run({"pathshrink", "--user"});
+    EXPECT_EQ(outcome.out, c.out + "\n") << c.name;
+    EXPECT_EQ(outcome.err.substr(0, c.line.size()), c.line) << c.name << "\n" << outcome.err;
+    const Outcome check = Run({"pathshrink", "--user", "--check"});
+    EXPECT_NE(check.out.find(c.line.empty() ? ", 0 drifted" : ", 1 drifted"), std::string::npos)
+        << check.out;
+  }
+}
+
+TEST_F(RunPathShrinkTest, LargestSavingsFirstThenCommandLineOrder) {
+  const std::string entry = "C:\\Program Files\\Tools\\x";
+  fs.AddDirectory(entry, "C:\\PROGRA~1\\Tools\\x");
+  const struct {
+    std::vector<std::string> junctions;
+    const char* out;
+  } cases[] = {
+      // C:\tl saves 17, C:\pf and C:\p2 save 11 each.
+      {{"C:\\pf", "C:\\tl"}, "C:\\tl\\x\n"},
+      {{"C:\\tl", "C:\\pf"}, "C:\\tl\\x\n"},
+      {{"C:\\pf", "C:\\p2"}, "C:\\pf\\Tools\\x\n"},
+      {{"C:\\p2", "C:\\pf"}, "C:\\p2\\Tools\\x\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"pathshrink", entry};
+    for (const std::string& junction : c.junctions) {
+      args.push_back("-j");
+      args.push_back(junction);
+    }
+    EXPECT_EQ(Run(args).out, c.out) << c.junctions[0] << " " << c.junctions[1];
+  }
+}
+
+TEST_F(RunPathShrinkTest, ADirectoryIsWrittenOnceThroughAJunctionWhoseNamesAreShort) {
+  // Names shorter than their short names (".cargo" and CARGO~1), in an
+  // entry and in a junction's own path.
+  fs.AddDirectory("C:\\Users\\Some Long Name\\.cargo\\bin", "C:\\Users\\SOMELO~1\\CARGO~1\\bin");
+  fs.AddDirectory("C:\\u\\.cargo\\bin", "C:\\u\\CARGO~1\\bin");
+  fs.AddJunction("C:\\u", "C:\\Users\\Some Long Name");
+  fs.AddDirectory("C:\\Long Target Name\\bin", "C:\\LONGTA~1\\bin");
+  fs.AddDirectory("C:\\.j\\bin", "C:\\J~1\\bin");
+  fs.AddJunction("C:\\.j", "C:\\Long Target Name");
+  const struct {
+    std::string list;
+    const char* junction;
+    const char* out;
+  } cases[] = {
+      {"C:\\Users\\Some Long Name\\.cargo\\bin;C:\\u\\.cargo\\bin", "C:\\u",
+       "C:\\u\\.cargo\\bin\n"},
+      {"C:\\u\\.cargo\\bin;C:\\Users\\Some Long Name\\.cargo\\bin", "C:\\u",
+       "C:\\u\\.cargo\\bin\n"},
+      {"C:\\Long Target Name\\bin;C:\\.j\\bin", "C:\\.j", "C:\\.j\\bin\n"},
+      {"C:\\.j\\bin;C:\\Long Target Name\\bin", "C:\\.j", "C:\\.j\\bin\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run({"pathshrink", c.list, "-j", c.junction}).out, c.out) << c.list;
+  }
+}
+
+TEST_F(RunPathShrinkTest, AnEntryLongerThanABlockOfRewrittenTexts) {
+  // Rewritten texts are kept in 64 KiB blocks; one larger than a block,
+  // and the next one after it, must each stay whole.
+  const std::string huge = "C:\\Program Files\\Tools\\" + std::string(70000, 'x');
+  fs.AddDirectory(huge, "C:\\PROGRA~1\\Tools\\" + std::string(70000, 'x'));
+  fs.AddDirectory("C:\\Program Files\\Tools\\y", "C:\\PROGRA~1\\Tools\\y");
+  const Outcome outcome =
+      Run({"pathshrink", huge + ";C:\\Program Files\\Tools\\y", "-j", "C:\\tl"});
+  EXPECT_EQ(outcome.out, "C:\\tl\\" + std::string(70000, 'x') + ";C:\\tl\\y\n");
+}
+
+TEST_F(RunPathShrinkTest, ErrorOutputIsRegistrationThenEntriesThenReport) {
+  const std::string list = "C:\\Missing;C:\\Program Files\\Tools;C:\\Windows";
+  const Outcome outcome = Run({"pathshrink", list, "-j", "C:\\Windows", "-j", "C:\\pf"});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "C:\\pf\\Tools;C:\\Windows\n");
+  EXPECT_EQ(outcome.err,
+            "[can't process junction 'C:\\Windows']\n"
+            "[invalid entry 'C:\\Missing']\n" +
+                ExpectedReport(list, "C:\\pf\\Tools;C:\\Windows"));
+}
+
+TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
+  fs.AddDirectory("C:\\Program Files\\Vendor Name\\App One\\bin",
+                  "C:\\PROGRA~1\\VENDOR~1\\APPONE~1\\bin");
+  fs.AddDirectory("C:\\Program Files\\Vendor Name\\App Two", "C:\\PROGRA~1\\VENDOR~1\\APPTWO~1");
+  fs.AddDirectory("D:\\Build Tools\\Compilers\\bin", "D:\\BUILDT~1\\COMPIL~1\\bin");
+  fs.AddDirectory("C:\\Program Files\\Vendor Name\\App Three", "C:\\PROGRA~1\\VENDOR~1\\APPTHR~1");
+  fs.AddDirectory("C:\\pf\\Tools", "C:\\pf\\Tools");
+  fs.AddDirectory("C:\\a", "C:\\a");  // taken: the first link is C:\b
+  const std::string vendor = "C:\\Program Files\\Vendor Name";
+  const std::string suite = vendor + "\\Suite Of Long Products";
+  for (const char* n : {"One", "Two", "Three"}) {
+    const std::string digit = std::string(n) == "One" ? "1" : std::string(n) == "Two" ? "2" : "3";
+    fs.AddDirectory(suite + "\\Product Number " + n,
+                    "C:\\PROGRA~1\\VENDOR~1\\SUITEO~1\\PRODUC~" + digit);
+  }
+  fs.AddDirectory("C:\\Link Folder", "C:\\LINKFO~1");
+  fs.AddDirectory("C:\\100% Tools\\\xC3\x84rger Long Name\\one", "C:\\100TOO~1\\RGERLO~1\\one");
+  fs.AddDirectory("C:\\100% Tools\\\xC3\x84rger Long Name\\two", "C:\\100TOO~1\\RGERLO~1\\two");
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    std::string script;
+    const char* newList;
+  } cases[] = {
+      {"a shared directory, and one on another drive",
+       {vendor + "\\App One\\bin;" + vendor + "\\App Two;D:\\Build Tools\\Compilers\\bin"},
+       // "App One" is shorter than its short name, so it is written as given.
+       "REM 2 junctions that shorten the list from 86 to 34 characters.\n"
+       "REM Make them, then run:\n"
+       "REM pathshrink --env PATH -j C:\\b -j D:\\a\n"
+       "mklink /J C:\\b \"C:\\Program Files\\Vendor Name\"\n"
+       "mklink /J D:\\a \"D:\\Build Tools\\Compilers\\bin\"\n",
+       "C:\\b\\App One\\bin;C:\\b\\App Two;D:\\a"},
+      {"entries under a given junction, in a folder of links",
+       {"--suggest", "--junctions-in", "C:\\pf",
+        "C:\\pf\\Tools;" + vendor + "\\App Two;" + vendor + "\\App One\\bin;" + vendor +
+            "\\App Three",
+        "-j", "C:\\pf"},
+       // It saves more than C:\pf does, so it wins for the entries below it.
+       "REM 1 junction that shortens the list from 85 to 64 characters.\n"
+       "REM Make it, then run:\n"
+       "REM pathshrink --env PATH -j C:\\pf -j C:\\pf\\a\n"
+       "mklink /J C:\\pf\\a \"C:\\Program Files\\Vendor Name\"\n",
+       "C:\\pf\\Tools;C:\\pf\\a\\App Two;C:\\pf\\a\\App One\\bin;C:\\pf\\a\\APPTHR~1"},
+      {"links in a folder whose name needs quotes, predicted in its short form",
+       {"--suggest", "--junctions-in", "C:\\Link Folder",
+        suite + "\\Product Number One;" + suite + "\\Product Number Two;" + suite +
+            "\\Product Number Three"},
+       "REM 1 junction that shortens the list from 116 to 68 characters.\n"
+       "REM Make it, then run:\n"
+       "REM pathshrink --env PATH -j \"C:\\Link Folder\\a\"\n"
+       "mklink /J \"C:\\Link Folder\\a\" \"" +
+           suite + "\"\n",
+       "C:\\LINKFO~1\\a\\PRODUC~1;C:\\LINKFO~1\\a\\PRODUC~2;C:\\LINKFO~1\\a\\PRODUC~3"},
+      {"a target with a '%' and letters outside ASCII, as a batch file reads it",
+       {"C:\\100% Tools\\\xC3\x84rger Long Name\\one;C:\\100% Tools\\\xC3\x84rger Long Name\\two"},
+       "REM 1 junction that shortens the list from 49 to 17 characters.\n"
+       "REM Make it, then run:\n"
+       "REM pathshrink --env PATH -j C:\\b\n"
+       "@for /f \"tokens=2 delims=:.\" %%C in ('chcp') do @set \"PATHSHRINK_CP=%%C\"\n"
+       "@chcp 65001 >nul\n"
+       "mklink /J C:\\b \"C:\\100%% Tools\\\xC3\x84rger Long Name\"\n"
+       "@chcp %PATHSHRINK_CP% >nul\n",
+       "C:\\b\\one;C:\\b\\two"},
+      {"only what it takes to reach a target",
+       {"--target", "60",
+        vendor + "\\App One\\bin;" + vendor + "\\App Two;D:\\Build Tools\\Compilers\\bin"},
+       "REM 1 junction that shortens the list from 86 to 54 characters.\n"
+       "REM Make it, then run:\n"
+       "REM pathshrink --env PATH -j C:\\b\n"
+       "mklink /J C:\\b \"C:\\Program Files\\Vendor Name\"\n",
+       "C:\\b\\App One\\bin;C:\\b\\App Two;D:\\BUILDT~1\\COMPIL~1\\bin"},
+      {"nothing worth a junction",
+       {"C:\\Windows"},
+       "REM No junction would shorten this list enough to be worth making (10 characters).\n",
+       "C:\\Windows"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"pathshrink"};
+    if (c.args[0] != "--suggest") args.push_back("--suggest");
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 0) << c.name;
+    EXPECT_EQ(outcome.out, c.script) << c.name;
+    const std::string list = args[args[2] == "--junctions-in" || args[2] == "--target" ? 4 : 2];
+    EXPECT_EQ(outcome.err, ExpectedReport(list, c.newList)) << c.name;
+  }
+}
+
+// The README's table, --help and the manual page say what the code's one
+// table says.
+TEST(ExitStatusTest, TheReadmeAndTheHelpFollowTheTable) {
+  const auto words = [](const std::string& text) {  // backticks gone, white space folded
+    std::string folded;
+    for (const char c : text) {
+      if (c == '`') continue;
+      const bool space = c == ' ' || c == '\n';
+      if (space && (folded.empty() || folded.back() == ' ')) continue;
+      folded += space ? ' ' : c;
+    }
+    return folded;
+  };
+  std::ifstream readme(PATHSHRINK_SOURCE_DIR "/README.md");
+  std::map<int, std::string> documented;
+  for (std::string row; std::getline(readme, row);) {
+    if (row.size() > 4 && row.compare(0, 2, "| ") == 0 && std::isdigit(row[2]) != 0) {
+      const std::size_t bar = row.find(" | ");
+      documented[std::stoi(row.substr(2))] =
+          words(row.substr(bar + 3, row.size() - bar - 3 - std::string(" |").size()));
+    }
+  }
+  // The manual page: ".B N" and the meaning on the next line, "\-" for "-".
+  std::ifstream manual(PATHSHRINK_SOURCE_DIR "/docs/pathshrink.1.in");
+  std::map<int, std::string> manualTable;
+  bool inExitStatus = false;
+  for (std::string row; std::getline(manual, row);) {
+    if (row.rfind(".SH ", 0) == 0) inExitStatus = row == ".SH EXIT STATUS";
+    if (!inExitStatus || row.rfind(".B ", 0) != 0) continue;
+    std::string meaning;
+    std::getline(manual, meaning);
+    for (std::size_t at; (at = meaning.find("\\-")) != std::string::npos;) meaning.erase(at, 1);
+    manualTable[std::stoi(row.substr(3))] = words(meaning);
+  }
+  const std::string help = words(HelpText(true));
+  std::map<int, std::string> table;
+  for (const ExitStatusMeaning& exit : kExitStatuses) {
+    table[exit.status] = exit.meaning;
+    EXPECT_NE(help.find(" " + std::to_string(exit.status) + " " + exit.meaning), std::string::npos)
+        << exit.status;
+  }
+  EXPECT_EQ(documented, table);
+  EXPECT_EQ(manualTable, table);
+}
+
+}  // namespace
+}  // namespace pathshrink

@@ -1,0 +1,116 @@
+#include "report/entry_records.h"
+
+#include <functional>
+
+#include "compact/path_list_syntax.h"
+
+namespace pathshrink {
+
+void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
+                   const EntryNotes& notes, const RecordVisit& visit) {
+  using Outcome = EntryRecord::Outcome;
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  // By resolved entry: how it was written, or which entry a junction made
+  // it repeat. Resolving keeps the list's order, so one walk in that order
+  // meets every resolved entry after the ones it can repeat.
+  std::vector<std::size_t> writtenAt(resolved.entries.size(), kNone);
+  for (std::size_t w = 0; w < written.entries.size(); ++w) {
+    writtenAt[written.entries[w].resolvedIndex] = w;
+  }
+  std::vector<std::size_t> repeatsThroughJunction(resolved.entries.size(), kNone);
+  for (const auto& [dropped, kept] : written.repeats) repeatsThroughJunction[dropped] = kept;
+  std::vector<std::size_t> givenOf;  // resolved index -> given index
+  givenOf.reserve(resolved.entries.size());
+  std::size_t next = 0;  // finding
+  const std::vector<std::string_view>& split = resolved.split;
+  for (std::size_t i = 0; i < split.size(); ++i) {
+    EntryRecord record;
+    record.given = split[i];
+    // Each given entry is a finding, a resolved entry, or (kept as given)
+    // both.
+    const EntryFinding* finding = nullptr;
+    if (next < resolved.findings.size() &&
+        resolved.findings[next].given.data() == split[i].data() &&
+        resolved.findings[next].given.size() == split[i].size()) {
+      finding = &resolved.findings[next++];
+    }
+    if (finding != nullptr) {
+      switch (finding->kind) {
+        case EntryFinding::Kind::kInvalid:
+          record.outcome = Outcome::kMissing;
+          break;
+        case EntryFinding::Kind::kControlCharacters:
+          record.outcome = Outcome::kControlCharacters;
+          break;
+        case EntryFinding::Kind::kRepeat:
+          record.outcome = Outcome::kRepeat;
+          record.repeatOf = givenOf[finding->repeats];
+          break;
+        case EntryFinding::Kind::kUnchecked:
+          record.outcome = Outcome::kUnchecked;
+          record.why = finding->why;
+          break;
+      }
+    }
+    if (finding == nullptr || finding->kind == EntryFinding::Kind::kUnchecked) {
+      const std::size_t r = givenOf.size();
+      record.resolvedIndex = r;
+      givenOf.push_back(i);
+      if (r < notes.userChangeable.size()) record.userChangeable = notes.userChangeable[r];
+      if (repeatsThroughJunction[r] != kNone) {
+        record.outcome = Outcome::kRepeat;
+        record.repeatOf = givenOf[repeatsThroughJunction[r]];
+      } else if (writtenAt[r] != kNone) {
+        const WrittenEntry& entry = written.entries[writtenAt[r]];
+        record.written = entry.text;
+        if (record.outcome == Outcome::kUnchecked) {
+          // kept as given, as said
+        } else if (r < notes.profileVariable.size() && notes.profileVariable[r]) {
+          record.outcome = Outcome::kProfileVariable;
+        } else if (!entry.junction.empty()) {
+          record.outcome = Outcome::kJunction;
+          record.junction = entry.junction;
+        } else if (resolved.entries[r].IsWrittenAsTyped()) {
+          record.outcome = Outcome::kReference;
+        } else {
+          record.outcome = entry.text == record.given ? Outcome::kAsGiven : Outcome::kShortForm;
+        }
+      }
+    }
+    visit(record);
+  }
+}
+
+std::vector<EntryRecord> EntryRecords(const ResolvedList& resolved, const WrittenList& written,
+                                      const EntryNotes& notes) {
+  std::vector<EntryRecord> records;
+  records.reserve(resolved.split.size());
+  ForEachRecord(resolved, written, notes,
+                [&records](const EntryRecord& record) { records.push_back(record); });
+  return records;
+}
+
+std::vector<EntryRecord> AsGivenRecords(std::string_view list, const PathConventions& conventions) {
+  std::vector<EntryRecord> records;
+  for (const std::string_view entry : SplitPathList(list, conventions.win32Syntax)) {
+    EntryRecord record;
+    record.given = record.written = entry;
+    records.push_back(record);
+  }
+  return records;
+}
+
+void RecordCounts::Add(const EntryRecord& record) {
+  ++given;
+  ++outcomes[static_cast<std::size_t>(record.outcome)];
+  if (!record.userChangeable.empty()) ++userChangeable;
+  if (!record.writtenFor.empty()) ++drifted;
+}
+
+RecordCounts CountRecords(const RecordWalk& walk) {
+  RecordCounts counts;
+  walk([&counts](const EntryRecord& record) { counts.Add(record); });
+  return counts;
+}
+
+}  // namespace pathshrink

@@ -1,0 +1,203 @@
+#include "report/fleet_report.h"
+
+#include <algorithm>
+
+#include "report/json_text.h"
+#include "pathtext/path_key.h"
+#include "pathtext/path_spelling.h"
+
+namespace pathshrink {
+namespace {
+
+using Outcome = EntryRecord::Outcome;
+
+std::string_view OutcomeName(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kAsGiven:
+      return "asGiven";
+    case Outcome::kShortForm:
+      return "shortForm";
+    case Outcome::kJunction:
+      return "junction";
+    case Outcome::kReference:
+      return "reference";
+    case Outcome::kProfileVariable:
+      return "profileVariable";
+    case Outcome::kUnchecked:
+      return "unchecked";
+    case Outcome::kMissing:
+      return "missing";
+    case Outcome::kRepeat:
+      return "repeat";
+    case Outcome::kControlCharacters:
+      break;
+  }
+  return "controlCharacters";
+}
+
+std::string Number(std::size_t n) { return std::to_string(n); }
+
+}  // namespace
+
+Redactor::Redactor(std::vector<std::string> profileFolders, std::string userName, bool foldsCase)
+    : foldsCase_(foldsCase) {
+  for (std::string& folder : profileFolders) {
+    if (!folder.empty()) replacements_.emplace_back(std::move(folder), "%USERPROFILE%");
+  }
+  if (!userName.empty()) replacements_.emplace_back(std::move(userName), "%USERNAME%");
+  std::stable_sort(replacements_.begin(), replacements_.end(),
+                   [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+}
+
+std::string Redactor::operator()(std::string_view text) const {
+  std::string redacted(text);
+  if (replacements_.empty()) return redacted;
+  for (const auto& [needle, replacement] : replacements_) {
+    const std::string folded = foldsCase_ ? FoldCase(needle) : needle;
+    for (std::size_t at = 0;;) {
+      const std::string haystack = foldsCase_ ? FoldCase(redacted) : redacted;
+      at = haystack.find(folded, at);
+      if (at == std::string::npos) break;
+      redacted.replace(at, needle.size(), replacement);
+      at += replacement.size();
+    }
+  }
+  return redacted;
+}
+
+std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
+  const RecordCounts& counts = facts.counts;
+  const std::size_t rewritten = counts.Of(Outcome::kShortForm) + counts.Of(Outcome::kJunction) +
+                                counts.Of(Outcome::kReference) +
+                                counts.Of(Outcome::kProfileVariable);
+  std::string line = "pathshrink: ";
+  line += facts.inState ? "in the desired state" : "not in the desired state";
+  line += ": " + Number(Utf16Length(facts.before)) + " characters";
+  if (!facts.inState) line += ", " + Number(Utf16Length(facts.after)) + " after";
+  line += "; " + Number(counts.given) + " entries, " + Number(counts.Of(Outcome::kMissing)) +
+          " missing, " + Number(counts.Of(Outcome::kRepeat)) + " repeated, " +
+          Number(counts.Of(Outcome::kControlCharacters)) + " with control characters, " +
+          Number(rewritten) + " to shorten, " + Number(counts.Of(Outcome::kUnchecked)) +
+          " unchecked";
+  if (facts.driftChecked) line += ", " + Number(counts.drifted) + " drifted";
+  if (counts.userChangeable > 0) {
+    line += "; " + Number(counts.userChangeable) +
+            " in folders users other than administrators can change";
+  }
+  for (const UseWarning& warning : facts.warnings) line += "; " + warning.message;
+  line = redact(line);
+  if (line.size() > 2047) line.resize(2047 - 3), line += "...";
+  return line + "\n";
+}
+
+void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostream& out) {
+  const RecordCounts& counts = facts.counts;
+  JsonText json(out);
+  const bool redacting = !redact.Empty();
+  const auto quoted = [&](std::string_view value) {
+    if (redacting) {
+      json.Quoted(redact(value));
+    } else {
+      json.Quoted(value);
+    }
+  };
+  const auto quotedOrNull = [&](std::string_view value) {
+    if (value.empty()) {
+      json.Raw("null");
+    } else {
+      quoted(value);
+    }
+  };
+  json.Raw("{\"schemaVersion\":1");
+  json.Raw(",\"tool\":{\"name\":\"pathshrink\",\"version\":\"" PATHSHRINK_VERSION "\"}");
+  json.Raw(",\"source\":{\"kind\":");
+  json.Quoted(facts.source);
+  if (!facts.variable.empty()) {
+    json.Raw(",\"variable\":");
+    json.Quoted(facts.variable);
+  }
+  json.Raw("},\"valueType\":");
+  if (facts.valueType) {
+    json.Quoted(StoredTypeName(*facts.valueType));
+  } else {
+    json.Raw("null");
+  }
+  json.Raw(",\"lengths\":{\"before\":");
+  json.Number(Utf16Length(facts.before));
+  json.Raw(",\"after\":");
+  json.Number(Utf16Length(facts.after));
+  json.Raw("},\"limits\":{\"cmd\":8191,\"variable\":32766}");
+  json.Raw(",\"counts\":{\"given\":");
+  json.Number(counts.given);
+  json.Raw(",\"drifted\":");
+  json.Number(counts.drifted);
+  for (std::size_t i = 0; i < counts.outcomes.size(); ++i) {
+    json.Raw(",");
+    json.Quoted(OutcomeName(static_cast<Outcome>(i)));
+    json.Raw(":");
+    json.Number(counts.outcomes[i]);
+  }
+  json.Raw("},\"entries\":[");
+  std::size_t index = 0;
+  const auto writeRecord = [&](const EntryRecord& record) {
+    if (index > 0) json.Raw(",");
+    json.Raw("{\"index\":");
+    json.Number(index++);
+    json.Raw(",\"given\":");
+    quoted(record.given);
+    json.Raw(",\"written\":");
+    const bool kept = record.outcome != Outcome::kMissing && record.outcome != Outcome::kRepeat &&
+                      record.outcome != Outcome::kControlCharacters;
+    if (kept) {
+      quoted(record.written);
+    } else {
+      json.Raw("null");
+    }
+    json.Raw(",\"outcome\":\"");
+    json.Raw(OutcomeName(record.outcome));
+    // Most records say no more: in one piece.
+    if (record.why.empty() && record.junction.empty() && record.outcome != Outcome::kRepeat &&
+        record.userChangeable.empty() && record.writtenFor.empty()) {
+      json.Raw(
+          "\",\"why\":null,\"junction\":null,\"repeatOf\":null,\"userChangeable\":null,"
+          "\"writtenFor\":null}");
+      return;
+    }
+    json.Raw("\",\"why\":");
+    quotedOrNull(record.why);
+    json.Raw(",\"junction\":");
+    quotedOrNull(record.junction);
+    json.Raw(",\"repeatOf\":");
+    if (record.outcome == Outcome::kRepeat) {
+      json.Number(record.repeatOf);
+    } else {
+      json.Raw("null");
+    }
+    json.Raw(",\"userChangeable\":");
+    quotedOrNull(record.userChangeable);
+    json.Raw(",\"writtenFor\":");
+    quotedOrNull(record.writtenFor);
+    json.Raw("}");
+  };
+  if (facts.records) facts.records(writeRecord);
+  json.Raw("],\"findings\":[");
+  for (std::size_t i = 0; i < facts.warnings.size(); ++i) {
+    if (i > 0) json.Raw(",");
+    json.Raw("{\"kind\":");
+    json.Quoted(facts.warnings[i].kind);
+    json.Raw(",\"message\":");
+    quoted(facts.warnings[i].message);
+    json.Raw("}");
+  }
+  json.Raw("],\"backup\":");
+  quotedOrNull(facts.backup);
+  json.Raw(",\"stored\":");
+  json.Bool(facts.stored);
+  json.Raw(",\"_inDesiredState\":");
+  json.Bool(facts.inState);
+  json.Raw(",\"exitStatus\":");
+  json.Number(static_cast<std::size_t>(facts.exitStatus));
+  json.Raw("}\n");
+}
+
+}  // namespace pathshrink

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "report/entry_records.h"
+#include "report/report.h"
+#include "system/environment_store.h"
+
+namespace pathshrink {
+
+// Replaces what would name the user in a report that leaves the machine
+// (the profile folder, in any spelling given, and the user name) by
+// references that name no one.
+class Redactor {
+ public:
+  Redactor() = default;  // redacts nothing
+  // `profileFolders`: the profile folder's spellings (long, short);
+  // `userName` the user's name. Compared without regard to case where
+  // `foldsCase`.
+  Redactor(std::vector<std::string> profileFolders, std::string userName, bool foldsCase);
+  std::string operator()(std::string_view text) const;
+  bool Empty() const { return replacements_.empty(); }
+
+ private:
+  std::vector<std::pair<std::string, std::string>> replacements_;  // longest first
+  bool foldsCase_ = false;
+};
+
+// What the fleet's line and JSON say about one run.
+struct ReportFacts {
+  const char* source = "argument";      // argument, standardInput, environment, user, machine
+  std::string variable;                 // with environment: its name
+  std::optional<StoredType> valueType;  // for a stored Path
+  std::string_view before;
+  std::string_view after;
+  RecordWalk records;  // for --json: every entry's record
+  RecordCounts counts;
+  std::vector<UseWarning> warnings;
+  std::string backup;  // the backup kept, if any
+  bool stored = false;
+  bool inState = false;  // the tool would change nothing
+  bool driftChecked =
+      false;  // a stored Path's entries were checked against what they were written for
+  int exitStatus = 0;
+};
+
+// The --check line: whether the list is in the desired state and why, at
+// most 2,048 bytes, ending in a line break.
+std::string CheckLine(const ReportFacts& facts, const Redactor& redact);
+
+// Writes the --json report to `out`: one object (see
+// docs/pathshrink-report.schema.json), ending in a line break.
+void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostream& out);
+
+}  // namespace pathshrink

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "report/exit_status.h"
+#include "system/environment.h"
+#include "system/environment_store.h"
+
+namespace pathshrink {
+
+// Stores `newText` as the Path of `scope`, which was read as `before`, step
+// by step, each only after the one before it worked: a backup that reg
+// import restores; the value read again and found unchanged (text, type and
+// bytes); a value that holds no control character, a result that is not
+// empty and not the same; the write, with the type it had; the value read
+// back, and where it differs the old value written again and read back;
+// the word to running programs. The backup is removed again wherever
+// nothing was stored, and "To undo" is said only after a value was. Says
+// each step on `err`, and returns 0 or the status of the step that stopped
+// it. `environment` is this process's, for where backups go.
+struct StoreOutcome {
+  bool stored = false;  // the new value is stored
+  std::string backup;   // the backup kept, if any
+};
+int StorePath(Scope scope, const StoredValue& before, const std::string& newText,
+              EnvironmentStore& store, Environment* environment, std::ostream& err,
+              StoreOutcome& outcome);
+
+}  // namespace pathshrink
