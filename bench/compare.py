@@ -16,12 +16,15 @@ longest list one argument comfortably carries on Linux), and times, in turns:
            take under 50 ms
   python   the same job as a Python script (split, os.path.exists, a set, join)
 
+With `--before PROGRAM`, an earlier build runs the same calls in the same
+turns, so that a change is measured side by side with the code before it.
+
 Each run is a whole process, spawned by a small C helper that reports its
 wall time, CPU time and peak memory. The programs run in a new order each
 round (shuffled with a fixed seed), so none always runs right after the
 slow Python script and pays for what it left behind. Prints medians and the ratios against
 the targets, then peak memory against the list's length. Not part of the
-test suite: run it as `python3 bench/compare.py [--runs N]`.
+test suite: run it as `python3 bench/compare.py [--runs N] [--before PROGRAM]`.
 """
 
 import argparse
@@ -149,6 +152,9 @@ def main():
     parser.add_argument("--runs", type=int, default=200, help="runs of each program")
     parser.add_argument("--python", default=shutil.which("python3"),
                         help="the interpreter for the Python equivalent")
+    parser.add_argument("--before", metavar="PROGRAM",
+                        help="an earlier build of pathshrink, run in the same turns on the same "
+                        "list (plain, with junctions, --check, --json), to compare side by side")
     args = parser.parse_args()
 
     tool = os.path.join(ROOT, "build", "cli", "pathshrink")
@@ -170,6 +176,10 @@ def main():
             "target": [tool, "--target", "8191", full],
             "python": [args.python, script, full],
         }
+        if args.before:
+            # The same calls of the earlier build, in the same shuffled turns.
+            for name in ("tool", "tool+j", "check", "json"):
+                programs["was:" + name] = [args.before] + programs[name][1:]
 
         print("machine: %s, %d cores; %s" % (platform.platform(), os.cpu_count(),
                                               platform.processor() or platform.machine()))
@@ -192,9 +202,9 @@ def main():
         wall = {n: statistics.median(r[0] for r in rs) for n, rs in results.items()}
         cpu = {n: statistics.median(r[1] for r in rs) for n, rs in results.items()}
         peak = {n: max(r[2] for r in rs) for n, rs in results.items()}
-        print("%-8s %12s %12s %10s" % ("program", "median wall", "median cpu", "peak rss"))
+        print("%-10s %12s %12s %10s" % ("program", "median wall", "median cpu", "peak rss"))
         for name in programs:
-            print("%-8s %9.3f ms %9.3f ms %7d KiB" % (name, wall[name] / 1000,
+            print("%-10s %9.3f ms %9.3f ms %7d KiB" % (name, wall[name] / 1000,
                                                        cpu[name] / 1000, peak[name]))
         print()
         ok = True
@@ -204,6 +214,10 @@ def main():
             ok = ok and met
             print("%-15s %6.3fx  (target at most %.2fx: %s)"
                   % (what, ratio, limit, "met" if met else "NOT met"))
+        for name in ("tool", "tool+j", "check", "json"):
+            if "was:" + name in wall:
+                print("%-15s %6.3fx  (this build against the earlier one)"
+                      % (name + " / was", wall[name] / wall["was:" + name]))
         met = wall["suggest"] / 1000 < SUGGEST_LIMIT_MS
         ok = ok and met
         print("%-15s %6.3f ms (target under %d ms: %s)"

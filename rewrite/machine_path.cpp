@@ -77,4 +77,16 @@ std::vector<std::string> EntriesUsersCanChange(const std::vector<ResolvedEntry>&
   return folders;
 }
 
+std::string NewFolderForLinks(const std::string& systemDrive, FileSystemQueries& files) {
+  const std::string root = (systemDrive.empty() ? std::string("C:") : systemDrive) + "\\";
+  for (int n = 1;; ++n) {
+    std::string folder = root + "l" + (n == 1 ? "" : std::to_string(n));
+    std::string shortForm;
+    if (!files.ShortPathName(folder, shortForm) &&
+        files.WhyUnresolved(folder) == Unresolved::kMissing) {
+      return folder;
+    }
+  }
+}
+
 }  // namespace pathshrink

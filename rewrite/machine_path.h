@@ -32,4 +32,8 @@ void ShortNamesForTheMachine(WrittenList& written, const std::vector<ResolvedEnt
 std::vector<std::string> EntriesUsersCanChange(const std::vector<ResolvedEntry>& entries,
                                                OrdinaryUserReach& reach, std::ostream& err);
 
+// A folder for the machine's links that is not there yet, in the root of
+// `systemDrive` (C: where it is empty): l, then l2, l3, ...
+std::string NewFolderForLinks(const std::string& systemDrive, FileSystemQueries& files);
+
 }  // namespace pathshrink

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "pathtext/path_spelling.h"
 #include "rewrite/lasting_names.h"
 #include "rewrite/profile_variables.h"
-#include "pathtext/path_spelling.h"
 
 namespace pathshrink {
 

@@ -1,9 +1,9 @@
 #include "store/stored_path.h"
 
 #include "compact/path_list_syntax.h"
-#include "store/registry_backup.h"
 #include "pathtext/path_conventions.h"
 #include "pathtext/path_parts.h"
+#include "store/registry_backup.h"
 
 namespace pathshrink {
 namespace {

@@ -92,4 +92,38 @@ DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSys
   return check;
 }
 
+void NoteDrift(std::string_view stored, const DriftCheck& drift, const PathConventions& conventions,
+               std::vector<EntryRecord>& records) {
+  if (drift.writtenFor.empty()) return;
+  const std::vector<std::string_view> given = SplitPathList(stored, conventions.win32Syntax);
+  for (std::size_t i = 0; i < records.size() && i < given.size(); ++i) {
+    if (drift.writtenFor[i].empty()) continue;
+    records[i].given = given[i];
+    records[i].writtenFor = drift.writtenFor[i];
+  }
+}
+
+WrittenFor WrittenForOf(const std::vector<EntryRecord>& records,
+                        const std::vector<ResolvedEntry>& entries, const WrittenFor& before) {
+  using Outcome = EntryRecord::Outcome;
+  WrittenFor memory;
+  for (const EntryRecord& record : records) {
+    if (record.written.empty() || record.resolvedIndex >= entries.size() ||
+        record.outcome == Outcome::kUnchecked || record.outcome == Outcome::kReference ||
+        record.outcome == Outcome::kProfileVariable) {
+      continue;
+    }
+    std::string folder;
+    if (!record.writtenFor.empty()) {
+      folder = record.writtenFor;
+    } else if (const auto known = before.find(std::string(record.given)); known != before.end()) {
+      folder = known->second;
+    } else {
+      folder = entries[record.resolvedIndex].Given();
+    }
+    if (folder != record.written) memory[std::string(record.written)] = folder;
+  }
+  return memory;
+}
+
 }  // namespace pathshrink

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "compact/compact_path_list.h"
+#include "report/entry_records.h"
 #include "system/environment_store.h"
 #include "system/file_system_queries.h"
 
@@ -35,5 +37,15 @@ struct DriftCheck {
 };
 DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSystemQueries& files,
                       std::ostream& err);
+
+// Gives the records of drifted entries the entry as stored (`stored`, the
+// list as read) and the folder it was written for.
+void NoteDrift(std::string_view stored, const DriftCheck& drift, const PathConventions& conventions,
+               std::vector<EntryRecord>& records);
+
+// What each entry written otherwise than its folder's long path was
+// written for: as known `before`, or its folder as given.
+WrittenFor WrittenForOf(const std::vector<EntryRecord>& records,
+                        const std::vector<ResolvedEntry>& entries, const WrittenFor& before);
 
 }  // namespace pathshrink

@@ -1,0 +1,115 @@
+#include "cli/run_plan.h"
+
+#include <iterator>
+
+#include "junctions/junction_registration.h"
+#include "pathtext/path_parts.h"
+#include "pathtext/path_spelling.h"
+#include "report/exit_status.h"
+#include "report/report.h"
+#include "rewrite/machine_path.h"
+#include "sources/standard_input.h"
+
+namespace pathshrink {
+
+using Source = CommandLine::Source;
+
+// A live list (an argument, standard input, a variable) is what programs
+// search, and Windows never expands %NAME% there; a stored REG_EXPAND_SZ
+// Path is expanded at the next logon, with the variables stored then.
+int ReadSource(const CommandLine& line, const char* const* argv, SystemAccess& system,
+               ListSource& source, std::ostream& err) {
+  switch (line.source) {
+    case Source::kNone:
+    case Source::kArgument:
+      source.list = argv[line.listIndex];
+      return kExitDone;
+    case Source::kStandardInput: {
+      if (system.input == nullptr) {
+        err << "[standard input cannot be read here]\n";
+        return kExitUsage;
+      }
+      std::string bytes{std::istreambuf_iterator<char>(*system.input),
+                        std::istreambuf_iterator<char>()};
+      source.owned = ListFromStandardInput(std::move(bytes), system.files.Conventions().win32Syntax,
+                                           system.decodeInputCodePage);
+      source.list = source.owned;
+      return kExitDone;
+    }
+    case Source::kEnvironment: {
+      std::optional<std::string> value;
+      if (system.environment != nullptr) value = system.environment->Variable(line.variable);
+      if (!value) {
+        err << "[environment variable '" + line.variable + "' is not set]\n";
+        return kExitUsage;
+      }
+      source.owned = std::move(*value);
+      source.list = source.owned;
+      return kExitDone;
+    }
+    case Source::kUserPath:
+    case Source::kMachinePath:
+      break;
+  }
+  if (system.store == nullptr) {
+    err << "[--user and --machine read the Path stored in the Windows registry;"
+           " there is none here]\n";
+    return kExitUsage;
+  }
+  const Scope scope = line.source == Source::kMachinePath ? Scope::kMachine : Scope::kUser;
+  StoredList& stored = source.stored.emplace();
+  const int status = ReadStoredList(scope, *system.store, system.environment, stored, err);
+  source.list = stored.value.text;
+  return status;
+}
+
+int PlanRun(FileSystemQueries& files, RunPlan& plan, std::ostream& err) {
+  const CommandLine& line = plan.line;
+  // Where --suggest puts its links: a folder that is there.
+  if (line.junctionsInGiven) {
+    plan.linkFolder = NormalizedPath(files.AbsolutePath(line.junctionsIn), plan.conventions);
+    std::string shortForm;
+    if (!files.ShortPathName(plan.linkFolder, shortForm)) {
+      err << "[the folder for the junctions '" + line.junctionsIn + "' does not exist]\n";
+      return kExitUsage;
+    }
+    if (!files.IsDirectory(plan.linkFolder)) {
+      err << "[the folder for the junctions '" + line.junctionsIn + "' is not a folder]\n";
+      return kExitUsage;
+    }
+  }
+  for (const std::string& junction : line.junctions) {
+    RegisterJunction(junction, files, plan.registered, err);
+  }
+  // Every process searches the machine's Path: nothing in it runs through
+  // a folder that users other than administrators can change.
+  plan.forMachine = line.source == Source::kMachinePath;
+  if (plan.forMachine) plan.registered = JunctionsForTheMachine(plan.registered, plan.reach, err);
+  plan.junctions = plan.registered;
+  OrderBySavings(plan.junctions);
+
+  WritingRules& rules = plan.rules;
+  rules.junctions = &plan.junctions;
+  if (plan.forMachine) rules.machine = &plan.reach;
+  if (line.source == Source::kUserPath) rules.profile = plan.source.References();
+  rules.target = line.target;
+  // With --target, a list within it comes back as given: nothing is left
+  // out, and nothing is said to be.
+  rules.asGiven = line.target && !line.suggest && Utf16Length(plan.source.list) <= *line.target;
+  rules.verbose = line.verbose;
+  return kExitDone;
+}
+
+void ResolveList(RunPlan& plan, FileSystemQueries& files, ResolvedRun& run, std::ostream& err) {
+  std::string_view resolving = plan.source.list;
+  if (plan.source.stored && !plan.source.stored->writtenFor.empty()) {
+    run.drift = CheckDrift(plan.source.list, plan.source.stored->writtenFor, files, err);
+    resolving = run.drift.list;
+  }
+  run.list = ResolveEntries(resolving, files, {plan.source.References()});
+  if (!plan.rules.asGiven) WriteFindings(run.list, plan.line.verbose, err);
+  if (plan.forMachine)
+    run.userChangeable = EntriesUsersCanChange(run.list.entries, plan.reach, err);
+}
+
+}  // namespace pathshrink

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "cli/command_line.h"
+#include "cli/run_pathshrink.h"
+#include "compact/compact_path_list.h"
+#include "compact/junction_table.h"
+#include "pathtext/path_conventions.h"
+#include "rewrite/entry_writing.h"
+#include "rewrite/ordinary_user_reach.h"
+#include "sources/stored_list.h"
+#include "store/written_for.h"
+
+namespace pathshrink {
+
+// The list as the command line names it, read.
+struct ListSource {
+  std::string_view list;  // into `owned`, into an argument (never copied), or into `stored`
+  std::string owned;
+  std::optional<StoredList> stored;  // --user, --machine
+
+  // What the list's references mean: a stored REG_EXPAND_SZ Path's logon;
+  // none for a live list, where Windows never expands them.
+  Environment* References() { return stored && stored->logon ? &*stored->logon : nullptr; }
+};
+
+// Reads the one source the command line names into `source`. Returns 0,
+// or the status with a line on `err` where it cannot be read.
+int ReadSource(const CommandLine& line, const char* const* argv, SystemAccess& system,
+               ListSource& source, std::ostream& err);
+
+// What a run does, decided once from the command line and the list's
+// source; the stages after read it. Views into it stay valid while it
+// lives: it is never copied or moved.
+struct RunPlan {
+  RunPlan(const CommandLine& line, FileSystemQueries& files)
+      : line(line), conventions(files.Conventions()), reach(files) {}
+  RunPlan(const RunPlan&) = delete;
+  RunPlan& operator=(const RunPlan&) = delete;
+
+  const CommandLine& line;
+  const PathConventions conventions;
+  ListSource source;
+  OrdinaryUserReach reach;   // asked for the machine's Path alone
+  bool forMachine = false;   // --machine: every process searches it
+  std::string linkFolder;    // --junctions-in, as a full path
+  JunctionTable registered;  // the junctions given, in command-line order (for the machine: safe)
+  JunctionTable junctions;   // the same, by savings
+  WritingRules rules;        // how each entry is written
+};
+
+// Decides the plan after its source is read: the folder for --suggest's
+// links, the junctions given, and how each entry will be written. Returns
+// 0, or 1 with a line on `err` where the folder for the links will not do.
+int PlanRun(FileSystemQueries& files, RunPlan& plan, std::ostream& err);
+
+// The list resolved as the plan says: a stored entry that leads elsewhere
+// than the folder it was written for is resolved as that folder.
+struct ResolvedRun {
+  ResolvedRun() = default;
+  ResolvedRun(const ResolvedRun&) = delete;  // `list` points into `drift`
+  ResolvedRun& operator=(const ResolvedRun&) = delete;
+
+  DriftCheck drift;
+  ResolvedList list;
+  std::vector<std::string> userChangeable;  // for the machine's Path, by resolved entry
+};
+
+// Resolves the list into `run`, saying on `err` what it found.
+void ResolveList(RunPlan& plan, FileSystemQueries& files, ResolvedRun& run, std::ostream& err);
+
+}  // namespace pathshrink
