@@ -111,6 +111,13 @@ int Suggest(RunPlan& plan, const ResolvedRun& resolved, FileSystemQueries& files
     const std::optional<std::string> drive =
         logon != nullptr ? logon->Variable("SystemDrive") : std::nullopt;
     request.restrictedFolder = request.linkFolder = NewFolderForLinks(drive.value_or(""), files);
+    if (request.linkFolder.empty()) {
+      err << "[no folder for the machine's links can be made in the root of the system drive '" +
+                 drive.value_or("C:") +
+                 "': it is not there, does not answer, or holds every name tried; name one with"
+                 " --junctions-in]\n";
+      return kExitUsage;
+    }
   }
   return Deliver(AdviseJunctions(request, files, err), out, err);
 }
@@ -145,10 +152,10 @@ struct RunRecords {
 
 void MakeRecords(const RunPlan& plan, const ResolvedRun& resolved, const DecidedList& decided,
                  bool stored, RunRecords& records) {
-  if (stored || plan.rules.asGiven || !resolved.drift.writtenFor.empty()) {
+  if (stored || plan.rules.asGiven || !plan.drift.writtenFor.empty()) {
     records.held = plan.rules.asGiven ? AsGivenRecords(plan.source.list, plan.conventions)
                                       : EntryRecords(resolved.list, decided.written, decided.notes);
-    NoteDrift(plan.source.list, resolved.drift, plan.conventions, records.held);
+    NoteDrift(plan.source.list, plan.drift, plan.conventions, records.held);
     records.walk = [&held = records.held](const RecordVisit& visit) {
       for (const EntryRecord& record : held) visit(record);
     };
@@ -285,8 +292,7 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
     return status;
   }
   if (const int status = PlanRun(system.files, plan, err); status != kExitDone) return status;
-  ResolvedRun resolved;
-  ResolveList(plan, system.files, resolved, err);
+  ResolvedRun resolved = ResolveList(plan, system.files, err);
   if (plan.line.suggest) return Suggest(plan, resolved, system.files, out, err);
 
   DecidedList decided =

@@ -1,7 +1,9 @@
 #include "cli/run_plan.h"
 
+#include <algorithm>
 #include <iterator>
 
+#include "compact/path_list_syntax.h"
 #include "junctions/junction_registration.h"
 #include "pathtext/path_parts.h"
 #include "pathtext/path_spelling.h"
@@ -92,24 +94,34 @@ int PlanRun(FileSystemQueries& files, RunPlan& plan, std::ostream& err) {
   rules.junctions = &plan.junctions;
   if (plan.forMachine) rules.machine = &plan.reach;
   if (line.source == Source::kUserPath) rules.profile = plan.source.References();
+  plan.resolving = plan.source.list;
+  bool drifted = false;
+  if (plan.source.stored && !plan.source.stored->writtenFor.empty()) {
+    plan.drift = CheckDrift(plan.source.list, plan.source.stored->writtenFor, files, err);
+    plan.resolving = plan.drift.list;
+    drifted = std::any_of(plan.drift.writtenFor.begin(), plan.drift.writtenFor.end(),
+                          [](const std::string& folder) { return !folder.empty(); });
+  }
   rules.target = line.target;
   // With --target, a list within it comes back as given: nothing is left
-  // out, and nothing is said to be.
-  rules.asGiven = line.target && !line.suggest && Utf16Length(plan.source.list) <= *line.target;
+  // out, and nothing is said to be. Not where an entry drifted, which is
+  // mended whatever the target, nor where one holds a control character,
+  // which would split standard output's one line.
+  rules.asGiven = line.target && !line.suggest && !drifted &&
+                  !HoldsControlCharacter(plan.source.list) &&
+                  Utf16Length(plan.source.list) <= *line.target;
   rules.verbose = line.verbose;
   return kExitDone;
 }
 
-void ResolveList(RunPlan& plan, FileSystemQueries& files, ResolvedRun& run, std::ostream& err) {
-  std::string_view resolving = plan.source.list;
-  if (plan.source.stored && !plan.source.stored->writtenFor.empty()) {
-    run.drift = CheckDrift(plan.source.list, plan.source.stored->writtenFor, files, err);
-    resolving = run.drift.list;
-  }
-  run.list = ResolveEntries(resolving, files, {plan.source.References()});
+ResolvedRun ResolveList(RunPlan& plan, FileSystemQueries& files, std::ostream& err) {
+  ResolvedRun run;
+  run.list = ResolveEntries(plan.resolving, files, {plan.source.References()});
   if (!plan.rules.asGiven) WriteFindings(run.list, plan.line.verbose, err);
-  if (plan.forMachine)
+  if (plan.forMachine) {
     run.userChangeable = EntriesUsersCanChange(run.list.entries, plan.reach, err);
+  }
+  return run;
 }
 
 }  // namespace pathshrink

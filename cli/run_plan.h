@@ -50,27 +50,26 @@ struct RunPlan {
   std::string linkFolder;    // --junctions-in, as a full path
   JunctionTable registered;  // the junctions given, in command-line order (for the machine: safe)
   JunctionTable junctions;   // the same, by savings
-  WritingRules rules;        // how each entry is written
+  // A stored entry that now leads elsewhere than the folder it was written
+  // for is resolved as that folder: `resolving` is the list so mended.
+  DriftCheck drift;
+  std::string_view resolving;
+  WritingRules rules;  // how each entry is written
 };
 
 // Decides the plan after its source is read: the folder for --suggest's
-// links, the junctions given, and how each entry will be written. Returns
-// 0, or 1 with a line on `err` where the folder for the links will not do.
+// links, the junctions given, the entries that drifted, and how each entry
+// will be written. Returns 0, or 1 with a line on `err` where the folder
+// for the links will not do.
 int PlanRun(FileSystemQueries& files, RunPlan& plan, std::ostream& err);
 
-// The list resolved as the plan says: a stored entry that leads elsewhere
-// than the folder it was written for is resolved as that folder.
+// The list resolved as the plan says.
 struct ResolvedRun {
-  ResolvedRun() = default;
-  ResolvedRun(const ResolvedRun&) = delete;  // `list` points into `drift`
-  ResolvedRun& operator=(const ResolvedRun&) = delete;
-
-  DriftCheck drift;
   ResolvedList list;
   std::vector<std::string> userChangeable;  // for the machine's Path, by resolved entry
 };
 
-// Resolves the list into `run`, saying on `err` what it found.
-void ResolveList(RunPlan& plan, FileSystemQueries& files, ResolvedRun& run, std::ostream& err);
+// Resolves the list as the plan mended it, saying on `err` what it found.
+ResolvedRun ResolveList(RunPlan& plan, FileSystemQueries& files, std::ostream& err);
 
 }  // namespace pathshrink

@@ -79,14 +79,16 @@ std::vector<std::string> EntriesUsersCanChange(const std::vector<ResolvedEntry>&
 
 std::string NewFolderForLinks(const std::string& systemDrive, FileSystemQueries& files) {
   const std::string root = (systemDrive.empty() ? std::string("C:") : systemDrive) + "\\";
-  for (int n = 1;; ++n) {
+  for (int n = 1; n <= kMostFoldersForLinks; ++n) {
     std::string folder = root + "l" + (n == 1 ? "" : std::to_string(n));
     std::string shortForm;
-    if (!files.ShortPathName(folder, shortForm) &&
-        files.WhyUnresolved(folder) == Unresolved::kMissing) {
-      return folder;
-    }
+    if (files.ShortPathName(folder, shortForm)) continue;  // taken
+    // A drive that is not there, or does not answer, answers every name
+    // alike: none of them will do.
+    if (files.WhyUnresolved(folder) != Unresolved::kMissing) return std::string();
+    return folder;
   }
+  return std::string();
 }
 
 }  // namespace pathshrink

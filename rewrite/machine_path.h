@@ -33,7 +33,10 @@ std::vector<std::string> EntriesUsersCanChange(const std::vector<ResolvedEntry>&
                                                OrdinaryUserReach& reach, std::ostream& err);
 
 // A folder for the machine's links that is not there yet, in the root of
-// `systemDrive` (C: where it is empty): l, then l2, l3, ...
+// `systemDrive` (C: where it is empty): l, then l2, l3, ... up to
+// kMostFoldersForLinks. Empty where there is none: the drive is not there,
+// does not answer, or holds all of those names.
+inline constexpr int kMostFoldersForLinks = 1000;
 std::string NewFolderForLinks(const std::string& systemDrive, FileSystemQueries& files);
 
 }  // namespace pathshrink
