@@ -127,10 +127,20 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   };
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    // A Windows user types /user for --user: as a list, it would print
+    // that word as the new PATH.
+    if (arg.size() > 2 && arg[0] == '/' && isFlag("--" + std::string(arg.substr(1)))) {
+      return fail("Unknown flag [" + std::string(arg) + "]: did you mean --" +
+                  std::string(arg.substr(1)) + "?");
+    }
     // The options that take the next argument.
     if (arg == "-j" || arg == "--env" || arg == "--junctions-in" || arg == "--target") {
       if (i + 1 >= argc || isFlag(argv[i + 1])) {
         return fail("Missing value after [" + std::string(arg) + "]");
+      }
+      if ((arg == "--target" && line.target) ||
+          (arg == "--junctions-in" && line.junctionsInGiven)) {
+        return fail("Option [" + std::string(arg) + "] given twice");
       }
       const std::string value = argv[++i];
       if (arg == "--target") {
@@ -178,7 +188,13 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       return fail("Unexpected argument [" + std::string(arg) + "]");
     }
   }
-  if (line.help || line.version) return parsed;
+  if (line.help || line.version) {
+    // Help or the version, and nothing else: a list after /? is a typo.
+    if (argc > 2) {
+      return fail(std::string("Option [") + (line.help ? "--help" : "--version") + "] goes alone");
+    }
+    return parsed;
+  }
   if (line.write && line.source != Source::kUserPath && line.source != Source::kMachinePath &&
       line.source != Source::kNone) {
     return fail("Option [--write] needs --user or --machine");

@@ -197,6 +197,22 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
        1,
        "",
        "[the folder for the junctions 'C:\\Nope' does not exist]\n"},
+      {"/user typed for --user",
+       {"/user"},
+       1,
+       "",
+       "Unknown flag [/user]: did you mean --user?\n" + usage},
+      {"/check typed for --check",
+       {"L", "/check"},
+       1,
+       "",
+       "Unknown flag [/check]: did you mean --check?\n" + usage},
+      {"help and a list", {"/?", "L"}, 1, "", "Option [--help] goes alone\n" + usage},
+      {"--target twice",
+       {"--target", "10", "--target", "20", "L"},
+       1,
+       "",
+       "Option [--target] given twice\n" + usage},
       {"--junctions-in without --suggest",
        {"L", "--junctions-in", "C:\\"},
        1,
@@ -493,6 +509,14 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
        6,
        "C:\\Missing",
        "[the new Path would be empty; nothing stored]\n",
+       false},
+      {"an empty Path stays as it is",
+       {"--user", "--write"},
+       {"", StoredType::kExpandString, {}},
+       nullptr,
+       0,
+       "",
+       "The stored Path is as short as it gets; nothing stored.\n",
        false},
       {"nothing to shorten",
        {"--user", "--write"},
@@ -791,6 +815,17 @@ TEST_F(RunPathShrinkTest, TheMachinesPathRunsThroughNoFolderUsersCanChange) {
       "*S-1-5-32-545:(OI)(CI)RX *S-1-5-11:(OI)(CI)RX\n"
       "mklink /J C:\\l2\\a \"D:\\Safe Tools\\A Rather Long Vendor Name\"\n";
   EXPECT_NE(script.out.find(made), std::string::npos) << script.out << script.err;
+  // A system drive that is not there holds no folder for them: said, not
+  // looked for without end.
+  store.systemVariables = {{"SystemDrive", {"Q:", StoredType::kString, {}}}};
+  const Outcome noDrive = Run({"pathshrink", "--machine", "--suggest"});
+  EXPECT_EQ(noDrive.status, 1);
+  EXPECT_EQ(noDrive.out, "");
+  EXPECT_NE(noDrive.err.find("[no folder for the machine's links can be made in the root of the "
+                             "system drive 'Q:'"),
+            std::string::npos)
+      << noDrive.err;
+  store.systemVariables = {{"SystemDrive", {"C:", StoredType::kString, {}}}};
   // A folder named for them that users can change is refused.
   const Outcome refused =
       Run({"pathshrink", "--machine", "--suggest", "--junctions-in", "C:\\Users\\Public"});
@@ -846,6 +881,14 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
     const std::string missing = c.out == list ? "" : "[invalid entry 'C:\\Missing']\n";
     EXPECT_EQ(outcome.err, missing + c.line + ExpectedReport(list, c.out)) << c.name;
   }
+  // Within the target all the same, an entry with a line feed is left out:
+  // standard output is one line.
+  const std::string split = "C:\\Windows;C:\\a\nb";
+  const Outcome lineFeed = Run({"pathshrink", "--target", "100", split});
+  EXPECT_EQ(lineFeed.out, "C:\\Windows\n");
+  EXPECT_EQ(lineFeed.err.substr(0, lineFeed.err.find('\n') + 1),
+            "[entry 'C:\\a\\nb' holds a control character, which no directory's name can hold; "
+            "left out]\n");
 
   // The profile's variables: in a user's Path stored as REG_EXPAND_SZ only,
   // and first under --target, though a short name saves more.
@@ -920,15 +963,18 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
     std::string writtenFor;  // what the memory says C:\PROGRA~1\MICROS~1 was written for
     std::string out;
     std::string line;
+    std::string withinTarget;  // with --target 1000: mended first, then as given
   } drifts[] = {
       {"leads to another folder now", code, "C:\\PROGRA~1\\MICROS~2",
        "[entry 'C:\\PROGRA~1\\MICROS~1' was written for '" + code +
-           "' and now leads to 'C:\\PROGRA~1\\MICROS~1'; written for '" + code + "' again]\n"},
+           "' and now leads to 'C:\\PROGRA~1\\MICROS~1'; written for '" + code + "' again]\n",
+       code},
       {"its folder is gone", "C:\\Program Files\\Gone App", "",
        "[entry 'C:\\PROGRA~1\\MICROS~1' was written for 'C:\\Program Files\\Gone App', which is "
-       "gone, and now leads to 'C:\\PROGRA~1\\MICROS~1'; left out]\n"},
+       "gone, and now leads to 'C:\\PROGRA~1\\MICROS~1'; left out]\n",
+       ""},
       {"it leads where it was written for", "C:\\Program Files\\Microsoft Office",
-       "C:\\PROGRA~1\\MICROS~1", ""},
+       "C:\\PROGRA~1\\MICROS~1", "", "C:\\PROGRA~1\\MICROS~1"},
   };
   for (const auto& c : drifts) {
     store = InMemoryEnvironmentStore();
@@ -941,6 +987,11 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
     const Outcome check = Run({"pathshrink", "--user", "--check"});
     EXPECT_NE(check.out.find(c.line.empty() ? ", 0 drifted" : ", 1 drifted"), std::string::npos)
         << check.out;
+    EXPECT_EQ(Run({"pathshrink", "--user", "--target", "1000"}).out, c.withinTarget + "\n")
+        << c.name;
+    EXPECT_EQ(Run({"pathshrink", "--user", "--target", "1000", "--check"}).status,
+              c.line.empty() ? 0 : 1)
+        << c.name;
   }
 }
 

@@ -29,7 +29,8 @@ struct ExitStatusMeaning {
 inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {kExitDone,
      "the new list (or the proposals, the help, the version) was written, even when entries were "
-     "dropped; with --write, the Path was stored, or was already as short as it gets"},
+     "dropped or the list is empty; with --write, the Path was stored, or was already as short "
+     "as it gets (an empty one stays empty)"},
     {kExitUsage,
      "no list was given, an argument was not understood, the variable of --env is not set, or "
      "--user/--machine on a system without a registry; with --check: the list is not in the "
@@ -42,7 +43,7 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {kExitStoredChanged,
      "--write: the stored Path changed after it was read (an installer ran meanwhile); nothing "
      "stored: run again"},
-    {kExitEmptyResult, "--write: the new Path would be empty; nothing stored"},
+    {kExitEmptyResult, "--write: a Path that is not empty would become empty; nothing stored"},
     {kExitAccessDenied,
      "--write: access denied (the machine's Path needs an administrator); nothing stored"},
     {kExitStoreFailed,

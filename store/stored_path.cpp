@@ -102,13 +102,14 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
                " can hold: mend it by hand; nothing stored]\n";
     return backup.Discard(kExitControlCharacters);
   }
-  if (newText.empty()) {
-    err << "[the new Path would be empty; nothing stored]\n";
-    return backup.Discard(kExitEmptyResult);
-  }
+  // (An empty Path stays empty: nothing changes, which is no failure.)
   if (newText == before.text) {
     err << "The stored Path is as short as it gets; nothing stored.\n";
     return backup.Discard(kExitDone);
+  }
+  if (newText.empty()) {
+    err << "[the new Path would be empty; nothing stored]\n";
+    return backup.Discard(kExitEmptyResult);
   }
 
   // 4. The same type: REG_EXPAND_SZ stays REG_EXPAND_SZ, or every %NAME%
