@@ -35,7 +35,20 @@ build/cli/pathshrink --suggest --junctions-in "$demo" "$list" 2>&1
 
 echo
 echo "== Windows build under Wine: every entry in its short form"
+# Wine's own messages (it makes its prefix on first use, and says so) go to
+# a log rather than among the tool's; the log is named only if Wine fails.
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
+winelog=build/demo-wine.log
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  if ! { scripts/wine.sh wineboot -u && /usr/lib/wine/wineserver -w; } >"$winelog" 2>&1; then
+    echo "(Wine could not make its prefix $WINEPREFIX: see $winelog)" >&2
+    exit 1
+  fi
+fi
 # Wine shows this file system's root as drive Z:.
 winlist=$(printf '%s' "$list" | sed -e 's#/#\\#g' -e 's#\(^\|;\)\\#\1Z:\\#g')
 echo "\$ wine64 build-windows/cli/pathshrink.exe LIST"
 scripts/wine.sh build-windows/cli/pathshrink.exe "$winlist" 2>&1
+# Wine's server saves the prefix's registry after the last program ends:
+# wait for it, so that nothing is cut short when the demo ends.
+/usr/lib/wine/wineserver -w
