@@ -237,6 +237,12 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
   env.Set("MyList", list);
   store.Set(Scope::kUser, "Path", {list, StoredType::kExpandString});
   store.Set(Scope::kMachine, "PATH", {list, StoredType::kString});
+  // As Windows PowerShell 5.1 writes a file: UTF-16 with a byte-order mark.
+  const auto utf16 = [](const std::string& ascii, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : ascii) bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
+  };
   const struct {
     const char* name;
     std::vector<std::string> args;
@@ -246,6 +252,8 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
       {"standard input, with a byte-order mark and a line break",
        {"-"},
        "\xEF\xBB\xBF" + list + "\r\n"},
+      {"standard input in UTF-16 LE", {"-"}, utf16(list + "\r\n", false)},
+      {"standard input in UTF-16 BE", {"-"}, utf16(list + "\r\n", true)},
       {"an environment variable, any case", {"--env", "MYLIST"}, ""},
       {"the user's stored Path", {"--user"}, ""},
       {"the machine's stored Path", {"--machine"}, ""},
@@ -262,6 +270,19 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
         << c.name;
   }
   EXPECT_EQ(store.writes, 0);  // a preview changes nothing
+  // NUL bytes outside UTF-16 are no list: refused, never an empty one.
+  for (const std::string& notText :
+       {utf16(list, false).substr(2), std::string("C:\\Windows\0;C:\\Tools", 21),
+        utf16(list, false) + "x"}) {
+    input.clear();
+    input.str(notText);
+    const Outcome refused = Run({"pathshrink", "-"});
+    EXPECT_EQ(refused.status, 11);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err,
+              "[standard input is not text: it holds a NUL byte, and is not UTF-16 with a "
+              "byte-order mark]\n");
+  }
 
   // A live list is what programs search, and Windows never expands %NAME%
   // there: such an entry is text. A stored REG_EXPAND_SZ value is expanded

@@ -16,6 +16,7 @@ enum ExitStatus : int {
   kExitStoreFailed = 8,
   kExitControlCharacters = 9,
   kExitCheckUnanswered = 10,
+  kExitInputNotText = 11,
   // --check: the list is not in the desired state (the tool would change
   // it). The same number as kExitUsage, which --check never exits with.
   kExitCheckWouldChange = 1,
@@ -56,6 +57,9 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
      "--check: the question could not be answered, because an argument was not understood, "
      "no list was given or its variable is not set (a stored Path that cannot be read is 3, a "
      "standard output that cannot be written 2)"},
+    {kExitInputNotText,
+     "-: standard input is not text (it holds a NUL byte and is not UTF-16 with a byte-order "
+     "mark); nothing written"},
 };
 
 }  // namespace pathshrink

@@ -28,15 +28,38 @@ std::string AsUtf8(const std::string& list, const CodePageDecoder& decode) {
   return decoded;
 }
 
+// `bytes` after a UTF-16 byte-order mark, as UTF-8; false where they are
+// not UTF-16 (an odd count, a lone surrogate).
+bool FromUtf16(std::string_view bytes, bool bigEndian, std::string& utf8) {
+  if (bytes.size() % 2 != 0) return false;
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    const auto first = static_cast<unsigned char>(bytes[2 * i]);
+    const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+    units[i] = static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+  }
+  return PortableUtf16ToUtf8(units, utf8);
+}
+
 }  // namespace
 
-std::string ListFromStandardInput(std::string bytes, bool windows, const CodePageDecoder& decode) {
+bool ListFromStandardInput(std::string bytes, bool windows, const CodePageDecoder& decode,
+                           std::string& list) {
+  list.clear();
+  const bool little = bytes.compare(0, 2, "\xFF\xFE") == 0;
+  if (little || bytes.compare(0, 2, "\xFE\xFF") == 0) {
+    std::string utf8;
+    if (!FromUtf16(std::string_view(bytes).substr(2), !little, utf8)) return false;
+    bytes = std::move(utf8);
+  }
   if (windows) {
     const std::size_t ctrlZ = bytes.find('\x1A');
     if (ctrlZ != std::string::npos) bytes.resize(ctrlZ);
   }
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-  std::string list;
+  // A NUL is in no text but UTF-16's: entries full of them would all be
+  // left out, and the list come out empty.
+  if (bytes.find('\0') != std::string::npos) return false;
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t end = bytes.find('\n', start);
@@ -49,7 +72,8 @@ std::string ListFromStandardInput(std::string bytes, bool windows, const CodePag
     }
     start = end + 1;
   }
-  return AsUtf8(list, decode);
+  list = AsUtf8(list, decode);
+  return true;
 }
 
 }  // namespace pathshrink

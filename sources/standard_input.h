@@ -11,11 +11,16 @@ namespace pathshrink {
 using CodePageDecoder = std::function<bool(std::string_view bytes, std::string& utf8)>;
 
 // The list from what standard input sent, as Windows sends it when
-// `windows`: a Ctrl-Z ends it, as at the console. A byte-order mark is
-// dropped; each non-empty line holds one or more entries, and the lines are
-// joined with ';' (a line break ends an entry, never joins two). Input that
-// is not UTF-8 is decoded with `decode` (the console's code page), where
-// there is one; an entry that still cannot be decoded is kept as sent.
-std::string ListFromStandardInput(std::string bytes, bool windows, const CodePageDecoder& decode);
+// `windows`: a Ctrl-Z ends it, as at the console. Text that begins with a
+// byte-order mark is read in its encoding (UTF-8, or UTF-16 little- or
+// big-endian, as Windows PowerShell writes files), and the mark dropped;
+// each non-empty line holds one or more entries, and the lines are joined
+// with ';' (a line break ends an entry, never joins two). Input that is not
+// UTF-8 is decoded with `decode` (the console's code page), where there is
+// one; an entry that still cannot be decoded is kept as sent. Returns false
+// where the input is not text: a NUL byte outside UTF-16, or UTF-16 that
+// does not decode.
+bool ListFromStandardInput(std::string bytes, bool windows, const CodePageDecoder& decode,
+                           std::string& list);
 
 }  // namespace pathshrink
