@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -236,6 +237,22 @@ Redactor RedactorFor(RunPlan& plan, SystemAccess& system) {
                   system.files.Conventions().foldsCase);
 }
 
+// The source could not be read: `line` says why on standard error and,
+// with --json, in a report on standard output, which the engines that read
+// it (DSC, Ansible) take in place of an empty document.
+int SourceUnread(const RunPlan& plan, int status, const std::string& line, std::ostream& out,
+                 std::ostream& err) {
+  err << line;
+  if (!plan.line.json) return status;
+  ReportFacts facts = Facts(plan);
+  facts.valueType.reset();  // a value that is not a list has no type a report names
+  facts.exitStatus = status;
+  facts.error = line.size() > 3 && line.front() == '[' ? line.substr(1, line.size() - 3) : line;
+  WriteJsonReport(facts, Redactor(), out);
+  const int delivered = Delivered(out, err);
+  return delivered != kExitDone ? delivered : status;
+}
+
 // The new list, the --check line or the --json report on standard output;
 // returns the run's status.
 int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records,
@@ -287,9 +304,10 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
     return *ended;
   }
   RunPlan plan(parsed.line, system.files);
-  if (const int status = ReadSource(plan.line, argv, system, plan.source, err);
+  std::ostringstream unread;  // why the source could not be read, if it could not
+  if (const int status = ReadSource(plan.line, argv, system, plan.source, unread);
       status != kExitDone) {
-    return status;
+    return SourceUnread(plan, status, unread.str(), out, err);
   }
   if (const int status = PlanRun(system.files, plan, err); status != kExitDone) return status;
   ResolvedRun resolved = ResolveList(plan, system.files, err);

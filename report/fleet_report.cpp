@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "report/json_text.h"
 #include "pathtext/path_key.h"
 #include "pathtext/path_spelling.h"
+#include "report/json_text.h"
 
 namespace pathshrink {
 namespace {
@@ -197,6 +197,10 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
   json.Bool(facts.inState);
   json.Raw(",\"exitStatus\":");
   json.Number(static_cast<std::size_t>(facts.exitStatus));
+  if (!facts.error.empty()) {
+    json.Raw(",\"error\":");
+    quoted(facts.error);
+  }
   json.Raw("}\n");
 }
 

@@ -47,6 +47,9 @@ struct ReportFacts {
   bool driftChecked =
       false;  // a stored Path's entries were checked against what they were written for
   int exitStatus = 0;
+  // Why no list could be judged (a stored Path that cannot be read,
+  // standard input that is not text); empty where one was.
+  std::string error;
 };
 
 // The --check line: whether the list is in the desired state and why, at

@@ -1,6 +1,7 @@
 #include "sources/stored_list.h"
 
 #include "pathtext/path_parts.h"
+#include "pathtext/path_spelling.h"
 #include "report/exit_status.h"
 
 namespace pathshrink {
@@ -29,8 +30,9 @@ int ReadStoredList(Scope scope, EnvironmentStore& store, Environment* process, S
     return kExitStoredUnreadable;
   }
   if (const std::size_t nul = stored.text.find('\0'); nul != std::string::npos) {
-    err << "[the Path in " + key + " holds a NUL character after " + std::to_string(nul) +
-               " bytes, and Windows reads it only up to there; nothing done]\n";
+    err << "[the Path in " + key + " holds a NUL character after " +
+               std::to_string(Utf16Length(std::string_view(stored.text).substr(0, nul))) +
+               " characters, and Windows reads it only up to there; nothing done]\n";
     return kExitStoredUnreadable;
   }
   // What the entries the tool stored before were written for, where it
