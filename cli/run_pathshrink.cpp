@@ -246,7 +246,8 @@ int SourceUnread(const RunPlan& plan, int status, const std::string& line, std::
   if (!plan.line.json) return status;
   ReportFacts facts = Facts(plan);
   facts.valueType.reset();  // a value that is not a list has no type a report names
-  facts.exitStatus = status;
+  // (--check's call that cannot be answered exits 10, as RunPathShrink says.)
+  facts.exitStatus = plan.line.check && status == kExitUsage ? kExitCheckUnanswered : status;
   facts.error = line.size() > 3 && line.front() == '[' ? line.substr(1, line.size() - 3) : line;
   WriteJsonReport(facts, Redactor(), out);
   const int delivered = Delivered(out, err);
