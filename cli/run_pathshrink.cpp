@@ -153,7 +153,9 @@ struct RunRecords {
 
 void MakeRecords(const RunPlan& plan, const ResolvedRun& resolved, const DecidedList& decided,
                  bool stored, RunRecords& records) {
-  if (stored || plan.rules.asGiven || !plan.drift.writtenFor.empty()) {
+  if (plan.source.list.empty()) {  // an empty list has no entries, not one empty one
+    records.walk = [](const RecordVisit&) {};
+  } else if (stored || plan.rules.asGiven || !plan.drift.writtenFor.empty()) {
     records.held = plan.rules.asGiven ? AsGivenRecords(plan.source.list, plan.conventions)
                                       : EntryRecords(resolved.list, decided.written, decided.notes);
     NoteDrift(plan.source.list, plan.drift, plan.conventions, records.held);

@@ -701,6 +701,10 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
        1,
        "pathshrink: not in the desired state: 55 characters, 28 after; 4 entries, 1 missing, 1 "
        "repeated, 0 with control characters, 1 to shorten, 0 unchecked\n"},
+      {"an empty list has no entries",
+       {"--check", ""},
+       0,
+       "pathshrink: in the desired state: 0 characters; 0 entries, 0 missing"},
       {"a stored Path that cannot be read", {"--check", "--user"}, 3, ""},
       {"a JSON report of a stored Path that cannot be read",
        {"--json", "--user"},
@@ -765,6 +769,14 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
       EXPECT_NE(outcome.out.find(record), std::string::npos) << record << "\n" << outcome.out;
     }
   }
+
+  // References already as short as they get are nothing to shorten.
+  store = InMemoryEnvironmentStore();
+  store.systemVariables = {{"SystemRoot", {"C:\\Windows", StoredType::kString, {}}}};
+  store.Set(Scope::kUser, "Path", {"%SystemRoot%", StoredType::kExpandString, {}});
+  EXPECT_EQ(Run({"pathshrink", "--check", "--user"}).out,
+            "pathshrink: in the desired state: 12 characters; 1 entries, 0 missing, 0 repeated, 0 "
+            "with control characters, 0 to shorten, 0 unchecked, 0 drifted\n");
 
   // A Path that an engine lengthens again (an installer adds the long
   // spelling) comes back to the same fixed point.

@@ -105,6 +105,10 @@ void RecordCounts::Add(const EntryRecord& record) {
   ++outcomes[static_cast<std::size_t>(record.outcome)];
   if (!record.userChangeable.empty()) ++userChangeable;
   if (!record.writtenFor.empty()) ++drifted;
+  if (!record.written.empty() && record.written != record.given &&
+      record.outcome != EntryRecord::Outcome::kUnchecked) {
+    ++shortened;
+  }
 }
 
 RecordCounts CountRecords(const RecordWalk& walk) {

@@ -71,6 +71,7 @@ struct RecordCounts {
   std::size_t given = 0;
   std::size_t userChangeable = 0;  // with a folder users other than administrators can change
   std::size_t drifted = 0;         // written for another folder than they lead to now
+  std::size_t shortened = 0;       // kept, and written otherwise than given
   void Add(const EntryRecord& record);
   std::size_t Of(EntryRecord::Outcome outcome) const {
     return outcomes[static_cast<std::size_t>(outcome)];

@@ -67,9 +67,6 @@ std::string Redactor::operator()(std::string_view text) const {
 
 std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
   const RecordCounts& counts = facts.counts;
-  const std::size_t rewritten = counts.Of(Outcome::kShortForm) + counts.Of(Outcome::kJunction) +
-                                counts.Of(Outcome::kReference) +
-                                counts.Of(Outcome::kProfileVariable);
   std::string line = "pathshrink: ";
   line += facts.inState ? "in the desired state" : "not in the desired state";
   line += ": " + Number(Utf16Length(facts.before)) + " characters";
@@ -77,7 +74,7 @@ std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
   line += "; " + Number(counts.given) + " entries, " + Number(counts.Of(Outcome::kMissing)) +
           " missing, " + Number(counts.Of(Outcome::kRepeat)) + " repeated, " +
           Number(counts.Of(Outcome::kControlCharacters)) + " with control characters, " +
-          Number(rewritten) + " to shorten, " + Number(counts.Of(Outcome::kUnchecked)) +
+          Number(counts.shortened) + " to shorten, " + Number(counts.Of(Outcome::kUnchecked)) +
           " unchecked";
   if (facts.driftChecked) line += ", " + Number(counts.drifted) + " drifted";
   if (counts.userChangeable > 0) {
