@@ -185,13 +185,23 @@ void StoreList(const RunPlan& plan, const DecidedList& decided, SystemAccess& sy
                              system.environment, err, outcome.stored);
 }
 
-// What each stored entry was written for, for the runs to come.
-void RememberWrittenFor(const RunPlan& plan, const ResolvedRun& resolved, const RunRecords& records,
-                        const RunOutcome& outcome, SystemAccess& system, std::ostream& err) {
+// What each stored entry was written for, for the runs to come: only while
+// the value stored is the one this run wrote (another run may have stored
+// its own since).
+void RememberWrittenFor(RunPlan& plan, const ResolvedRun& resolved, const DecidedList& decided,
+                        const RunRecords& records, const RunOutcome& outcome, SystemAccess& system,
+                        std::ostream& err) {
   if (!outcome.stored.stored || plan.source.stored->writtenForFile.empty()) return;
   const StoredList& stored = *plan.source.stored;
-  const std::string memory =
-      FormatWrittenFor(WrittenForOf(records.held, resolved.list.entries, stored.writtenFor));
+  StoredValue now;
+  if (system.store->Read(stored.scope, "Path", now) != StoreStatus::kOk ||
+      now.text != decided.text || now.type != stored.value.type) {
+    err << "[the Path changed again since it was stored: what its entries were written for is"
+           " not kept]\n";
+    return;
+  }
+  const std::string memory = FormatWrittenFor(WrittenForOf(
+      records.held, resolved.list.entries, stored.writtenFor, plan.source.References()));
   if (system.store->OverwriteFile(stored.writtenForFile, memory) != StoreStatus::kOk) {
     err << "[can't keep what the entries were written for in '" + stored.writtenForFile + "']\n";
   }
@@ -239,12 +249,11 @@ Redactor RedactorFor(RunPlan& plan, SystemAccess& system) {
                   system.files.Conventions().foldsCase);
 }
 
-// The source could not be read: `line` says why on standard error and,
-// with --json, in a report on standard output, which the engines that read
+// The source could not be read, as `line` said on standard error: with
+// --json, a report says so on standard output, which the engines that read
 // it (DSC, Ansible) take in place of an empty document.
 int SourceUnread(const RunPlan& plan, int status, const std::string& line, std::ostream& out,
                  std::ostream& err) {
-  err << line;
   if (!plan.line.json) return status;
   ReportFacts facts = Facts(plan);
   facts.valueType.reset();  // a value that is not a list has no type a report names
@@ -307,11 +316,10 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
     return *ended;
   }
   RunPlan plan(parsed.line, system.files);
-  std::ostringstream unread;  // why the source could not be read, if it could not
-  if (const int status = ReadSource(plan.line, argv, system, plan.source, unread);
-      status != kExitDone) {
-    return SourceUnread(plan, status, unread.str(), out, err);
-  }
+  std::ostringstream said;  // what reading the source says; why, where it cannot be read
+  const int read = ReadSource(plan.line, argv, system, plan.source, said);
+  err << said.str();
+  if (read != kExitDone) return SourceUnread(plan, read, said.str(), out, err);
   if (const int status = PlanRun(system.files, plan, err); status != kExitDone) return status;
   ResolvedRun resolved = ResolveList(plan, system.files, err);
   if (plan.line.suggest) return Suggest(plan, resolved, system.files, out, err);
@@ -324,7 +332,7 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
   StoreList(plan, decided, system, err, outcome);
   RunRecords records;
   MakeRecords(plan, resolved, decided, outcome.stored.stored, records);
-  RememberWrittenFor(plan, resolved, records, outcome, system, err);
+  RememberWrittenFor(plan, resolved, decided, records, outcome, system, err);
   return DeliverResult(plan, decided, records, outcome, system, out, err, answered);
 }
 

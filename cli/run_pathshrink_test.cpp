@@ -1002,40 +1002,69 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
   EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0);
   EXPECT_EQ(store.files[memory],
             "pathshrink written-for 1\r\nC:\\PROGRA~1\\MICROS~2\t" + code + "\r\n");
+  // A junction the tool wrote leads to the folder it was written for.
+  fs.AddDirectory("C:\\Program Files\\Tools\\x", "C:\\PROGRA~1\\Tools\\x");
+  fs.AddDirectory("C:\\tl\\x", "C:\\tl\\x");
+  const std::string misc = "C:\\PROGRA~1\\MICROS~1";
   const struct {
     const char* name;
-    std::string writtenFor;  // what the memory says C:\PROGRA~1\MICROS~1 was written for
+    std::string stored;      // the stored Path, one entry
+    std::string writtenFor;  // what the memory says it was written for
     std::string out;
     std::string line;
     std::string withinTarget;  // with --target 1000: mended first, then as given
+    bool drifted;
   } drifts[] = {
-      {"leads to another folder now", code, "C:\\PROGRA~1\\MICROS~2",
+      {"leads to another folder now", misc, code, "C:\\PROGRA~1\\MICROS~2",
        "[entry 'C:\\PROGRA~1\\MICROS~1' was written for '" + code +
            "' and now leads to 'C:\\PROGRA~1\\MICROS~1'; written for '" + code + "' again]\n",
-       code},
-      {"its folder is gone", "C:\\Program Files\\Gone App", "",
+       code, true},
+      {"its folder is gone", misc, "C:\\Program Files\\Gone App", "",
        "[entry 'C:\\PROGRA~1\\MICROS~1' was written for 'C:\\Program Files\\Gone App', which is "
        "gone, and now leads to 'C:\\PROGRA~1\\MICROS~1'; left out]\n",
-       ""},
-      {"it leads where it was written for", "C:\\Program Files\\Microsoft Office",
-       "C:\\PROGRA~1\\MICROS~1", "", "C:\\PROGRA~1\\MICROS~1"},
+       "", true},
+      {"it leads where it was written for", misc, "C:\\Program Files\\Microsoft Office", misc, "",
+       misc, false},
+      {"through a junction, to the folder it was written for", "C:\\tl\\x",
+       "C:\\Program Files\\Tools\\x", "C:\\tl\\x", "", "C:\\tl\\x", false},
+      {"its folder on a drive that is not there now: kept", misc, "Q:\\Somewhere", misc, "", misc,
+       false},
+      {"a relative folder in the memory: ignored, and said", misc, "Program Files\\x", misc,
+       "[ignored 1 line of '" + memory +
+           "' that name no absolute folder or are not of such a file]\n",
+       misc, false},
   };
   for (const auto& c : drifts) {
     store = InMemoryEnvironmentStore();
-    store.Set(Scope::kUser, "Path", {"C:\\PROGRA~1\\MICROS~1", StoredType::kExpandString, {}});
-    store.files[memory] =
-        "pathshrink written-for 1\r\nC:\\PROGRA~1\\MICROS~1\t" + c.writtenFor + "\r\n";
+    store.Set(Scope::kUser, "Path", {c.stored, StoredType::kExpandString, {}});
+    store.files[memory] = "pathshrink written-for 1\r\n" + c.stored + "\t" + c.writtenFor + "\r\n";
     const Outcome outcome = Run({"pathshrink", "--user"});
     EXPECT_EQ(outcome.out, c.out + "\n") << c.name;
     EXPECT_EQ(outcome.err.substr(0, c.line.size()), c.line) << c.name << "\n" << outcome.err;
+    if (c.line.empty()) EXPECT_EQ(outcome.err.find("[entry"), std::string::npos) << c.name;
     const Outcome check = Run({"pathshrink", "--user", "--check"});
-    EXPECT_NE(check.out.find(c.line.empty() ? ", 0 drifted" : ", 1 drifted"), std::string::npos)
+    EXPECT_NE(check.out.find(c.drifted ? ", 1 drifted" : ", 0 drifted"), std::string::npos)
+        << c.name << "\n"
         << check.out;
     EXPECT_EQ(Run({"pathshrink", "--user", "--target", "1000"}).out, c.withinTarget + "\n")
         << c.name;
     EXPECT_EQ(Run({"pathshrink", "--user", "--target", "1000", "--check"}).status,
-              c.line.empty() ? 0 : 1)
+              c.drifted ? 1 : 0)
         << c.name;
+  }
+
+  // Entries written with a reference or a profile variable are remembered
+  // too, keyed as stored, with the folder they name.
+  for (const auto& [stored, written] : std::vector<std::pair<std::string, std::string>>{
+           {"%LOCALAPPDATA%\\Programs\\Tool Folder", "%LOCALAPPDATA%\\Programs\\TOOLFO~1"},
+           {local, "%LOCALAPPDATA%\\Programs\\TOOLFO~1"}}) {
+    store = InMemoryEnvironmentStore();
+    store.Set(Scope::kProfile, "LOCALAPPDATA",
+              {"C:\\Users\\me\\AppData\\Local", StoredType::kString, {}});
+    store.Set(Scope::kUser, "Path", {stored, StoredType::kExpandString, {}});
+    EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0) << stored;
+    EXPECT_EQ(store.files[memory], "pathshrink written-for 1\r\n" + written + "\t" + local + "\r\n")
+        << stored;
   }
 }
 

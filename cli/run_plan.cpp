@@ -101,7 +101,8 @@ int PlanRun(FileSystemQueries& files, RunPlan& plan, std::ostream& err) {
   plan.resolving = plan.source.list;
   bool drifted = false;
   if (plan.source.stored && !plan.source.stored->writtenFor.empty()) {
-    plan.drift = CheckDrift(plan.source.list, plan.source.stored->writtenFor, files, err);
+    plan.drift = CheckDrift(plan.source.list, plan.source.stored->writtenFor, files,
+                            plan.source.References(), err);
     plan.resolving = plan.drift.list;
     drifted = std::any_of(plan.drift.writtenFor.begin(), plan.drift.writtenFor.end(),
                           [](const std::string& folder) { return !folder.empty(); });

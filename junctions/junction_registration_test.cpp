@@ -106,6 +106,7 @@ class MockFileSystem : public FileSystemQueries {
   MOCK_METHOD(bool, ShortPathName, (std::string, std::string&), (override));
   MOCK_METHOD(Unresolved, WhyUnresolved, (const std::string&), (override));
   MOCK_METHOD(bool, IsDirectory, (const std::string&), (override));
+  MOCK_METHOD(std::optional<DirectoryIdentity>, Identity, (const std::string&), (override));
   MOCK_METHOD(OrdinaryUserRights, RightsOfOrdinaryUsers, (const std::string&), (override));
   MOCK_METHOD(bool, HasShortNameSiblings, (const std::string&, const std::string&), (override));
   MOCK_METHOD(std::optional<bool>, MakesShortNames, (const std::string&), (override));

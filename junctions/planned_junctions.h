@@ -26,6 +26,11 @@ class PlannedJunctions : public FileSystemQueries {
   bool IsDirectory(const std::string& path) override {
     return path == plannedFolder_ || system_.IsDirectory(path);
   }
+  // As the system answers now: a path through a link not made yet opens
+  // to nothing.
+  std::optional<DirectoryIdentity> Identity(const std::string& path) override {
+    return system_.Identity(path);
+  }
   bool HasShortNameSiblings(const std::string& folder, const std::string& shortName) override {
     return system_.HasShortNameSiblings(folder, shortName);
   }

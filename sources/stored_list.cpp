@@ -43,7 +43,13 @@ int ReadStoredList(Scope scope, EnvironmentStore& store, Environment* process, S
     list.writtenForFile = WrittenForFile(scope, *appData);
     std::string bytes;
     if (store.ReadFile(list.writtenForFile, bytes) == StoreStatus::kOk) {
-      list.writtenFor = ParseWrittenFor(bytes);
+      std::size_t ignored = 0;
+      list.writtenFor = ParseWrittenFor(bytes, ignored);
+      if (ignored > 0) {
+        err << "[ignored " + std::to_string(ignored) + " line" + (ignored == 1 ? "" : "s") +
+                   " of '" + list.writtenForFile +
+                   "' that name no absolute folder or are not of such a file]\n";
+      }
     }
   }
   // Windows takes a REG_SZ value literally: a reference there leads

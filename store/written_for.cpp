@@ -1,5 +1,7 @@
 #include "store/written_for.h"
 
+#include <optional>
+
 #include "compact/path_list_syntax.h"
 #include "pathtext/path_conventions.h"
 #include "pathtext/path_key.h"
@@ -10,16 +12,37 @@ namespace {
 
 constexpr std::string_view kHeader = "pathshrink written-for 1";
 
-// Where `path` leads now: the folder's short form; empty where it leads
-// nowhere.
-std::string LeadsTo(const std::string& path, FileSystemQueries& files) {
+// Where a path leads now, as far as the system can tell.
+struct Whereabouts {
+  std::optional<DirectoryIdentity> identity;  // the directory it opens to
+  std::string shortForm;                      // its short form, where it has one
+  bool gone = false;                          // the system says it is not there
+  bool Known() const { return identity || !shortForm.empty() || gone; }
+  bool There() const { return identity || !shortForm.empty(); }
+};
+
+Whereabouts Locate(const std::string& path, FileSystemQueries& files) {
   const PathConventions conventions = files.Conventions();
+  Whereabouts where;
+  if (!IsAbsolutePath(path, conventions)) return where;
+  const std::string normalized = NormalizedPath(path, conventions);
+  where.identity = files.Identity(normalized);
   std::string answer;
-  if (!IsAbsolutePath(path, conventions) ||
-      !files.ShortPathName(NormalizedPath(path, conventions), answer)) {
-    return std::string();
+  if (files.ShortPathName(normalized, answer)) {
+    where.shortForm = NormalizedPath(std::move(answer), conventions);
+  } else if (!where.identity) {
+    where.gone = files.WhyUnresolved(normalized) == Unresolved::kMissing;
   }
-  return NormalizedPath(std::move(answer), conventions);
+  return where;
+}
+
+// Whether two paths that are both there lead to one folder: by the
+// directories they open to where both can be opened, else by their short
+// forms.
+bool OneFolder(const Whereabouts& a, const Whereabouts& b, const PathConventions& conventions) {
+  if (a.identity && b.identity) return *a.identity == *b.identity;
+  return !a.shortForm.empty() &&
+         PathKey(a.shortForm, conventions) == PathKey(b.shortForm, conventions);
 }
 
 }  // namespace
@@ -31,21 +54,31 @@ std::string WrittenForFile(Scope scope, const std::string& localAppData) {
          ".written-for";
 }
 
-WrittenFor ParseWrittenFor(std::string_view bytes) {
+WrittenFor ParseWrittenFor(std::string_view bytes, std::size_t& ignored) {
   WrittenFor memory;
+  ignored = 0;
   bool first = true;
+  bool ofThisKind = true;
   while (!bytes.empty()) {
     std::size_t end = bytes.find('\n');
     std::string_view line = bytes.substr(0, end);
     bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (first) {
-      if (line != kHeader) return memory;  // not a file of this kind: nothing is known
       first = false;
+      ofThisKind = line == kHeader;
+      if (ofThisKind) continue;
+    }
+    if (line.empty()) continue;
+    const std::size_t tab = line.find('\t');
+    // Nothing else is trusted: a relative folder would be written as an
+    // entry that counts from wherever a program runs.
+    if (!ofThisKind || tab == std::string_view::npos || tab == 0 || tab + 1 == line.size() ||
+        HoldsControlCharacter(line.substr(0, tab)) || HoldsControlCharacter(line.substr(tab + 1)) ||
+        !IsAbsolutePath(line.substr(tab + 1), kWindowsConventions)) {
+      ++ignored;
       continue;
     }
-    const std::size_t tab = line.find('\t');
-    if (tab == std::string_view::npos || tab == 0 || tab + 1 == line.size()) continue;
     memory[std::string(line.substr(0, tab))] = std::string(line.substr(tab + 1));
   }
   return memory;
@@ -60,7 +93,8 @@ std::string FormatWrittenFor(const WrittenFor& memory) {
 }
 
 DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSystemQueries& files,
-                      std::ostream& err) {
+                      Environment* references, std::ostream& err) {
+  const PathConventions conventions = files.Conventions();
   DriftCheck check;
   const std::vector<std::string_view> entries = SplitPathList(stored, true);
   check.writtenFor.resize(entries.size());
@@ -68,23 +102,34 @@ DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSys
     if (i > 0) check.list += ';';
     const std::string entry(entries[i]);
     const auto found = memory.find(entry);
-    if (found == memory.end() || HoldsEnvironmentReference(entry)) {
+    std::string leads = Unquoted(entry);
+    if (found != memory.end() && HoldsEnvironmentReference(leads)) {
+      const Expansion expansion =
+          references != nullptr ? ExpandReferences(leads, *references) : Expansion();
+      leads = references != nullptr && expansion.outcome == Expansion::kExpanded ? expansion.text
+                                                                                 : std::string();
+    }
+    if (found == memory.end() || leads.empty()) {
       check.list += entry;
       continue;
     }
     const std::string& folder = found->second;
-    const PathConventions conventions = files.Conventions();
-    const std::string now = LeadsTo(Unquoted(entry), files);
-    const std::string meant = LeadsTo(folder, files);
-    if (PathKey(now, conventions) == PathKey(meant, conventions)) {
+    const Whereabouts now = Locate(leads, files);
+    const Whereabouts meant = Locate(folder, files);
+    // What cannot be judged now stays as it is; so does what leads where
+    // it was written for.
+    if (!now.Known() || !meant.Known() ||
+        (now.There() && meant.There() && OneFolder(now, meant, conventions))) {
       check.list += entry;
       continue;
     }
     std::string line = "[entry '";
     line.append(entry).append("' was written for '").append(folder).append("'");
-    line += meant.empty() ? ", which is gone," : "";
-    line += now.empty() ? " and now leads nowhere" : " and now leads to '" + now + "'";
-    line += meant.empty() ? "; left out]\n" : "; written for '" + folder + "' again]\n";
+    line += meant.gone ? ", which is gone," : "";
+    line += now.gone
+                ? " and now leads nowhere"
+                : " and now leads to '" + (now.shortForm.empty() ? leads : now.shortForm) + "'";
+    line += meant.gone ? "; left out]\n" : "; written for '" + folder + "' again]\n";
     err << line;
     check.writtenFor[i] = folder;
     check.list += folder.find(';') != std::string::npos ? QuotedForList(folder) : folder;
@@ -104,13 +149,13 @@ void NoteDrift(std::string_view stored, const DriftCheck& drift, const PathConve
 }
 
 WrittenFor WrittenForOf(const std::vector<EntryRecord>& records,
-                        const std::vector<ResolvedEntry>& entries, const WrittenFor& before) {
+                        const std::vector<ResolvedEntry>& entries, const WrittenFor& before,
+                        Environment* references) {
   using Outcome = EntryRecord::Outcome;
   WrittenFor memory;
   for (const EntryRecord& record : records) {
     if (record.written.empty() || record.resolvedIndex >= entries.size() ||
-        record.outcome == Outcome::kUnchecked || record.outcome == Outcome::kReference ||
-        record.outcome == Outcome::kProfileVariable) {
+        record.outcome == Outcome::kUnchecked) {
       continue;
     }
     std::string folder;
@@ -118,6 +163,13 @@ WrittenFor WrittenForOf(const std::vector<EntryRecord>& records,
       folder = record.writtenFor;
     } else if (const auto known = before.find(std::string(record.given)); known != before.end()) {
       folder = known->second;
+    } else if (record.outcome == Outcome::kReference) {
+      // Written with its references and the rest shortened: the folder is
+      // where the references lead.
+      if (record.written == record.given || references == nullptr) continue;
+      const Expansion expansion = ExpandReferences(Unquoted(record.given), *references);
+      if (expansion.outcome != Expansion::kExpanded) continue;
+      folder = expansion.text;
     } else {
       folder = entries[record.resolvedIndex].Given();
     }

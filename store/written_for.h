@@ -8,6 +8,7 @@
 
 #include "compact/compact_path_list.h"
 #include "report/entry_records.h"
+#include "system/environment.h"
 #include "system/environment_store.h"
 #include "system/file_system_queries.h"
 
@@ -24,28 +25,38 @@ namespace pathshrink {
 using WrittenFor = std::map<std::string, std::string>;  // as written -> long path
 
 std::string WrittenForFile(Scope scope, const std::string& localAppData);
-WrittenFor ParseWrittenFor(std::string_view bytes);
+// The memory the file holds: only lines whose folder is an absolute path
+// and whose two sides hold no control character; `ignored` counts the
+// others (every line, in a file that is not one of these).
+WrittenFor ParseWrittenFor(std::string_view bytes, std::size_t& ignored);
 std::string FormatWrittenFor(const WrittenFor& memory);
 
 // The stored list with each entry that now leads to another folder than
 // the one it was written for (or nowhere, where that folder is there)
 // replaced by that folder's long path, which is then written anew (or left
 // out as missing, where it is gone): never a name that leads elsewhere now.
+// Two paths lead to one folder where the file system opens them to one
+// directory (a junction the tool wrote for its target); an entry with
+// references is expanded with `references` (none: it is not judged). An
+// entry or folder that cannot be judged now (a drive that is not there, a
+// folder that may not be read) is kept as it is.
 struct DriftCheck {
   std::string list;
   std::vector<std::string> writtenFor;  // by entry of the list: the folder where it drifted
 };
 DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSystemQueries& files,
-                      std::ostream& err);
+                      Environment* references, std::ostream& err);
 
 // Gives the records of drifted entries the entry as stored (`stored`, the
 // list as read) and the folder it was written for.
 void NoteDrift(std::string_view stored, const DriftCheck& drift, const PathConventions& conventions,
                std::vector<EntryRecord>& records);
 
-// What each entry written otherwise than its folder's long path was
-// written for: as known `before`, or its folder as given.
+// What each entry written otherwise than as given was written for: as
+// known `before`, else its folder (for an entry written with references,
+// as `references` expand it).
 WrittenFor WrittenForOf(const std::vector<EntryRecord>& records,
-                        const std::vector<ResolvedEntry>& entries, const WrittenFor& before);
+                        const std::vector<ResolvedEntry>& entries, const WrittenFor& before,
+                        Environment* references);
 
 }  // namespace pathshrink

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,19 @@ struct OrdinaryUserRights {
   bool replaceItself = false;   // delete it, or change who may do what to it
 };
 
+// The directory a path opens to, whatever its spelling: a volume and a file
+// number on it (the volume's serial number and the file ID on Windows,
+// st_dev and st_ino on POSIX). Two paths with one identity name one
+// directory: a junction and its target, a subst drive and its folder.
+struct DirectoryIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  bool operator==(const DirectoryIdentity& other) const {
+    return volume == other.volume && file == other.file;
+  }
+  bool operator!=(const DirectoryIdentity& other) const { return !(*this == other); }
+};
+
 // The questions the tool asks of the file system. Abstract so that the
 // compactor and the driver can run against an in-memory volume in tests; the
 // platform's realisation is chosen in main.
@@ -44,6 +58,11 @@ class FileSystemQueries {
 
   // Whether `path` names a directory (not a file), following junctions.
   virtual bool IsDirectory(const std::string& path) = 0;
+
+  // The directory `path` opens to, following junctions and links; nothing
+  // where it names no directory or cannot be opened (access denied on the
+  // way, a share that does not answer).
+  virtual std::optional<DirectoryIdentity> Identity(const std::string& path) = 0;
 
   // What ordinary users may do to the folder or junction `path` itself
   // (a junction is asked about, not followed).

@@ -45,6 +45,15 @@ bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
   return true;
 }
 
+std::optional<DirectoryIdentity> PosixFileSystem::Identity(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+    return std::nullopt;
+  }
+  return DirectoryIdentity{static_cast<std::uint64_t>(info.st_dev),
+                           static_cast<std::uint64_t>(info.st_ino)};
+}
+
 bool PosixFileSystem::IsDirectory(const std::string& path) {
   struct stat info {};
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);

@@ -14,6 +14,7 @@ class PosixFileSystem : public FileSystemQueries {
   bool ShortPathName(std::string path, std::string& shortPath) override;
   Unresolved WhyUnresolved(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
+  std::optional<DirectoryIdentity> Identity(const std::string& path) override;
   OrdinaryUserRights RightsOfOrdinaryUsers(const std::string& path) override;
   bool HasShortNameSiblings(const std::string& folder, const std::string& shortName) override;
   std::optional<bool> MakesShortNames(const std::string& root) override;

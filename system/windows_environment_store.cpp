@@ -303,8 +303,9 @@ StoreStatus WindowsEnvironmentStore::OverwriteFile(const std::string& path,
   if (!Utf8ToWide(path, widePath)) return StoreStatus::kFailed;
   StoreStatus status = StoreStatus::kOk;
   if (!MakeFolders(widePath, status)) return status;
-  // Whole or not at all: written beside it, then moved in place.
-  const std::wstring fresh = widePath + L".new";
+  // Whole or not at all: written beside it, then moved in place. The name
+  // beside it is this process's own, so two runs at once never write one.
+  const std::wstring fresh = widePath + L".new-" + std::to_wstring(::GetCurrentProcessId());
   status = WriteWhole(fresh, CREATE_ALWAYS, bytes);
   if (status != StoreStatus::kOk) return status;
   if (!::MoveFileExW(fresh.c_str(), widePath.c_str(),

@@ -63,6 +63,24 @@ bool WindowsFileSystem::IsDirectory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::optional<DirectoryIdentity> WindowsFileSystem::Identity(const std::string& path) {
+  std::wstring wide;
+  if (path.empty() || !Utf8ToWide(path, wide)) return std::nullopt;
+  // Opened for its attributes alone, as a directory needs backup
+  // semantics to be opened at all; junctions on the way are followed.
+  const HANDLE handle = ::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION information{};
+  const bool read = ::GetFileInformationByHandle(handle, &information) != 0;
+  ::CloseHandle(handle);
+  if (!read || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::nullopt;
+  return DirectoryIdentity{
+      information.dwVolumeSerialNumber,
+      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+}
+
 bool WindowsFileSystem::HasShortNameSiblings(const std::string& folder,
                                              const std::string& shortName) {
   const std::size_t tilde = shortName.find('~');

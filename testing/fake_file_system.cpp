@@ -234,6 +234,18 @@ std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
   return found->second.target;
 }
 
+std::optional<DirectoryIdentity> FakeFileSystem::Identity(const std::string& path) {
+  if (UncheckableReason(path)) return std::nullopt;
+  std::set<std::string> readable;
+  for (const auto& [key, junction] : junctions_) {
+    if (!junction.failure) readable.insert(key);
+  }
+  const std::optional<std::string> named = DirectoryNamed(path, readable);
+  if (!named) return std::nullopt;
+  const auto [at, added] = identities_.emplace(*named, identities_.size() + 1);
+  return DirectoryIdentity{1, at->second};
+}
+
 std::optional<std::string> FakeFileSystem::DirectoryNamed(
     const std::string& path, const std::set<std::string>& follow) const {
   // "//?/C:/x" or "\\.\C:\x", a device path written otherwise than "\\?\"

@@ -49,6 +49,9 @@ class FakeFileSystem : public FileSystemQueries {
   // is absent. Paths made uncheckable answer their reason.
   Unresolved WhyUnresolved(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
+  // A number of its own for each directory, junctions followed: the one
+  // DirectoryNamed gives with every readable junction followed.
+  std::optional<DirectoryIdentity> Identity(const std::string& path) override;
   OrdinaryUserRights RightsOfOrdinaryUsers(const std::string& path) override;
   bool HasShortNameSiblings(const std::string& folder, const std::string& shortName) override;
   std::optional<bool> MakesShortNames(const std::string& root) override;
@@ -92,6 +95,7 @@ class FakeFileSystem : public FileSystemQueries {
   std::map<std::string, bool>
       makesShortNames_;  // by root as given  // by folded path, '\\' separators
   int shortNameQueries_ = 0;
+  std::map<std::string, std::uint64_t> identities_;  // by DirectoryNamed's answer
   std::string currentFolder_ = "C:";
 };
 
