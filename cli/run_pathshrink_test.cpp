@@ -567,6 +567,16 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
            " did not read back as written; the old value is stored again and read back as it"
            " was]\n",
        false},
+      {"the undo writes back the very bytes read, a second terminator included",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, StoredBytes(before) + std::string(2, '\0')},
+       [](InMemoryEnvironmentStore& s, InMemoryEnvironment&) { s.corruptWrites = 1; },
+       8,
+       before,
+       "[the Path in " + user +
+           " did not read back as written; the old value is stored again and read back as it"
+           " was]\n",
+       false},
       {"an undo that does not read back names the backup",
        {"--user", "--write"},
        {before, StoredType::kExpandString, {}},
@@ -642,6 +652,14 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
     EXPECT_EQ(now ? now->text : "", c.storedAfter) << c.name;
     // Changed meanwhile by someone else, it is theirs.
     if (now && c.status != 5) EXPECT_EQ(now->type, c.value.type) << c.name;
+    // Where nothing was stored and no backup is left, the value is the one
+    // read, to the byte.
+    const auto bytesOf = [](const StoredValue& v) {
+      return v.bytes.empty() ? StoredBytes(v.text) : v.bytes;
+    };
+    if (now && c.status != 0 && c.status != 5 && !c.backupKept) {
+      EXPECT_EQ(bytesOf(*now), bytesOf(c.value)) << c.name;
+    }
     const std::string& err = outcome.err;
     ASSERT_GE(err.size(), c.lines.size()) << c.name << "\n" << err;
     EXPECT_EQ(err.substr(err.size() - c.lines.size()), c.lines) << c.name;

@@ -130,12 +130,13 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
       return backup.Discard(kExitStoreFailed);
   }
 
-  // 5. Stored as meant, or put back as it was and seen to be so.
+  // 5. Stored as meant, or put back as it was, byte for byte, and seen to
+  // be so: only then is the backup, the one copy of those bytes, let go.
   StoredValue readBack;
   if (store.Read(scope, "Path", readBack) != StoreStatus::kOk || !(readBack == after)) {
     StoredValue restored;
     if (store.Write(scope, "Path", before) == StoreStatus::kOk &&
-        store.Read(scope, "Path", restored) == StoreStatus::kOk && restored == before) {
+        store.Read(scope, "Path", restored) == StoreStatus::kOk && Unchanged(restored, before)) {
       err << "[the Path in " + key +
                  " did not read back as written; the old value is stored again and read back"
                  " as it was]\n";

@@ -150,6 +150,13 @@ StoreStatus WindowsEnvironmentStore::Write(Scope scope, const std::string& name,
       ::RegOpenKeyExW(RootOf(scope), SubKeyOf(scope).c_str(), 0, KEY_SET_VALUE, key.out());
   if (opened != ERROR_SUCCESS) return StatusOfRegistry(opened);
   const DWORD type = value.type == StoredType::kExpandString ? REG_EXPAND_SZ : REG_SZ;
+  // A value read before goes back exactly as it was, its terminators (or
+  // their lack) included; a new one is its text and one terminator.
+  if (!value.bytes.empty()) {
+    return StatusOfRegistry(::RegSetValueExW(key.get(), wideName.c_str(), 0, type,
+                                             reinterpret_cast<const BYTE*>(value.bytes.data()),
+                                             static_cast<DWORD>(value.bytes.size())));
+  }
   const DWORD bytes = static_cast<DWORD>((wideText.size() + 1) * sizeof(wchar_t));
   return StatusOfRegistry(::RegSetValueExW(key.get(), wideName.c_str(), 0, type,
                                            reinterpret_cast<const BYTE*>(wideText.c_str()), bytes));

@@ -17,9 +17,11 @@ StoreStatus InMemoryEnvironmentStore::Read(Scope scope, const std::string& name,
 StoreStatus InMemoryEnvironmentStore::Write(Scope scope, const std::string& name,
                                             const StoredValue& value) {
   if (writeFails) return *writeFails;
-  StoredValue stored = value;
-  if (writes++ < corruptWrites) stored.text = corruptText;
-  stored.bytes.clear();
+  StoredValue stored = value;  // its bytes, where given, as Windows writes them
+  if (writes++ < corruptWrites) {
+    stored.text = corruptText;
+    stored.bytes.clear();
+  }
   Set(scope, name, stored);
   return StoreStatus::kOk;
 }
