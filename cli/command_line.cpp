@@ -83,7 +83,8 @@ std::string HelpText(bool windows) {
       "  --json                the report as one JSON object on standard output, in\n"
       "                        place of the list (or of the --check line)\n"
       "  --redact              with --check or --json: the profile folder written as\n"
-      "                        %USERPROFILE%, and the user name nowhere\n"
+      "                        <user-profile>, the user name as <user-name>, standard\n"
+      "                        error too\n"
       "  --suggest             instead of the list, print the " +
       make +
       " commands that\n"

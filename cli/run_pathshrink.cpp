@@ -233,9 +233,9 @@ ReportFacts Facts(const RunPlan& plan) {
 
 // What names the user: the profile folder, as the logon or this process
 // knows it, in its long and short spellings, and the user name.
-Redactor RedactorFor(RunPlan& plan, SystemAccess& system) {
+Redactor RedactorFor(Environment* logon, SystemAccess& system) {
   const auto variable = [&](const char* windows, const char* posix) {
-    for (Environment* environment : {plan.source.References(), system.environment}) {
+    for (Environment* environment : {logon, system.environment}) {
       if (environment == nullptr) continue;
       if (auto value = environment->Variable(windows)) return *value;
       if (auto value = environment->Variable(posix)) return *value;
@@ -252,15 +252,15 @@ Redactor RedactorFor(RunPlan& plan, SystemAccess& system) {
 // The source could not be read, as `line` said on standard error: with
 // --json, a report says so on standard output, which the engines that read
 // it (DSC, Ansible) take in place of an empty document.
-int SourceUnread(const RunPlan& plan, int status, const std::string& line, std::ostream& out,
-                 std::ostream& err) {
+int SourceUnread(const RunPlan& plan, int status, const std::string& line, const Redactor& redact,
+                 std::ostream& out, std::ostream& err) {
   if (!plan.line.json) return status;
   ReportFacts facts = Facts(plan);
   facts.valueType.reset();  // a value that is not a list has no type a report names
   // (--check's call that cannot be answered exits 10, as RunPathShrink says.)
   facts.exitStatus = plan.line.check && status == kExitUsage ? kExitCheckUnanswered : status;
   facts.error = line.size() > 3 && line.front() == '[' ? line.substr(1, line.size() - 3) : line;
-  WriteJsonReport(facts, Redactor(), out);
+  WriteJsonReport(facts, redact, out);
   const int delivered = Delivered(out, err);
   return delivered != kExitDone ? delivered : status;
 }
@@ -268,7 +268,7 @@ int SourceUnread(const RunPlan& plan, int status, const std::string& line, std::
 // The new list, the --check line or the --json report on standard output;
 // returns the run's status.
 int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records,
-                  RunOutcome& outcome, SystemAccess& system, std::ostream& out, std::ostream& err,
+                  RunOutcome& outcome, const Redactor& redact, std::ostream& out, std::ostream& err,
                   bool& answered) {
   const CommandLine& line = plan.line;
   const bool inState = decided.text == plan.source.list;
@@ -286,7 +286,6 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
     facts.stored = outcome.stored.stored;
     facts.inState = inState;
     facts.exitStatus = status;
-    const Redactor redact = line.redact ? RedactorFor(plan, system) : Redactor();
     if (line.json) {
       WriteJsonReport(facts, redact, out);
       delivered = Delivered(out, err);
@@ -305,9 +304,10 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
 }
 
 // The whole tool, stage by stage; `answered` says whether --check gave its
-// answer.
+// answer, `redact` what --redact replaces, once the source says who the
+// user is.
 int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& out,
-        std::ostream& err, bool& answered) {
+        std::ostream& err, bool& answered, Redactor& redact) {
   // Some systems start a program with no argument 0 at all.
   const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
   ParsedCommandLine parsed;
@@ -319,7 +319,8 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
   std::ostringstream said;  // what reading the source says; why, where it cannot be read
   const int read = ReadSource(plan.line, argv, system, plan.source, said);
   err << said.str();
-  if (read != kExitDone) return SourceUnread(plan, read, said.str(), out, err);
+  if (plan.line.redact) redact = RedactorFor(plan.source.References(), system);
+  if (read != kExitDone) return SourceUnread(plan, read, said.str(), redact, out, err);
   if (const int status = PlanRun(system.files, plan, err); status != kExitDone) return status;
   ResolvedRun resolved = ResolveList(plan, system.files, err);
   if (plan.line.suggest) return Suggest(plan, resolved, system.files, out, err);
@@ -333,20 +334,34 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
   RunRecords records;
   MakeRecords(plan, resolved, decided, outcome.stored.stored, records);
   RememberWrittenFor(plan, resolved, decided, records, outcome, system, err);
-  return DeliverResult(plan, decided, records, outcome, system, out, err, answered);
+  return DeliverResult(plan, decided, records, outcome, redact, out, err, answered);
 }
 
 }  // namespace
 
 int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::ostream& out,
                   std::ostream& err) {
+  const auto given = [argc, argv](std::string_view flag) {
+    return std::any_of(argv + std::min(argc, 1), argv + argc,
+                       [flag](const char* arg) { return arg != nullptr && flag == arg; });
+  };
   bool answered = false;
-  const int status = Run(argc, argv, system, out, err, answered);
+  Redactor redact;
+  int status = kExitDone;
+  if (given("--redact")) {
+    // A device-management service uploads standard error too: it is held,
+    // and goes out redacted (by what the process knows of the user, where
+    // the run did not get as far as its source).
+    std::ostringstream held;
+    status = Run(argc, argv, system, out, held, answered, redact);
+    if (redact.Empty()) redact = RedactorFor(nullptr, system);
+    err << redact(held.str());
+  } else {
+    status = Run(argc, argv, system, out, err, answered, redact);
+  }
   // A detection script must never take a call that could not be answered
   // (a typo, an unset variable) for "not in the desired state".
-  const bool checking = std::any_of(argv + std::min(argc, 1), argv + argc, [](const char* arg) {
-    return arg != nullptr && std::string_view(arg) == "--check";
-  });
+  const bool checking = given("--check");
   if (checking && !answered && status == kExitUsage) return kExitCheckUnanswered;
   return status;
 }

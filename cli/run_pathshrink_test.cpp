@@ -756,6 +756,7 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
     if (std::find(args.begin(), args.end(), "--redact") != args.end()) {
       for (const char* named : {"Some Long Name", "SOMELO~1", "someone"}) {
         EXPECT_EQ(outcome.out.find(named), std::string::npos) << c.name << ": " << named;
+        EXPECT_EQ(outcome.err.find(named), std::string::npos) << c.name << ": " << named;
       }
     }
     if (std::find(args.begin(), args.end(), "--json") == args.end()) continue;
@@ -779,7 +780,7 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
           "\"why\":null,\"junction\":null,\"repeatOf\":3,\"userChangeable\":null,\"writtenFor\":"
           "null}",
           "\"outcome\":\"missing\"",
-          "\"given\":\"%USERPROFILE%\\\\bin\",\"written\":\"%USERPROFILE%"
+          "\"given\":\"<user-profile>\\\\bin\",\"written\":\"<user-profile>"
           "\\\\bin\",\"outcome\":\"shortForm\"",
           "\"given\":\"C:\\\\Windows\\u000d\\u000a\",\"written\":null,"
           "\"outcome\":\"controlCharacters\"",

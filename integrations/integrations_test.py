@@ -41,6 +41,12 @@ for name in ("Detect-PathShrink.ps1", "Remediate-PathShrink.ps1"):
     for call in calls:
         for flag in flags_of(w for w in call if w not in ("2>&1", "|")):
             check(flag in documented, f"{name}: {flag} is not a flag of the tool")
+    # What Intune uploads (standard output and error) names no one: every
+    # call redacts, or sends nothing anywhere.
+    for line in (here / name).read_text().splitlines():
+        if line.strip().startswith("& pathshrink.exe"):
+            check("--redact" in line.split() or line.rstrip().endswith("2>&1 | Out-Null"),
+                  f"{name}: a call that neither redacts nor discards its output: {line.strip()}")
 detect = (here / "Detect-PathShrink.ps1").read_text()
 check(tool_calls(detect)[-1][:2] == ["--check", "--user"], "detection: not --check --user")
 check(detect.rstrip().endswith("exit $LASTEXITCODE"), "detection: does not pass the status through")

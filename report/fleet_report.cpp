@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "pathtext/path_key.h"
 #include "pathtext/path_spelling.h"
 #include "report/json_text.h"
 
@@ -38,32 +37,6 @@ std::string_view OutcomeName(Outcome outcome) {
 std::string Number(std::size_t n) { return std::to_string(n); }
 
 }  // namespace
-
-Redactor::Redactor(std::vector<std::string> profileFolders, std::string userName, bool foldsCase)
-    : foldsCase_(foldsCase) {
-  for (std::string& folder : profileFolders) {
-    if (!folder.empty()) replacements_.emplace_back(std::move(folder), "%USERPROFILE%");
-  }
-  if (!userName.empty()) replacements_.emplace_back(std::move(userName), "%USERNAME%");
-  std::stable_sort(replacements_.begin(), replacements_.end(),
-                   [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
-}
-
-std::string Redactor::operator()(std::string_view text) const {
-  std::string redacted(text);
-  if (replacements_.empty()) return redacted;
-  for (const auto& [needle, replacement] : replacements_) {
-    const std::string folded = foldsCase_ ? FoldCase(needle) : needle;
-    for (std::size_t at = 0;;) {
-      const std::string haystack = foldsCase_ ? FoldCase(redacted) : redacted;
-      at = haystack.find(folded, at);
-      if (at == std::string::npos) break;
-      redacted.replace(at, needle.size(), replacement);
-      at += replacement.size();
-    }
-  }
-  return redacted;
-}
 
 std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
   const RecordCounts& counts = facts.counts;

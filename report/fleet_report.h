@@ -8,28 +8,11 @@
 #include <vector>
 
 #include "report/entry_records.h"
+#include "report/redactor.h"
 #include "report/report.h"
 #include "system/environment_store.h"
 
 namespace pathshrink {
-
-// Replaces what would name the user in a report that leaves the machine
-// (the profile folder, in any spelling given, and the user name) by
-// references that name no one.
-class Redactor {
- public:
-  Redactor() = default;  // redacts nothing
-  // `profileFolders`: the profile folder's spellings (long, short);
-  // `userName` the user's name. Compared without regard to case where
-  // `foldsCase`.
-  Redactor(std::vector<std::string> profileFolders, std::string userName, bool foldsCase);
-  std::string operator()(std::string_view text) const;
-  bool Empty() const { return replacements_.empty(); }
-
- private:
-  std::vector<std::pair<std::string, std::string>> replacements_;  // longest first
-  bool foldsCase_ = false;
-};
 
 // What the fleet's line and JSON say about one run.
 struct ReportFacts {
