@@ -41,13 +41,18 @@ int Deliver(std::string_view text, std::ostream& out, std::ostream& err) {
   return Delivered(out, err);
 }
 
+// Said before the usage where the command line names no list.
+const std::string kNoList =
+    "[no list given: name one as an argument, - (standard input), --env NAME, --user or "
+    "--machine]\n";
+
 // Reads the command line into `parsed`. Returns the status where the run
 // ends here: an argument not understood, no source, --help, --version.
 std::optional<int> ReadCommandLine(int argc, const char* const* argv, const std::string& program,
                                    bool windows, std::ostream& out, std::ostream& err,
                                    ParsedCommandLine& parsed) {
   if (argc < 2) {
-    err << UsageLine(program);
+    err << kNoList + UsageLine(program);
     return kExitUsage;
   }
   parsed = ParseCommandLine(argc, argv);
@@ -59,7 +64,7 @@ std::optional<int> ReadCommandLine(int argc, const char* const* argv, const std:
   if (line.help) return Deliver(HelpText(windows), out, err);
   if (line.version) return Deliver("pathshrink " PATHSHRINK_VERSION "\n", out, err);
   if (line.source == Source::kNone) {
-    err << UsageLine(program);
+    err << kNoList + UsageLine(program);
     return kExitUsage;
   }
   return std::nullopt;

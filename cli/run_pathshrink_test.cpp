@@ -76,7 +76,10 @@ class RunPathShrinkTest : public ::testing::Test {
 TEST_F(RunPathShrinkTest, WithoutAListPrintsTheUsageLine) {
   const Outcome outcome = Run({"C:\\bin\\pathshrink.exe"});
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.err, "C:\\bin\\pathshrink.exe fullpath [-j junction]+\n");
+  EXPECT_EQ(outcome.err,
+            "[no list given: name one as an argument, - (standard input), --env NAME, --user or "
+            "--machine]\n"
+            "C:\\bin\\pathshrink.exe fullpath [-j junction]+\n");
   EXPECT_EQ(outcome.out, "");
 }
 
@@ -85,7 +88,10 @@ TEST_F(RunPathShrinkTest, WithoutEvenAProgramNameUsesAnEmptyOne) {
   std::ostringstream out;
   std::ostringstream err;
   EXPECT_EQ(RunPathShrink(0, argv, fs, out, err), 1);
-  EXPECT_EQ(err.str(), " fullpath [-j junction]+\n");
+  EXPECT_EQ(err.str(),
+            "[no list given: name one as an argument, - (standard input), --env NAME, --user or "
+            "--machine]\n"
+            " fullpath [-j junction]+\n");
   EXPECT_EQ(out.str(), "");
 }
 
@@ -127,7 +133,10 @@ TEST_F(RunPathShrinkTest, OptionsInPlaceOfAList) {
            {"pathshrink", "--suggest"}, {"pathshrink", "--suggest", "--junctions-in", "C:\\"}}) {
     const Outcome outcome = Run(args);
     EXPECT_EQ(outcome.status, 1);
-    EXPECT_EQ(outcome.err, "pathshrink fullpath [-j junction]+\n");
+    EXPECT_EQ(outcome.err,
+              "[no list given: name one as an argument, - (standard input), --env NAME, --user or "
+              "--machine]\n"
+              "pathshrink fullpath [-j junction]+\n");
   }
 }
 
