@@ -16,9 +16,10 @@ enum class Unresolved {
   kUnreachable,   // the system could not check (a device not ready, the network)
 };
 
-// What users other than administrators and SYSTEM may do to a folder (or
-// a junction), as its security descriptor grants it to Authenticated
-// Users, Users, Everyone or INTERACTIVE (what they inherit included).
+// What users other than administrators, SYSTEM and TrustedInstaller may do
+// to a folder (or a junction), as its security descriptor grants it to any
+// other account or group (what they inherit included), or lets its owner,
+// where the owner is one of them, give them.
 struct OrdinaryUserRights {
   bool known = false;           // false: the system could not tell
   bool addFiles = false;        // put a file (a program) in it

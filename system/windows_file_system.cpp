@@ -11,6 +11,7 @@
 #include "pathtext/path_parts.h"
 #include "system/junction_errors.h"
 #include "system/mount_point_reparse_data.h"
+#include "system/windows_security.h"
 #include "system/windows_utf8.h"
 
 namespace pathshrink {
@@ -147,58 +148,20 @@ std::optional<bool> WindowsFileSystem::MakesShortNames(const std::string& root) 
 }
 
 OrdinaryUserRights WindowsFileSystem::RightsOfOrdinaryUsers(const std::string& path) {
-  OrdinaryUserRights rights;
   std::wstring wide;
-  if (path.empty() || !Utf8ToWide(path, wide)) return rights;
+  if (path.empty() || !Utf8ToWide(path, wide)) return OrdinaryUserRights();
   // The folder or junction itself, not what a junction leads to.
   const HandleGuard handle(::CreateFileW(
       wide.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (handle.get() == INVALID_HANDLE_VALUE) return rights;
-  PACL dacl = nullptr;
+  if (handle.get() == INVALID_HANDLE_VALUE) return OrdinaryUserRights();
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (::GetSecurityInfo(handle.get(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                        &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
-    return rights;
+  if (::GetSecurityInfo(handle.get(), SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return OrdinaryUserRights();
   }
-  rights.known = true;
-  if (dacl == nullptr) {
-    // No DACL at all: everyone may do everything.
-    rights.addFiles = rights.addFolders = rights.deleteChildren = rights.replaceItself = true;
-  }
-  // The groups every signed-in user belongs to, by their well-known SIDs
-  // (their names differ with the language).
-  const WELL_KNOWN_SID_TYPE ordinary[] = {WinAuthenticatedUserSid, WinBuiltinUsersSid, WinWorldSid,
-                                          WinInteractiveSid};
-  ACL_SIZE_INFORMATION size{};
-  if (dacl != nullptr &&
-      ::GetAclInformation(dacl, &size, sizeof size, AclSizeInformation) != FALSE) {
-    for (DWORD i = 0; i < size.AceCount; ++i) {
-      void* entry = nullptr;
-      if (::GetAce(dacl, i, &entry) == FALSE) continue;
-      const auto* header = static_cast<const ACE_HEADER*>(entry);
-      // Only what is granted, and applies to this object (not only to
-      // what will be made in it). A deny entry is not weighed: the answer
-      // errs towards "users can", which only makes the tool more careful.
-      if (header->AceType != ACCESS_ALLOWED_ACE_TYPE ||
-          (header->AceFlags & INHERIT_ONLY_ACE) != 0) {
-        continue;
-      }
-      const auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
-      PSID sid = const_cast<DWORD*>(&allowed->SidStart);
-      bool isOrdinary = false;
-      for (const WELL_KNOWN_SID_TYPE type : ordinary)
-        isOrdinary = isOrdinary || ::IsWellKnownSid(sid, type);
-      if (!isOrdinary) continue;
-      const ACCESS_MASK mask = allowed->Mask;
-      const bool all = (mask & (GENERIC_ALL | GENERIC_WRITE)) != 0;
-      rights.addFiles = rights.addFiles || all || (mask & FILE_ADD_FILE) != 0;
-      rights.addFolders = rights.addFolders || all || (mask & FILE_ADD_SUBDIRECTORY) != 0;
-      rights.deleteChildren = rights.deleteChildren || all || (mask & FILE_DELETE_CHILD) != 0;
-      rights.replaceItself =
-          rights.replaceItself || all || (mask & (DELETE | WRITE_DAC | WRITE_OWNER)) != 0;
-    }
-  }
+  const OrdinaryUserRights rights = RightsInSecurityDescriptor(descriptor);
   ::LocalFree(descriptor);
   return rights;
 }

@@ -1,5 +1,6 @@
 // Runs on Windows (and under Wine): the realisation against the real volume.
 #include "system/windows_file_system.h"
+#include "system/windows_security.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -158,10 +159,12 @@ TEST_F(WindowsFileSystemTest, RightsOfOrdinaryUsersFollowTheDacl) {
     PACL dacl = nullptr;
     std::wstring sddl;
     LPWSTR text = nullptr;
-    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                nullptr, &dacl, nullptr, &got) == ERROR_SUCCESS &&
-        ::ConvertSecurityDescriptorToStringSecurityDescriptorW(
-            got, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    PSID owner = nullptr;
+    const SECURITY_INFORMATION asked = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    if (::GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, asked, &owner, nullptr, &dacl,
+                                nullptr, &got) == ERROR_SUCCESS &&
+        ::ConvertSecurityDescriptorToStringSecurityDescriptorW(got, SDDL_REVISION_1, asked, &text,
+                                                               nullptr)) {
       sddl = text;
       ::LocalFree(text);
     }
@@ -175,8 +178,8 @@ TEST_F(WindowsFileSystemTest, RightsOfOrdinaryUsersFollowTheDacl) {
     bool addFiles, addFolders, deleteChildren, replaceItself;
   } cases[] = {
       // Administrators and SYSTEM may do anything; users may read and run.
-      {"locked", L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)", L"", false, false,
-       false, false},
+      {"locked", L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)", L";BU)", false,
+       false, false, false},
       // Authenticated Users may modify: what a folder made in a drive's
       // root inherits by default.
       {"open", L"D:P(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;AU)", L";AU)", true, true, false, true},
@@ -200,16 +203,106 @@ TEST_F(WindowsFileSystemTest, RightsOfOrdinaryUsersFollowTheDacl) {
                             DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                             nullptr, nullptr, dacl, nullptr);
     ::LocalFree(descriptor);
-    if (keptAs(wide).find(c.mark) == std::wstring::npos) {
+    // Administrators as the owner, where this user may make them so (an
+    // elevated one); else the folder's owner is this user, who may always
+    // give itself more.
+    PSID administrators = nullptr;
+    ::ConvertStringSidToSidW(L"BA", &administrators);
+    ::SetNamedSecurityInfoW(wide.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, administrators,
+                            nullptr, nullptr, nullptr);
+    ::LocalFree(administrators);
+    const std::wstring kept = keptAs(wide);
+    if (kept.find(c.mark) == std::wstring::npos) {
       std::cout << c.name << ": the system did not keep the DACL set; not judged\n";
       continue;
     }
+    const bool ownedByAdministrators = kept.rfind(L"O:BA", 0) == 0;
     const OrdinaryUserRights rights = WindowsFileSystem().RightsOfOrdinaryUsers(folder);
     EXPECT_TRUE(rights.known) << c.name;
     EXPECT_EQ(rights.addFiles, c.addFiles) << c.name;
     EXPECT_EQ(rights.addFolders, c.addFolders) << c.name;
     EXPECT_EQ(rights.deleteChildren, c.deleteChildren) << c.name;
+    EXPECT_EQ(rights.replaceItself, c.replaceItself || !ownedByAdministrators) << c.name;
+  }
+}
+
+// The rules themselves, over security descriptors built in memory: Wine
+// keeps no DACL it is given, but reads one built from SDDL as Windows does.
+TEST(RightsInSecurityDescriptorTest, EveryoneButAdministratorsSystemAndTrustedInstallerCounts) {
+  const std::wstring admins = L"(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+  const std::wstring installer = L"S-1-5-80-956008885-3418522649-1831038044-1850803645-3209483936";
+  const struct {
+    const char* name;
+    std::wstring sddl;
+    bool addFiles, addFolders, deleteChildren, replaceItself;
+  } cases[] = {
+      {"locked", L"O:BAD:P" + admins + L"(A;OICI;0x1200a9;;;BU)", false, false, false, false},
+      {"Authenticated Users may modify", L"O:BAD:P" + admins + L"(A;OICI;0x1301bf;;;AU)", true,
+       true, false, true},
+      {"inherit-only entries do not count",
+       L"O:BAD:P" + admins + L"(A;OICIIO;FA;;;WD)(A;;0x1200a9;;;WD)", false, false, false, false},
+      {"add folders is FILE_ADD_SUBDIRECTORY", L"O:BAD:P" + admins + L"(A;;0x100024;;;BU)", false,
+       true, false, false},
+      {"add files is FILE_ADD_FILE", L"O:BAD:P" + admins + L"(A;;0x100002;;;BU)", true, false,
+       false, false},
+      {"delete what is inside", L"O:BAD:P" + admins + L"(A;;0x100040;;;BU)", false, false, true,
+       false},
+      {"change the permissions", L"O:BAD:P" + admins + L"(A;;0x40000;;;BU)", false, false, false,
+       true},
+      {"a named user", L"O:BAD:P" + admins + L"(A;;FA;;;S-1-5-21-1-2-3-1001)", true, true, true,
+       true},
+      {"Domain Users", L"O:BAD:P" + admins + L"(A;;0x100004;;;S-1-5-21-1-2-3-513)", false, true,
+       false, false},
+      {"LOCAL", L"O:BAD:P" + admins + L"(A;;0x100004;;;S-1-2-0)", false, true, false, false},
+      {"REMOTE INTERACTIVE LOGON", L"O:BAD:P" + admins + L"(A;;0x100002;;;S-1-5-14)", true, false,
+       false, false},
+      {"SERVICE", L"O:BAD:P" + admins + L"(A;;0x100002;;;SU)", true, false, false, false},
+      {"generic all", L"O:BAD:P" + admins + L"(A;;GA;;;BU)", true, true, true, true},
+      {"generic write, taken as all", L"O:BAD:P" + admins + L"(A;;GW;;;BU)", true, true, true,
+       true},
+      {"a deny entry is not weighed", L"O:BAD:P(D;;FA;;;BU)" + admins + L"(A;;0x100004;;;BU)",
+       false, true, false, false},
+      {"CREATOR OWNER on the folder itself", L"O:BAD:P" + admins + L"(A;;FA;;;CO)", false, false,
+       false, false},
+      {"an ordinary owner may re-permit", L"O:S-1-5-21-1-2-3-1001D:P" + admins, false, false, false,
+       true},
+      {"owned by TrustedInstaller", L"O:" + installer + L"D:P" + admins, false, false, false,
+       false},
+      {"owned by SYSTEM", L"O:SYD:P" + admins, false, false, false, false},
+      {"TrustedInstaller's grants are trusted",
+       L"O:BAD:P" + admins + L"(A;;FA;;;" + installer + L")", false, false, false, false},
+  };
+  for (const auto& c : cases) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        c.sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+        << c.name;
+    const OrdinaryUserRights rights = RightsInSecurityDescriptor(descriptor);
+    ::LocalFree(descriptor);
+    EXPECT_TRUE(rights.known) << c.name;
+    EXPECT_EQ(rights.addFiles, c.addFiles) << c.name;
+    EXPECT_EQ(rights.addFolders, c.addFolders) << c.name;
+    EXPECT_EQ(rights.deleteChildren, c.deleteChildren) << c.name;
     EXPECT_EQ(rights.replaceItself, c.replaceItself) << c.name;
+  }
+  // No DACL at all (built by hand: Wine reads D:NO_ACCESS_CONTROL as an
+  // empty one): everyone may do everything.
+  SECURITY_DESCRIPTOR open{};
+  ASSERT_TRUE(::InitializeSecurityDescriptor(&open, SECURITY_DESCRIPTOR_REVISION));
+  ASSERT_TRUE(::SetSecurityDescriptorDacl(&open, TRUE, nullptr, FALSE));
+  const OrdinaryUserRights everything = RightsInSecurityDescriptor(&open);
+  EXPECT_TRUE(everything.addFiles && everything.addFolders && everything.deleteChildren &&
+              everything.replaceItself);
+  // A conditional entry counts as granted: its condition may hold. Where
+  // the system reads no such SDDL (Wine), it is not judged.
+  PSECURITY_DESCRIPTOR conditional = nullptr;
+  if (::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+          (L"O:BAD:P" + admins + L"(XA;;FA;;;WD;(Member_of {SID(BA)}))").c_str(), SDDL_REVISION_1,
+          &conditional, nullptr)) {
+    EXPECT_TRUE(RightsInSecurityDescriptor(conditional).addFiles);
+    ::LocalFree(conditional);
+  } else {
+    std::cout << "conditional entries: the system reads no such SDDL; not judged\n";
   }
 }
 
