@@ -882,9 +882,15 @@ TEST_F(RunPathShrinkTest, TheMachinesPathRunsThroughNoFolderUsersCanChange) {
   const Outcome script = Run({"pathshrink", "--machine", "--suggest"});
   EXPECT_EQ(script.status, 0) << script.err;
   const std::string made =
-      "mkdir C:\\l2\n"
+      "if exist C:\\l2 (echo C:\\l2 is there already, and may not be only administrators'; "
+      "nothing made& exit /b 1)\n"
+      "mkdir C:\\l2 || exit /b 1\n"
+      "icacls C:\\l2 /setowner *S-1-5-32-544 || exit /b 1\n"
+      "icacls C:\\l2 /reset || exit /b 1\n"
       "icacls C:\\l2 /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
-      "*S-1-5-32-545:(OI)(CI)RX *S-1-5-11:(OI)(CI)RX\n"
+      "*S-1-5-32-545:(OI)(CI)RX *S-1-5-11:(OI)(CI)RX || exit /b 1\n"
+      "dir /a /b C:\\l2 2>nul | findstr \"^\" >nul && (echo C:\\l2 is not empty: someone put "
+      "something in it; nothing linked& exit /b 1)\n"
       "mklink /J C:\\l2\\a \"D:\\Safe Tools\\A Rather Long Vendor Name\"\n";
   EXPECT_NE(script.out.find(made), std::string::npos) << script.out << script.err;
   // A system drive that is not there holds no folder for them: said, not

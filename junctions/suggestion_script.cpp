@@ -72,14 +72,26 @@ std::string SuggestionScript(const std::vector<SuggestedJunction>& proposals,
   script += '\n';
   std::string commands;
   if (windows && !restrictedFolder.empty()) {
-    // Administrators and SYSTEM: all; Users and Authenticated Users (services
-    // too): read and run. Nothing inherited from the drive's root, whose
-    // rights let every user make folders and change what they make.
+    // A folder that is there already may be a user's, made first to keep:
+    // the script stops. Once made, Administrators own it (an owner may
+    // always re-permit) and its DACL is replaced whole: /reset drops every
+    // entry given explicitly, /inheritance:r what the drive's root lets
+    // every user do, and /grant:r leaves Administrators and SYSTEM all,
+    // Users and Authenticated Users (services too) read and run. A user
+    // who put something in it meanwhile stops it too. Every step that
+    // fails stops the script before the first link.
     const std::string folder = DoubledPercents(CmdQuoted(restrictedFolder));
-    commands += "mkdir " + folder + "\n";
+    commands += "if exist " + folder + " (echo " + folder +
+                " is there already, and may not be only administrators'; nothing made& exit /b"
+                " 1)\n";
+    commands += "mkdir " + folder + " || exit /b 1\n";
+    commands += "icacls " + folder + " /setowner *S-1-5-32-544 || exit /b 1\n";
+    commands += "icacls " + folder + " /reset || exit /b 1\n";
     commands += "icacls " + folder +
                 " /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F"
-                " *S-1-5-32-545:(OI)(CI)RX *S-1-5-11:(OI)(CI)RX\n";
+                " *S-1-5-32-545:(OI)(CI)RX *S-1-5-11:(OI)(CI)RX || exit /b 1\n";
+    commands += "dir /a /b " + folder + " 2>nul | findstr \"^\" >nul && (echo " + folder +
+                " is not empty: someone put something in it; nothing linked& exit /b 1)\n";
   }
   for (const SuggestedJunction& p : proposals) {
     if (windows) {
