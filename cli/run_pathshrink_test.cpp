@@ -217,6 +217,11 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
        "",
        "Unknown flag [/check]: did you mean --check?\n" + usage},
       {"help and a list", {"/?", "L"}, 1, "", "Option [--help] goes alone\n" + usage},
+      {"a target past what a variable holds",
+       {"--target", "32767", "L"},
+       1,
+       "",
+       "Option [--target] needs a length from 1 to 32766, not [32767]\n" + usage},
       {"--target twice",
        {"--target", "10", "--target", "20", "L"},
        1,
@@ -927,6 +932,15 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
     std::string line;  // before the report
   } cases[] = {
       {"a list within the target comes back as given", {"--target", "100", "L"}, list, ""},
+      {"exactly as long as the target is within it",
+       {"--target", std::to_string(list.size()), "L"},
+       list,
+       ""},
+      {"one longer: what is not there goes first",
+       {"--target", std::to_string(list.size() - 1), "L"},
+       tools + ";" + tools + "\\Long Folder Name;C:\\Windows",
+       ""},
+      {"the largest target", {"--target", "32766", "L"}, list, ""},
       {"one rewrite, the one that saves most",
        {"--target", "70", "L"},
        tools + ";C:\\PROGRA~1\\Tools\\LONGFO~1;C:\\Windows",
@@ -1007,6 +1021,20 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
     std::vector<std::string> args = {"pathshrink"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     EXPECT_EQ(Run(args).out, c.out + "\n") << c.name;
+  }
+  // Only below the variable's folder, and only where shorter.
+  fs.AddDirectory("C:\\Users\\me\\AppData\\Local2\\Tool Folder",
+                  "C:\\Users\\me\\AppData\\LOCAL2~1\\TOOLFO~1");
+  fs.AddDirectory("C:\\L\\Tool Folder", "C:\\L\\TOOLFO~1");
+  for (const auto& [folder, entry, written] :
+       std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"C:\\Users\\me\\AppData\\Local", "C:\\Users\\me\\AppData\\Local2\\Tool Folder",
+            "C:\\Users\\me\\AppData\\Local2\\TOOLFO~1"},
+           {"C:\\L", "C:\\L\\Tool Folder", "C:\\L\\TOOLFO~1"}}) {
+    store = InMemoryEnvironmentStore();
+    store.Set(Scope::kProfile, "LOCALAPPDATA", {folder, StoredType::kString, {}});
+    store.Set(Scope::kUser, "Path", {entry, StoredType::kExpandString, {}});
+    EXPECT_EQ(Run({"pathshrink", "--user"}).out, written + "\n") << entry;
   }
   env.Set("LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local");
   EXPECT_EQ(Run({"pathshrink", local}).out, "C:\\Users\\me\\AppData\\Local\\Programs\\TOOLFO~1\n");
