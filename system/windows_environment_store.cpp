@@ -153,8 +153,13 @@ StoreStatus WindowsEnvironmentStore::Write(Scope scope, const std::string& name,
   // A value read before goes back exactly as it was, its terminators (or
   // their lack) included; a new one is its text and one terminator.
   if (!value.bytes.empty()) {
+    // Windows adds a terminator to string data that lacks one where the
+    // character after it is a NUL ("the caller forgot to count it"): what
+    // follows the bytes here is not one, so they are stored as they are.
+    std::string exact = value.bytes;
+    exact.append("\xFF\xFF", 2);
     return StatusOfRegistry(::RegSetValueExW(key.get(), wideName.c_str(), 0, type,
-                                             reinterpret_cast<const BYTE*>(value.bytes.data()),
+                                             reinterpret_cast<const BYTE*>(exact.data()),
                                              static_cast<DWORD>(value.bytes.size())));
   }
   const DWORD bytes = static_cast<DWORD>((wideText.size() + 1) * sizeof(wchar_t));
