@@ -82,9 +82,11 @@ std::string HelpText(bool windows) {
       "                        any other status when it cannot tell (see below)\n"
       "  --json                the report as one JSON object on standard output, in\n"
       "                        place of the list (or of the --check line)\n"
-      "  --redact              with --check or --json: the profile folder written as\n"
-      "                        <user-profile>, the user name as <user-name>, standard\n"
-      "                        error too\n"
+      "  --explain             in place of the list, a table: each entry, what it\n"
+      "                        becomes, why, and what it saves; then the lengths\n"
+      "  --redact              with --check, --json or --explain: the profile folder\n"
+      "                        written as <user-profile>, the user name as\n"
+      "                        <user-name>, standard error too\n"
       "  --suggest             instead of the list, print the " +
       make +
       " commands that\n"
@@ -121,7 +123,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   const auto isFlag = [](std::string_view arg) {
     for (const char* flag : {"-j", "--env", "--junctions-in", "--target", "--user", "--machine",
                              "--suggest", "--verbose", "--write", "--check", "--json", "--redact",
-                             "--help", "-h", "/?", "--version"}) {
+                             "--explain", "--help", "-h", "/?", "--version"}) {
       if (arg == flag) return true;
     }
     return false;
@@ -174,6 +176,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       line.check = true;
     } else if (arg == "--json") {
       line.json = true;
+    } else if (arg == "--explain") {
+      line.explain = true;
     } else if (arg == "--redact") {
       line.redact = true;
     } else if (arg == "--write") {
@@ -206,8 +210,13 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
                 (line.write ? "--write" : "--suggest"));
   }
   if (line.json && line.suggest) return fail("Option [--json] does not go with --suggest");
-  if (line.redact && !line.check && !line.json) {
-    return fail("Option [--redact] needs --check or --json");
+  if (line.explain && (line.check || line.json || line.suggest)) {
+    return fail(std::string("Option [--explain] does not go with ") + (line.check  ? "--check"
+                                                                       : line.json ? "--json"
+                                                                                   : "--suggest"));
+  }
+  if (line.redact && !line.check && !line.json && !line.explain) {
+    return fail("Option [--redact] needs --check, --json or --explain");
   }
   if (line.junctionsInGiven && !line.suggest) {
     return fail("Option [--junctions-in] needs --suggest");

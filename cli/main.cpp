@@ -53,6 +53,12 @@ int wmain(int argc, wchar_t* argv[]) {
   // page (none where there is no console).
   const UINT codePage = ::GetConsoleOutputCP();
   system.outputReadInOtherCodePage = !outIsConsole && codePage != 0 && codePage != CP_UTF8;
+  // --explain's table fits the console's window.
+  CONSOLE_SCREEN_BUFFER_INFO screen{};
+  if (outIsConsole && ::GetConsoleScreenBufferInfo(stdOut, &screen)) {
+    system.outputColumns =
+        static_cast<std::size_t>(screen.srWindow.Right - screen.srWindow.Left + 1);
+  }
   // Standard input that is not UTF-8 (echo %PATH%| pathshrink -) comes in
   // the console's input code page, or the OEM one where there is no console.
   const UINT inputCodePage = ::GetConsoleCP() != 0 ? ::GetConsoleCP() : ::GetOEMCP();
@@ -62,12 +68,20 @@ int wmain(int argc, wchar_t* argv[]) {
   return pathshrink::RunPathShrink(argc, pointers.data(), system, out, err);
 }
 #else
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include "system/posix_file_system.h"
 
 int main(int argc, char* argv[]) {
   pathshrink::PosixFileSystem fileSystem;
   pathshrink::SystemEnvironment environment;
-  const pathshrink::SystemAccess system{fileSystem, &environment, nullptr, &std::cin};
+  pathshrink::SystemAccess system{fileSystem, &environment, nullptr, &std::cin};
+  // --explain's table fits the terminal's window.
+  winsize window{};
+  if (::isatty(STDOUT_FILENO) != 0 && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &window) == 0) {
+    system.outputColumns = window.ws_col;
+  }
   return pathshrink::RunPathShrink(argc, argv, system, std::cout, std::cerr);
 }
 #endif

@@ -12,6 +12,7 @@
 #include "cli/run_plan.h"
 #include "junctions/junction_advice.h"
 #include "report/entry_records.h"
+#include "report/explain_table.h"
 #include "report/fleet_report.h"
 #include "report/report.h"
 #include "rewrite/entry_writing.h"
@@ -273,8 +274,8 @@ int SourceUnread(const RunPlan& plan, int status, const std::string& line, const
 // The new list, the --check line or the --json report on standard output;
 // returns the run's status.
 int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records,
-                  RunOutcome& outcome, const Redactor& redact, std::ostream& out, std::ostream& err,
-                  bool& answered) {
+                  RunOutcome& outcome, const Redactor& redact, const SystemAccess& system,
+                  std::ostream& out, std::ostream& err, bool& answered) {
   const CommandLine& line = plan.line;
   const bool inState = decided.text == plan.source.list;
   int status = outcome.status;
@@ -297,6 +298,11 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
     } else {
       delivered = Deliver(CheckLine(facts, redact), out, err);
     }
+  } else if (line.explain) {
+    WriteExplainTable(records.walk, plan.source.list, decided.text,
+                      system.outputColumns != 0 ? system.outputColumns : kExplainColumns, redact,
+                      out);
+    delivered = Delivered(out, err);
   } else {
     decided.text.push_back('\n');  // one write, the list and its line break
     delivered = Deliver(decided.text, out, err);
@@ -339,7 +345,7 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
   RunRecords records;
   MakeRecords(plan, resolved, decided, outcome.stored.stored, records);
   RememberWrittenFor(plan, resolved, decided, records, outcome, system, err);
-  return DeliverResult(plan, decided, records, outcome, redact, out, err, answered);
+  return DeliverResult(plan, decided, records, outcome, redact, system, out, err, answered);
 }
 
 }  // namespace

@@ -23,6 +23,9 @@ struct SystemAccess {
   // Standard output goes to a reader that takes it in a code page other
   // than UTF-8 (a pipe into cmd.exe on a console that is not set to 65001).
   bool outputReadInOtherCodePage = false;
+  // The width of the console standard output goes to; 0 where it goes to
+  // no console (a file, a pipe).
+  std::size_t outputColumns = 0;
 };
 
 // The whole tool: the command line in, the new list on `out`, the

@@ -60,6 +60,7 @@ class RunPathShrinkTest : public ::testing::Test {
     SystemAccess system{fs, &env, &store, &input};
     system.outputReadInOtherCodePage = otherCodePage;
     system.decodeInputCodePage = decodeInput;
+    system.outputColumns = columns;
     const int status = RunPathShrink(static_cast<int>(args.size()), argv.data(), system, out, err);
     const auto* written = dynamic_cast<std::ostringstream*>(&out);
     return {status, written != nullptr ? written->str() : "", err.str()};
@@ -71,6 +72,7 @@ class RunPathShrinkTest : public ::testing::Test {
   std::istringstream input;
   bool otherCodePage = false;
   CodePageDecoder decodeInput;
+  std::size_t columns = 0;
 };
 
 TEST_F(RunPathShrinkTest, WithoutAListPrintsTheUsageLine) {
@@ -810,6 +812,70 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
   EXPECT_EQ(Run({"pathshrink", "--check", "--user"}).out,
             "pathshrink: in the desired state: 12 characters; 1 entries, 0 missing, 0 repeated, 0 "
             "with control characters, 0 to shorten, 0 unchecked, 0 drifted\n");
+
+  // --explain tells what --json tells, row by row: what each entry becomes
+  // (null there, "(left out)" here) and, for a repeat, which entry it
+  // repeats. A window wide enough that no text wraps.
+  columns = 400;
+  const auto jsonEntries = [](const std::string& json) {
+    std::vector<std::pair<std::string, std::string>> entries;  // written (or null), outcome
+    for (std::size_t at = json.find("{\"index\":"); at != std::string::npos;
+         at = json.find("{\"index\":", at + 1)) {
+      std::size_t w = json.find("\"written\":", at) + 10;
+      std::string written;
+      if (json.compare(w, 4, "null") == 0) {
+        written = "(left out)";
+      } else {
+        for (++w; json[w] != '"'; ++w) {
+          if (json[w] == '\\') ++w;  // the lists here hold no \u escapes
+          written += json[w];
+        }
+      }
+      const std::size_t o = json.find("\"outcome\":\"", at) + 11;
+      entries.emplace_back(written, json.substr(o, json.find('"', o) - o));
+    }
+    return entries;
+  };
+  for (const std::vector<std::string>& explained : std::vector<std::vector<std::string>>{
+           {"C:\\Program Files\\Tools;C:\\Missing;C:\\PROGRA~1\\Tools;C:\\Windows"},
+           {"C:\\Program Files\\Tools\\;c:\\windows;C:\\Windows\r\n;bin;C:\\Windows", "-j",
+            "C:\\pf"},
+           {"C:\\Program Files\\Tools;C:\\Missing", "--target", "100"},
+           {"C:\\Users\\Some Long Name\\bin;C:\\Windows", "--redact"}}) {
+    std::vector<std::string> args = {"pathshrink"};
+    args.insert(args.end(), explained.begin(), explained.end());
+    args.push_back("--json");
+    const Outcome json = Run(args);
+    args.back() = "--explain";
+    const Outcome table = Run(args);
+    ASSERT_EQ(table.status, json.status) << explained[0];
+    const auto entries = jsonEntries(json.out);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < table.out.size();) {
+      const std::size_t end = table.out.find('\n', at);
+      lines.push_back(table.out.substr(at, end - at));
+      at = end + 1;
+    }
+    // The header, a line for each entry, the total.
+    ASSERT_EQ(lines.size(), entries.size() + 2) << table.out;
+    const std::size_t becomesAt = lines[0].find("becomes");
+    const std::size_t whyAt = lines[0].find("why");
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const std::string& line = lines[i + 1];
+      std::string becomes = line.substr(becomesAt, whyAt - becomesAt);
+      becomes.erase(becomes.find_last_not_of(' ') + 1);
+      EXPECT_EQ(becomes, entries[i].first) << explained[0] << " #" << i + 1;
+      const std::string why = line.substr(whyAt);
+      if (entries[i].second == "repeat") {
+        EXPECT_EQ(why.rfind("repeat of #", 0), 0u) << line;
+      } else if (entries[i].second == "missing") {
+        EXPECT_EQ(why.rfind("not there", 0), 0u) << line;
+      }
+    }
+    EXPECT_NE(lines.back().find("before " + std::to_string(explained[0].size())), std::string::npos)
+        << lines.back();
+  }
+  columns = 0;
 
   // A Path that an engine lengthens again (an installer adds the long
   // spelling) comes back to the same fixed point.

@@ -29,6 +29,11 @@ echo "\$ build/cli/pathshrink LIST -j $demo/pf"
 build/cli/pathshrink "$list" -j "$demo/pf" 2>&1
 
 echo
+echo "== Native build: what becomes of each entry, and why (--explain)"
+echo "\$ build/cli/pathshrink --explain LIST -j $demo/pf"
+build/cli/pathshrink --explain "$list" -j "$demo/pf" 2>/dev/null
+
+echo
 echo "== Native build: which links would shorten the list most (made in the demo folder)"
 echo "\$ build/cli/pathshrink --suggest --junctions-in $demo LIST"
 build/cli/pathshrink --suggest --junctions-in "$demo" "$list" 2>&1

@@ -1,0 +1,187 @@
+#include "report/explain_table.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "pathtext/path_spelling.h"
+#include "pathtext/utf16_to_utf8.h"
+
+namespace pathshrink {
+namespace {
+
+using Outcome = EntryRecord::Outcome;
+
+constexpr std::string_view kLeftOut = "(left out)";
+
+bool Kept(const EntryRecord& record) {
+  return record.outcome != Outcome::kMissing && record.outcome != Outcome::kRepeat &&
+         record.outcome != Outcome::kControlCharacters;
+}
+
+// `text` with its control characters shown as escapes, so that a row
+// stays in its lines.
+std::string Shown(std::string_view text) {
+  std::string shown;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20) {
+      shown += c;
+    } else {
+      const char* digits = "0123456789abcdef";
+      shown += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : "";
+      if (c != '\n' && c != '\r' && c != '\t') {
+        shown += "\\x";
+        shown += digits[byte >> 4];
+        shown += digits[byte & 0xF];
+      }
+    }
+  }
+  return shown;
+}
+
+// The lines `text` takes in a column `width` characters wide: cut after a
+// separator, a space or a '-', '.' or '_' in the second half of the line,
+// else at the width; a character is never split.
+std::vector<std::string> Wrapped(const std::string& text, std::size_t width) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t at = start;
+    std::size_t count = 0;
+    std::size_t lastBreak = std::string::npos;
+    while (at < text.size() && count < width) {
+      const std::size_t length =
+          std::max<std::size_t>(1, Utf8SequenceLength(static_cast<unsigned char>(text[at])));
+      const char c = text[at];
+      at = std::min(text.size(), at + length);
+      ++count;
+      if (c == '\\' || c == '/' || c == ' ' || c == ';' || c == '-' || c == '.' || c == '_') {
+        lastBreak = at;
+      }
+    }
+    if (at < text.size() && lastBreak != std::string::npos && lastBreak > start &&
+        (lastBreak - start) * 2 >= at - start) {
+      at = lastBreak;
+    }
+    lines.push_back(text.substr(start, at - start));
+    start = at;
+  }
+  if (lines.empty()) lines.emplace_back();
+  return lines;
+}
+
+std::size_t Characters(std::string_view text) {
+  std::size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  return count;
+}
+
+// A row of cells, each wrapped in its column, padded to it; the last cell
+// right-aligned.
+void WriteRow(const std::vector<std::string>& cells, const std::vector<std::size_t>& widths,
+              std::string& text) {
+  std::vector<std::vector<std::string>> wrapped;
+  std::size_t height = 1;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    wrapped.push_back(Wrapped(cells[i], widths[i]));
+    height = std::max(height, wrapped.back().size());
+  }
+  for (std::size_t line = 0; line < height; ++line) {
+    std::string row;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      const std::string piece = line < wrapped[i].size() ? wrapped[i][line] : std::string();
+      const std::string pad(widths[i] - std::min(widths[i], Characters(piece)), ' ');
+      const bool right = i == 0 || i + 1 == cells.size();
+      if (i > 0) row += "  ";
+      row += right ? pad + piece : piece + pad;
+    }
+    while (!row.empty() && row.back() == ' ') row.pop_back();
+    text += row + "\n";
+  }
+}
+
+}  // namespace
+
+std::string ExplainWhy(const EntryRecord& record) {
+  std::string why;
+  switch (record.outcome) {
+    case Outcome::kAsGiven:
+      why = "as short as it gets";
+      break;
+    case Outcome::kShortForm:
+      why = "short name";
+      break;
+    case Outcome::kJunction:
+      why = "junction " + std::string(record.junction);
+      break;
+    case Outcome::kReference:
+      why = record.written == record.given ? "its references kept"
+                                           : "short names after its references";
+      break;
+    case Outcome::kProfileVariable:
+      why = "profile variable";
+      break;
+    case Outcome::kUnchecked:
+      why = "kept as given: " + std::string(record.why);
+      break;
+    case Outcome::kMissing:
+      why = "not there";
+      break;
+    case Outcome::kRepeat:
+      why = "repeat of #" + std::to_string(record.repeatOf + 1);
+      break;
+    case Outcome::kControlCharacters:
+      why = "holds a control character";
+      break;
+  }
+  if (!record.writtenFor.empty()) {
+    why = (Kept(record) ? "written for its folder again ('" : "its folder is gone ('") +
+          std::string(record.writtenFor) + "'); " + why;
+  }
+  if (!record.userChangeable.empty()) {
+    why +=
+        "; users other than administrators can change '" + std::string(record.userChangeable) + "'";
+  }
+  return why;
+}
+
+void WriteExplainTable(const RecordWalk& records, std::string_view before, std::string_view after,
+                       std::size_t columns, const Redactor& redact, std::ostream& out) {
+  // #, entry, becomes, why, saves: the three texts share what the number
+  // columns and the gaps between them leave.
+  const std::size_t number = 4;
+  const std::size_t saves = 6;
+  const std::size_t room = std::max<std::size_t>(columns, 60) - number - saves - 4 * 2;
+  const std::size_t entry = room * 36 / 100;
+  const std::size_t becomes = room * 30 / 100;
+  const std::vector<std::size_t> widths = {number, entry, becomes, room - entry - becomes, saves};
+  std::string text;
+  WriteRow({"#", "entry", "becomes", "why", "saves"}, widths, text);
+  std::size_t index = 0;
+  const auto row = [&](const EntryRecord& record) {
+    const std::size_t given = Utf16Length(record.given);
+    // A left-out entry saves itself and the ';' that joined it.
+    const long saved =
+        Kept(record) ? static_cast<long>(given) - static_cast<long>(Utf16Length(record.written))
+                     : static_cast<long>(given) + 1;
+    WriteRow({std::to_string(++index), Shown(redact(record.given)),
+              Kept(record) ? Shown(redact(record.written)) : std::string(kLeftOut),
+              redact(ExplainWhy(record)), std::to_string(saved)},
+             widths, text);
+    if (text.size() > 16 * 1024) {
+      out << text;
+      text.clear();
+    }
+  };
+  if (records) records(row);
+  const std::size_t was = Utf16Length(before);
+  const std::size_t is = Utf16Length(after);
+  WriteRow({"", "total", "before " + std::to_string(was) + ", after " + std::to_string(is),
+            "characters, as Windows counts",
+            std::to_string(static_cast<long>(was) - static_cast<long>(is))},
+           widths, text);
+  out << text;
+}
+
+}  // namespace pathshrink

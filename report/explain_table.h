@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <ostream>
+#include <string_view>
+
+#include "report/entry_records.h"
+#include "report/redactor.h"
+
+namespace pathshrink {
+
+// The width of the --explain table where standard output is no console.
+inline constexpr std::size_t kExplainColumns = 100;
+
+// What --explain writes: a row for each record, in order (its position,
+// the entry as given, what it becomes or "(left out)", why, and the
+// characters it saves), then a total with the list's length before and
+// after. `columns` wide (at least 60 are used); a text longer than its
+// column wraps within it, never the row. Lengths are UTF-16 units, as
+// Windows counts.
+void WriteExplainTable(const RecordWalk& records, std::string_view before, std::string_view after,
+                       std::size_t columns, const Redactor& redact, std::ostream& out);
+
+// The reason a record gives in the table's "why" column.
+std::string ExplainWhy(const EntryRecord& record);
+
+}  // namespace pathshrink
