@@ -1356,9 +1356,9 @@ TEST_F(RunPathShrinkTest, SuggestsJunctionsForTheLongestSharedDirectories) {
   }
 }
 
-// The README's table, --help and the manual page say what the code's one
+// The guide's table, --help and the manual page say what the code's one
 // table says.
-TEST(ExitStatusTest, TheReadmeAndTheHelpFollowTheTable) {
+TEST(ExitStatusTest, TheGuideAndTheHelpFollowTheTable) {
   const auto words = [](const std::string& text) {  // backticks gone, white space folded
     std::string folded;
     for (const char c : text) {
@@ -1369,7 +1369,7 @@ TEST(ExitStatusTest, TheReadmeAndTheHelpFollowTheTable) {
     }
     return folded;
   };
-  std::ifstream readme(PATHSHRINK_SOURCE_DIR "/README.md");
+  std::ifstream readme(PATHSHRINK_SOURCE_DIR "/docs/guide.md");
   std::map<int, std::string> documented;
   for (std::string row; std::getline(readme, row);) {
     if (row.size() > 4 && row.compare(0, 2, "| ") == 0 && std::isdigit(row[2]) != 0) {

@@ -2,7 +2,7 @@
 
 namespace pathshrink {
 
-// Every status the tool exits with. The README's table and --help are
+// Every status the tool exits with. The guide's table and --help are
 // checked against kExitStatuses by a test.
 enum ExitStatus : int {
   kExitDone = 0,
@@ -24,7 +24,7 @@ enum ExitStatus : int {
 
 struct ExitStatusMeaning {
   ExitStatus status;
-  const char* meaning;  // one sentence, as the README's table and --help say it
+  const char* meaning;  // one sentence, as the guide's table and --help say it
 };
 
 inline constexpr ExitStatusMeaning kExitStatuses[] = {
