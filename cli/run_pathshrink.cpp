@@ -162,8 +162,9 @@ void MakeRecords(const RunPlan& plan, const ResolvedRun& resolved, const Decided
   if (plan.source.list.empty()) {  // an empty list has no entries, not one empty one
     records.walk = [](const RecordVisit&) {};
   } else if (stored || plan.rules.asGiven || !plan.drift.writtenFor.empty()) {
-    records.held = plan.rules.asGiven ? AsGivenRecords(plan.source.list, plan.conventions)
-                                      : EntryRecords(resolved.list, decided.written, decided.notes);
+    records.held = plan.rules.asGiven
+                       ? AsGivenRecords(resolved.list, decided.written, decided.notes)
+                       : EntryRecords(resolved.list, decided.written, decided.notes);
     NoteDrift(plan.source.list, plan.drift, plan.conventions, records.held);
     records.walk = [&held = records.held](const RecordVisit& visit) {
       for (const EntryRecord& record : held) visit(record);

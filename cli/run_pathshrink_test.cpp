@@ -735,6 +735,10 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
        1,
        "pathshrink: not in the desired state: 55 characters, 28 after; 4 entries, 1 missing, 1 "
        "repeated, 0 with control characters, 1 to shorten, 0 unchecked\n"},
+      {"within the target: as given, and said what it holds",
+       {"--check", "--target", "100", "C:\\Windows;C:\\Missing"},
+       0,
+       "pathshrink: in the desired state: 21 characters; 2 entries, 1 missing, 0 repeated"},
       {"an empty list has no entries",
        {"--check", ""},
        0,
@@ -849,6 +853,9 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
     args.back() = "--explain";
     const Outcome table = Run(args);
     ASSERT_EQ(table.status, json.status) << explained[0];
+#ifndef _WIN32
+    EXPECT_EQ(testing::SchemaProblems(json.out), "") << json.out;
+#endif
     const auto entries = jsonEntries(json.out);
     std::vector<std::string> lines;
     for (std::size_t at = 0; at < table.out.size();) {

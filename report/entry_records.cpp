@@ -90,12 +90,18 @@ std::vector<EntryRecord> EntryRecords(const ResolvedList& resolved, const Writte
   return records;
 }
 
-std::vector<EntryRecord> AsGivenRecords(std::string_view list, const PathConventions& conventions) {
-  std::vector<EntryRecord> records;
-  for (const std::string_view entry : SplitPathList(list, conventions.win32Syntax)) {
-    EntryRecord record;
-    record.given = record.written = entry;
-    records.push_back(record);
+std::vector<EntryRecord> AsGivenRecords(const ResolvedList& resolved, const WrittenList& written,
+                                        const EntryNotes& notes) {
+  std::vector<EntryRecord> records = EntryRecords(resolved, written, notes);
+  for (EntryRecord& record : records) {
+    record.written = record.given;
+    // Kept as given, a shorter spelling it might have had is not written.
+    if (record.outcome == EntryRecord::Outcome::kShortForm ||
+        record.outcome == EntryRecord::Outcome::kJunction ||
+        record.outcome == EntryRecord::Outcome::kProfileVariable) {
+      record.outcome = EntryRecord::Outcome::kAsGiven;
+      record.junction = {};
+    }
   }
   return records;
 }

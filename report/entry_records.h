@@ -61,8 +61,17 @@ void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
 // A walk over every entry's record, in order, as often as asked.
 using RecordWalk = std::function<void(const RecordVisit&)>;
 
-// Every entry of `list` written as given.
-std::vector<EntryRecord> AsGivenRecords(std::string_view list, const PathConventions& conventions);
+// The records of a list that comes back as given (within --target): what
+// resolving found of each entry, each written as given all the same.
+std::vector<EntryRecord> AsGivenRecords(const ResolvedList& resolved, const WrittenList& written,
+                                        const EntryNotes& notes);
+
+// Whether the new list holds the entry: written, or an outcome that keeps it.
+inline bool Kept(const EntryRecord& record) {
+  return !record.written.empty() || (record.outcome != EntryRecord::Outcome::kMissing &&
+                                     record.outcome != EntryRecord::Outcome::kRepeat &&
+                                     record.outcome != EntryRecord::Outcome::kControlCharacters);
+}
 
 // How many records there are of each kind.
 struct RecordCounts {

@@ -14,11 +14,6 @@ using Outcome = EntryRecord::Outcome;
 
 constexpr std::string_view kLeftOut = "(left out)";
 
-bool Kept(const EntryRecord& record) {
-  return record.outcome != Outcome::kMissing && record.outcome != Outcome::kRepeat &&
-         record.outcome != Outcome::kControlCharacters;
-}
-
 // `text` with its control characters shown as escapes, so that a row
 // stays in its lines.
 std::string Shown(std::string_view text) {
@@ -134,6 +129,9 @@ std::string ExplainWhy(const EntryRecord& record) {
     case Outcome::kControlCharacters:
       why = "holds a control character";
       break;
+  }
+  if (Kept(record) && (record.outcome == Outcome::kMissing || record.outcome == Outcome::kRepeat)) {
+    why += "; kept as given, as the list is within the target";
   }
   if (!record.writtenFor.empty()) {
     why = (Kept(record) ? "written for its folder again ('" : "its folder is gone ('") +

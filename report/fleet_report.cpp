@@ -116,9 +116,7 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
     json.Raw(",\"given\":");
     quoted(record.given);
     json.Raw(",\"written\":");
-    const bool kept = record.outcome != Outcome::kMissing && record.outcome != Outcome::kRepeat &&
-                      record.outcome != Outcome::kControlCharacters;
-    if (kept) {
+    if (Kept(record)) {
       quoted(record.written);
     } else {
       json.Raw("null");
