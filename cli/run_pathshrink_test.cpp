@@ -1152,11 +1152,12 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
   } drifts[] = {
       {"leads to another folder now", misc, code, "C:\\PROGRA~1\\MICROS~2",
        "[entry 'C:\\PROGRA~1\\MICROS~1' was written for '" + code +
-           "' and now leads to 'C:\\PROGRA~1\\MICROS~1'; written for '" + code + "' again]\n",
+           "' and now leads to 'C:\\Program Files\\Microsoft Office'; written for '" + code +
+           "' again]\n",
        code, true},
       {"its folder is gone", misc, "C:\\Program Files\\Gone App", "",
        "[entry 'C:\\PROGRA~1\\MICROS~1' was written for 'C:\\Program Files\\Gone App', which is "
-       "gone, and now leads to 'C:\\PROGRA~1\\MICROS~1'; left out]\n",
+       "gone, and now leads to 'C:\\Program Files\\Microsoft Office'; left out]\n",
        "", true},
       {"it leads where it was written for", misc, "C:\\Program Files\\Microsoft Office", misc, "",
        misc, false},

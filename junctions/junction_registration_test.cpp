@@ -104,6 +104,7 @@ TEST_F(JunctionRegistrationTest, SavingsCountLongFormsNotShortOnes) {
 class MockFileSystem : public FileSystemQueries {
  public:
   MOCK_METHOD(bool, ShortPathName, (std::string, std::string&), (override));
+  MOCK_METHOD(bool, LongPathName, (std::string, std::string&), (override));
   MOCK_METHOD(Unresolved, WhyUnresolved, (const std::string&), (override));
   MOCK_METHOD(bool, IsDirectory, (const std::string&), (override));
   MOCK_METHOD(std::optional<DirectoryIdentity>, Identity, (const std::string&), (override));

@@ -22,6 +22,9 @@ class PlannedJunctions : public FileSystemQueries {
       : system_(system), planned_(planned), plannedFolder_(std::move(plannedFolder)) {}
 
   bool ShortPathName(std::string path, std::string& shortPath) override;
+  bool LongPathName(std::string path, std::string& longPath) override {
+    return system_.LongPathName(std::move(path), longPath);
+  }
   Unresolved WhyUnresolved(const std::string& path) override { return system_.WhyUnresolved(path); }
   bool IsDirectory(const std::string& path) override {
     return path == plannedFolder_ || system_.IsDirectory(path);

@@ -126,9 +126,10 @@ DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSys
     std::string line = "[entry '";
     line.append(entry).append("' was written for '").append(folder).append("'");
     line += meant.gone ? ", which is gone," : "";
-    line += now.gone
-                ? " and now leads nowhere"
-                : " and now leads to '" + (now.shortForm.empty() ? leads : now.shortForm) + "'";
+    // The folder it leads to, as a person knows it: its long path.
+    std::string there = now.shortForm.empty() ? leads : now.shortForm;
+    files.LongPathName(there, there);
+    line += now.gone ? " and now leads nowhere" : " and now leads to '" + there + "'";
     line += meant.gone ? "; left out]\n" : "; written for '" + folder + "' again]\n";
     err << line;
     check.writtenFor[i] = folder;

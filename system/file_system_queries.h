@@ -52,6 +52,11 @@ class FileSystemQueries {
   // or returns false and leaves `shortPath` untouched.
   virtual bool ShortPathName(std::string path, std::string& shortPath) = 0;
 
+  // Replaces `longPath` by `path` with each component in its long name, as
+  // a person knows the folder, and returns true; or returns false and
+  // leaves `longPath` untouched.
+  virtual bool LongPathName(std::string path, std::string& longPath) = 0;
+
   // Asked only after ShortPathName failed for `path`: whether it is known
   // not to exist, or could not be checked. Only a clear "not there" may
   // answer kMissing: the compactor drops such an entry.

@@ -12,6 +12,10 @@ namespace pathshrink {
 class PosixFileSystem : public FileSystemQueries {
  public:
   bool ShortPathName(std::string path, std::string& shortPath) override;
+  // An existing path is its own long form, as it is its own short one.
+  bool LongPathName(std::string path, std::string& longPath) override {
+    return ShortPathName(std::move(path), longPath);
+  }
   Unresolved WhyUnresolved(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
   std::optional<DirectoryIdentity> Identity(const std::string& path) override;

@@ -57,6 +57,16 @@ bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) 
   return true;
 }
 
+bool WindowsFileSystem::LongPathName(std::string path, std::string& longPath) {
+  std::string answer;
+  const auto ask = [](const wchar_t* wide, wchar_t* buffer, DWORD size) {
+    return ::GetLongPathNameW(wide, buffer, size);
+  };
+  if (!AskForPath(path, shortPathBufferSize_, ask, answer)) return false;
+  longPath.swap(answer);
+  return true;
+}
+
 bool WindowsFileSystem::IsDirectory(const std::string& path) {
   std::wstring wide;
   if (path.empty() || !Utf8ToWide(path, wide)) return false;

@@ -17,6 +17,7 @@ class WindowsFileSystem : public FileSystemQueries {
       : shortPathBufferSize_(shortPathBufferSize) {}
 
   bool ShortPathName(std::string path, std::string& shortPath) override;
+  bool LongPathName(std::string path, std::string& longPath) override;
   Unresolved WhyUnresolved(const std::string& path) override;
   bool IsDirectory(const std::string& path) override;
   std::optional<DirectoryIdentity> Identity(const std::string& path) override;

@@ -98,6 +98,7 @@ std::optional<FakeFileSystem::Resolved> FakeFileSystem::Resolve(const std::strin
         testing::AsciiFolded(parts[i]) == testing::AsciiFolded(child->shortName);
     resolved.shortForm += givenShort ? parts[i] : child->shortName;
     if (!last) resolved.shortForm += separators[i];
+    resolved.longForm += (i > 0 ? "\\" : "") + child->longName;
     if (i > 0) resolved.key += '\\';
     resolved.key += testing::AsciiFolded(child->longName);
     node = child;
@@ -232,6 +233,14 @@ std::string FakeFileSystem::ReadJunctionTarget(std::string path) {
   }
   if (found->second.failure) throw JunctionError(*found->second.failure, path);
   return found->second.target;
+}
+
+bool FakeFileSystem::LongPathName(std::string path, std::string& longPath) {
+  if (UncheckableReason(path)) return false;
+  const std::optional<Resolved> resolved = Resolve(path);
+  if (!resolved) return false;
+  longPath = resolved->longForm;
+  return true;
 }
 
 std::optional<DirectoryIdentity> FakeFileSystem::Identity(const std::string& path) {

@@ -45,6 +45,8 @@ class FakeFileSystem : public FileSystemQueries {
   void AddUncheckable(const std::string& path, Unresolved reason);
 
   bool ShortPathName(std::string path, std::string& shortPath) override;
+  // Each component in its long name, as it was added.
+  bool LongPathName(std::string path, std::string& longPath) override;
   // Missing where the drive (the first component) exists; else the drive
   // is absent. Paths made uncheckable answer their reason.
   Unresolved WhyUnresolved(const std::string& path) override;
@@ -80,6 +82,7 @@ class FakeFileSystem : public FileSystemQueries {
   struct Resolved {
     std::string key;
     std::string shortForm;
+    std::string longForm;
   };
   std::optional<Resolved> Resolve(const std::string& path) const;
   std::optional<Unresolved> UncheckableReason(const std::string& path) const;
