@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "compact/compact_path_list.h"
 #include "cli/run_pathshrink.h"
+#include "compact/compact_path_list.h"
 #include "testing/fake_file_system.h"
 
 namespace pathshrink {
