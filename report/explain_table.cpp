@@ -150,7 +150,7 @@ void WriteExplainTable(const RecordWalk& records, std::string_view before, std::
   // columns and the gaps between them leave.
   const std::size_t number = 4;
   const std::size_t saves = 6;
-  const std::size_t room = std::max<std::size_t>(columns, 60) - number - saves - 4 * 2;
+  const std::size_t room = std::max<std::size_t>(columns, 60) - number - saves - std::size_t{4} * 2;
   const std::size_t entry = room * 36 / 100;
   const std::size_t becomes = room * 30 / 100;
   const std::vector<std::size_t> widths = {number, entry, becomes, room - entry - becomes, saves};
@@ -167,7 +167,7 @@ void WriteExplainTable(const RecordWalk& records, std::string_view before, std::
               Kept(record) ? Shown(redact(record.written)) : std::string(kLeftOut),
               redact(ExplainWhy(record)), std::to_string(saved)},
              widths, text);
-    if (text.size() > 16 * 1024) {
+    if (text.size() > std::size_t{16} * 1024) {
       out << text;
       text.clear();
     }
