@@ -1199,8 +1199,9 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
               {"C:\\Users\\me\\AppData\\Local", StoredType::kString, {}});
     store.Set(Scope::kUser, "Path", {stored, StoredType::kExpandString, {}});
     EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0) << stored;
-    const std::string line = written + "\t" + local + "\r\n";
-    EXPECT_EQ(store.files[memory], "pathshrink written-for 1\r\n" + line) << stored;
+    std::string expected = "pathshrink written-for 1\r\n";
+    expected.append(written).append("\t").append(local).append("\r\n");
+    EXPECT_EQ(store.files[memory], expected) << stored;
   }
 }
 
