@@ -315,7 +315,7 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
            {{live}, "", live, asText},
            {{"-"}, live, live, asText},
            {{"--env", "LIVE"}, "", live, asText},
-           {{"--user"}, "", "%Win%", ""}}) {
+           {{"--user"}, "", live, ""}}) {
     input.clear();
     input.str(in);
     std::vector<std::string> argv = {"pathshrink"};
@@ -323,6 +323,25 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
     const Outcome outcome = Run(argv);
     EXPECT_EQ(outcome.out, newList + "\n") << args[0];
     EXPECT_EQ(outcome.err, lines + ExpectedReport(live, newList)) << args[0];
+  }
+
+  // An entry that refers to a variable of the user's follows it: the
+  // folder it names today stays beside it, and so does the entry when the
+  // variable names another one. Two entries written the same way are one.
+  fs.AddDirectory("C:\\Java\\jdk-17\\bin", "C:\\Java\\jdk-17\\bin");
+  fs.AddDirectory("C:\\Java\\jdk-21\\bin", "C:\\Java\\jdk-21\\bin");
+  const std::string java = "C:\\Java\\jdk-17\\bin;%JAVA_HOME%\\bin";
+  store = InMemoryEnvironmentStore();
+  store.Set(Scope::kUser, "Path", {java + ";%java_home%\\bin\\", StoredType::kExpandString, {}});
+  for (const char* home : {"C:\\Java\\jdk-17", "C:\\Java\\jdk-21"}) {
+    store.Set(Scope::kUser, "JAVA_HOME", {home, StoredType::kString, {}});
+    const Outcome follows = Run({"pathshrink", "--user", "--verbose"});
+    EXPECT_EQ(follows.out, java + "\n") << home;
+    EXPECT_NE(follows.err.find("[entry '%JAVA_HOME%\\bin' follows its variable: it repeats only an "
+                               "entry written the same way, never the folder the variable names "
+                               "today]\n"),
+              std::string::npos)
+        << follows.err;
   }
 
   // Standard input as Windows sends it: a Ctrl-Z ends it, one entry a

@@ -1,5 +1,6 @@
 #include "compact/compact_path_list.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -189,8 +190,16 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
       answer = NormalizedPath(std::move(answer), conventions);
       std::string text = ReferenceSpelling(typed, expansion, expanded, answer, conventions);
       if (text.find(';') != std::string::npos) text = QuotedForList(std::move(text));
-      keepUnlessRepeat(
-          entry, ResolvedEntry::WrittenAsTyped(std::move(text), PathKey(answer, conventions)));
+      // An entry that refers to a variable a user or an administrator
+      // defines is written so that it follows the variable: it is one only
+      // with an entry that refers to it the same way, never with the
+      // folder it names today (behind a mark no other key starts with).
+      std::string key = PathKey(answer, conventions);
+      if (!std::all_of(expansion.names.begin(), expansion.names.end(),
+                       [](const std::string& name) { return IsWindowsOwnVariable(name); })) {
+        key = std::string(1, kFollowsVariableMark) + FoldCase(NormalizedPath(typed, conventions));
+      }
+      keepUnlessRepeat(entry, ResolvedEntry::WrittenAsTyped(std::move(text), std::move(key)));
       continue;
     }
     // A relative entry names a folder relative to wherever PATH is used

@@ -58,6 +58,10 @@ class ResolvedEntry {
   std::uint32_t keyHash_ = 0;
 };
 
+// The first byte of the key of an entry that follows a variable a user or
+// an administrator defines (see ResolveEntries).
+inline constexpr char kFollowsVariableMark = '\x01';
+
 struct ResolveOptions {
   // Where %NAME% references lead (Win32 syntax only); without one, every
   // entry that holds a reference is kept as typed.

@@ -89,10 +89,11 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "C:\\PROGRA~1;\"C:\\semi;colon\";C:\\Windows", ""},
       {"an unbalanced quote hides nothing", "C:\\Windows;\"C:\\Nope;C:\\Program Files",
        "C:\\Windows;C:\\PROGRA~1", "[invalid entry '\"C:\\Nope']\n"},
-      {"references: judged by where they lead, written as typed and shortened after",
+      {"references: judged by where they lead, written as typed and shortened after; a "
+       "variable of the user's is followed, and the folder it names today stays beside it",
        "%SystemRoot%\\system32;C:\\Windows\\System32;%SYSTEMROOT%\\System32\\;"
-       "%tools%\\Long Name\\;C:\\PROGRA~1\\Tools\\Long Name",
-       "%SystemRoot%\\system32;%tools%\\LONGNA~1", ""},
+       "%tools%\\Long Name\\;C:\\PROGRA~1\\Tools\\Long Name;%TOOLS%\\long name",
+       "%SystemRoot%\\system32;%tools%\\LONGNA~1;C:\\PROGRA~1\\Tools\\LONGNA~1", ""},
       {"references: a literal spelling first stays", "C:\\Windows;%SystemRoot%", "C:\\Windows", ""},
       {"references: two in one entry, and one inside a component",
        "%SystemDrive%\\%PF%\\Tools\\Long Name;C:\\%PF%\\Tools",

@@ -1,5 +1,8 @@
 #include "compact/path_list_syntax.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace pathshrink {
 
 namespace {
@@ -84,6 +87,7 @@ Expansion ExpandReferences(std::string_view entry, Environment& environment) {
       continue;
     }
     const std::string name(entry.substr(open + 1, close - open - 1));
+    expansion.names.push_back(name);
     const std::optional<std::string> value = environment.Variable(name);
     if (!value) return {Expansion::kUndefined, name, 0};
     expansion.text += *value;
@@ -92,6 +96,38 @@ Expansion ExpandReferences(std::string_view entry, Environment& environment) {
   }
   if (at < entry.size()) expansion.text.append(entry.substr(at));
   return expansion;
+}
+
+bool IsWindowsOwnVariable(std::string_view name) {
+  static constexpr std::string_view kOwn[] = {"SystemRoot",
+                                              "windir",
+                                              "SystemDrive",
+                                              "ProgramFiles",
+                                              "ProgramFiles(x86)",
+                                              "ProgramW6432",
+                                              "CommonProgramFiles",
+                                              "CommonProgramFiles(x86)",
+                                              "CommonProgramW6432",
+                                              "ProgramData",
+                                              "PUBLIC",
+                                              "ALLUSERSPROFILE",
+                                              "USERPROFILE",
+                                              "LOCALAPPDATA",
+                                              "APPDATA",
+                                              "HOMEDRIVE",
+                                              "HOMEPATH",
+                                              "USERNAME",
+                                              "COMPUTERNAME"};
+  for (const std::string_view own : kOwn) {
+    if (own.size() == name.size() &&
+        std::equal(own.begin(), own.end(), name.begin(), [](char a, char b) {
+          return std::tolower(static_cast<unsigned char>(a)) ==
+                 std::tolower(static_cast<unsigned char>(b));
+        })) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace pathshrink

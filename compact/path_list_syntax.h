@@ -33,9 +33,17 @@ bool HoldsEnvironmentReference(std::string_view entry);
 // expands one entry of a stored PATH; or why it cannot be.
 struct Expansion {
   enum Outcome { kExpanded, kUndefined, kLonePercent } outcome = kExpanded;
-  std::string text;     // the expansion, or the name that is not defined
-  std::size_t end = 0;  // where the last reference ends in the entry
+  std::string text;                // the expansion, or the name that is not defined
+  std::size_t end = 0;             // where the last reference ends in the entry
+  std::vector<std::string> names;  // the variables it refers to, as typed
 };
+
+// Whether `name` is one of the variables Windows itself defines for every
+// process or from the user's profile (SystemRoot, ProgramFiles, APPDATA,
+// USERPROFILE, ...), without regard to case. Any other is one a user or an
+// administrator defines, to be changed: an entry that refers to it follows
+// it, whatever folder it names today.
+bool IsWindowsOwnVariable(std::string_view name);
 
 // Expands each reference of `entry` against `environment`. "%%" is a '%'
 // that opens nothing; a '%' with no partner after it, or a name that is

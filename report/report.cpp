@@ -60,6 +60,14 @@ void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err
         break;
     }
   }
+  if (verbose) {
+    for (const ResolvedEntry& entry : resolved.entries) {
+      if (entry.Key().empty() || entry.Key()[0] != kFollowsVariableMark) continue;
+      lines += "[entry '" + entry.Given() +
+               "' follows its variable: it repeats only an entry written the same way, never the"
+               " folder the variable names today]\n";
+    }
+  }
   err << lines;
 }
 
