@@ -140,6 +140,11 @@ TEST_F(EndToEndTest, RelativeJunctionsAndRepeatsThatJunctionsMake) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, expected + "\n");
   EXPECT_EQ(result.err, ExpectedReport(list, expected));
+  // Without the link named, the system opens both to one directory all the
+  // same: the first stays.
+  const ProcessResult unnamed = Run({list});
+  EXPECT_EQ(unnamed.status, 0);
+  EXPECT_EQ(unnamed.out, expected + "\n");
 }
 
 std::string RealPath(const std::string& path) {

@@ -1,6 +1,8 @@
 #include "compact/compact_path_list.h"
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -116,17 +118,46 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
   entries.reserve(split.size());
   findings.reserve(split.size());
   KeySet seen(split.size());
+  resolved.identities.reserve(split.size());
+  // The directories opened so far, as 16 bytes each (volume, file), by the
+  // resolved entry that opened each first: two spellings the text cannot
+  // tell apart (a subst drive and its folder, a junction and its target)
+  // open to one directory.
+  KeySet opened(split.size());
+  const std::unique_ptr<char[]> openedBytes(new char[split.size() * 16 + 1]);
+  std::vector<std::size_t> openedBy;
+  openedBy.reserve(split.size());
   // A repeat of an entry resolved before is of no use to anyone after this:
   // it goes at once, and the memory with it. Each key in `seen` is the
   // entry at the same position.
-  const auto keepUnlessRepeat = [&](std::string_view typed, ResolvedEntry entry) {
+  const auto keepUnlessRepeat = [&](std::string_view typed, ResolvedEntry entry,
+                                    std::optional<DirectoryIdentity> identity = std::nullopt) {
+    std::string_view directory;
+    std::uint32_t directoryHash = 0;
+    if (identity) {
+      char* const bytes = openedBytes.get() + openedBy.size() * 16;
+      std::memcpy(bytes, &identity->volume, 8);
+      std::memcpy(bytes + 8, &identity->file, 8);
+      directory = std::string_view(bytes, 16);
+      directoryHash = KeySet::Hash(directory);
+      const std::size_t first = opened.InsertOrFind(directory, directoryHash);
+      if (first != KeySet::npos) {
+        findings.push_back({EntryFinding::Kind::kRepeat, typed, {}, openedBy[first]});
+        return false;
+      }
+      openedBy.push_back(entries.size());
+    }
     entries.push_back(std::move(entry));
     const std::size_t named = seen.InsertOrFind(entries.back().Key(), entries.back().KeyHash());
     if (named != KeySet::npos) {
       findings.push_back({EntryFinding::Kind::kRepeat, typed, {}, named});
       entries.pop_back();
+      // (The directory stays known as this one's: the entry it repeats
+      // names it too.)
+      if (identity) openedBy.back() = named;
       return false;
     }
+    resolved.identities.push_back(identity);
     return true;
   };
   for (const std::string_view entry : split) {
@@ -227,7 +258,9 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
     }
     // An answer that repeats the (normalized) question needs no second look.
     if (answer != given) answer = NormalizedPath(std::move(answer), conventions);
-    keepUnlessRepeat(entry, ResolvedEntry::Resolved(given, std::move(answer), conventions));
+    std::optional<DirectoryIdentity> identity = queries.Identity(std::string(given));
+    keepUnlessRepeat(entry, ResolvedEntry::Resolved(given, std::move(answer), conventions),
+                     identity);
   }
   return resolved;
 }

@@ -85,9 +85,11 @@ struct EntryFinding {
 
 struct ResolvedList {
   std::vector<std::string_view> split;  // the list's entries, as split, into the list
-  std::vector<ResolvedEntry> entries;   // no two of one key
-  std::vector<EntryFinding> findings;   // in the list's order
-  TextArena whys;                       // where the findings' `why` point
+  std::vector<ResolvedEntry> entries;   // no two of one key, nor of one directory
+  // By resolved entry: the directory it opens to, where it could be opened.
+  std::vector<std::optional<DirectoryIdentity>> identities;
+  std::vector<EntryFinding> findings;  // in the list's order
+  TextArena whys;                      // where the findings' `why` point
 };
 
 // Splits the list and resolves every entry in order. The findings point

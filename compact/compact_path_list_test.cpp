@@ -192,6 +192,12 @@ TEST_F(CompactPathListTest, RepeatsMadeByAJunctionAreDroppedToo) {
   EXPECT_EQ(Compact("D:\\x;C:\\d\\x;C:\\e\\x", toARoot), "D:\\x");
   EXPECT_EQ(Compact("C:\\e\\x;C:\\d\\x;D:\\x", toARoot), "C:\\e\\x");
   EXPECT_EQ(complaints, "");
+  // With no junction named, a path through one and its target's all the
+  // same: the system opens both to one directory.
+  fs.AddJunction("C:\\J", "C:\\Program Files");
+  EXPECT_EQ(Compact("C:\\J\\Tools;C:\\Windows;C:\\Program Files\\Tools"),
+            "C:\\J\\Tools;C:\\Windows");
+  EXPECT_EQ(Compact("C:\\Program Files\\Tools;C:\\J\\Tools"), "C:\\PROGRA~1\\Tools");
 }
 
 }  // namespace

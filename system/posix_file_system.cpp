@@ -41,11 +41,20 @@ bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
     lastFailed_.swap(path);
     return false;
   }
+  lastFound_ = path;
+  lastIdentity_ =
+      S_ISDIR(info.st_mode)
+          ? std::optional<DirectoryIdentity>(DirectoryIdentity{
+                static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)})
+          : std::nullopt;
   shortPath.swap(path);
   return true;
 }
 
 std::optional<DirectoryIdentity> PosixFileSystem::Identity(const std::string& path) {
+  // Asked right after the short form of the same path, as resolving asks:
+  // the stat made then answers.
+  if (!path.empty() && path == lastFound_) return lastIdentity_;
   struct stat info {};
   if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
     return std::nullopt;

@@ -31,6 +31,9 @@ class PosixFileSystem : public FileSystemQueries {
   // look at the disk.
   std::string lastFailed_;
   int lastError_ = 0;
+  // The last path found, and the directory it names (none for a file).
+  std::string lastFound_;
+  std::optional<DirectoryIdentity> lastIdentity_;
 };
 
 }  // namespace pathshrink

@@ -2,8 +2,9 @@
 // vector (the input split at NUL bytes). Whatever it is given, it exits
 // with 0 or 1, and 1 writes nothing on standard output. After a list, what
 // it wrote is checked against what the volume itself knows, not against
-// the tool's own rules of spelling and identity (through the junctions it
-// was given that are shorter than their targets, the ones it uses):
+// the tool's own rules of spelling and identity (a directory is one
+// however it is reached, through any junction the volume can read, as the
+// volume answers which directory a path opens to):
 // - every written entry that names a directory here names one that some
 //   given entry named; the others, and entries with %NAME% references
 //   (text in a live list), are given entries, as given;
@@ -201,18 +202,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(line.source == CommandLine::Source::kArgument);
   const std::string written = out.str();
   Check(!written.empty() && written.back() == '\n');
+  // Every junction the volume can read, named or not: the system opens a
+  // path through one to the directory of its target.
   std::set<std::string> junctions;
-  for (const std::string& junction : line.junctions) {
-    const std::optional<std::string> directory = fs.DirectoryNamed(fs.AbsolutePath(junction));
-    if (!directory) continue;
-    // A junction whose path is no shorter than its target is left out, as
-    // the tool is told to: what it names is not known to be one with it.
-    try {
-      if (fs.ReadJunctionTarget(*directory).size() <= directory->size()) continue;
-    } catch (const JunctionError&) {
-      continue;
+  for (const Junction& junction : kJunctions) {
+    if (const std::optional<std::string> directory = fs.DirectoryNamed(junction.path)) {
+      junctions.insert(*directory);
     }
-    junctions.insert(*directory);
   }
   const std::string& list = args[static_cast<std::size_t>(line.listIndex)];
   CheckList(list, written.substr(0, written.size() - 1), junctions, fs);
