@@ -132,7 +132,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     const std::string_view arg = argv[i];
     // A Windows user types /user for --user: as a list, it would print
     // that word as the new PATH.
-    if (arg.size() > 2 && arg[0] == '/' && isFlag("--" + std::string(arg.substr(1)))) {
+    if (arg.size() > 2 && arg.size() < 16 && arg[0] == '/' &&
+        isFlag("--" + std::string(arg.substr(1)))) {
       return fail("Unknown flag [" + std::string(arg) + "]: did you mean --" +
                   std::string(arg.substr(1)) + "?");
     }

@@ -15,6 +15,7 @@
 #include "report/explain_table.h"
 #include "report/fleet_report.h"
 #include "report/report.h"
+#include "rewrite/entry_proof.h"
 #include "rewrite/entry_writing.h"
 #include "rewrite/lasting_names.h"
 #include "rewrite/machine_path.h"
@@ -178,15 +179,27 @@ void MakeRecords(const RunPlan& plan, const ResolvedRun& resolved, const Decided
 
 // What a run came to before its result is delivered.
 struct RunOutcome {
+  std::size_t proved = 0;  // entries written otherwise than given, seen to lead there
   int status = kExitDone;
   StoreOutcome stored;
   std::vector<UseWarning> warnings;
 };
 
+// Before anything is printed, stored or counted: every entry written
+// otherwise than given opens to the folder the given one did, or is
+// written as given (a list kept as given has nothing to prove).
+void ProveList(RunPlan& plan, const ResolvedRun& resolved, DecidedList& decided,
+               SystemAccess& system, std::ostream& err, RunOutcome& outcome) {
+  if (plan.rules.asGiven) return;
+  outcome.proved = ProveEntries(resolved.list, decided, plan.junctions, plan.source.References(),
+                                system.files, err);
+}
+
 // --write: the new list stored, after a backup.
 void StoreList(const RunPlan& plan, const DecidedList& decided, SystemAccess& system,
                std::ostream& err, RunOutcome& outcome) {
   if (!plan.line.write) return;
+  err << "[" + std::to_string(outcome.proved) + " entries proved to lead where they led]\n";
   const StoredList& stored = *plan.source.stored;
   outcome.status = StorePath(stored.scope, stored.value, decided.text, *system.store,
                              system.environment, err, outcome.stored);
@@ -341,6 +354,7 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
       DecideEntries(plan.source.list, resolved.list, std::move(resolved.userChangeable), plan.rules,
                     system.files, err);
   RunOutcome outcome;
+  ProveList(plan, resolved, decided, system, err, outcome);
   outcome.warnings = ReportList(plan, resolved, decided, system, err);
   StoreList(plan, decided, system, err, outcome);
   RunRecords records;

@@ -903,6 +903,26 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
   }
   columns = 0;
 
+  // A volume that answers a short name which leads to another folder: the
+  // entry is kept as given, and said so; the others are proved.
+  fs.AddDirectory("C:\\Other Folder", "C:\\OTHER~1");  // the name opens this one
+  fs.AddDirectory("C:\\Lying Folder", "C:\\OTHER~1");
+  const std::string lied = "C:\\Lying Folder;C:\\Program Files\\Tools";
+  const Outcome kept = Run({"pathshrink", lied});
+  EXPECT_EQ(kept.out, "C:\\Lying Folder;C:\\PROGRA~1\\Tools\n");
+  EXPECT_EQ(kept.err.substr(0, kept.err.find('\n') + 1),
+            "[entry 'C:\\Lying Folder' kept as given: 'C:\\OTHER~1' would not lead to the same "
+            "folder]\n");
+  const Outcome proof = Run({"pathshrink", "--json", lied});
+  EXPECT_NE(proof.out.find("\"given\":\"C:\\\\Lying Folder\",\"written\":\"C:\\\\Lying "
+                           "Folder\",\"outcome\":\"unproven\""),
+            std::string::npos)
+      << proof.out;
+  EXPECT_NE(proof.out.find("\"proved\":1,"), std::string::npos) << proof.out;
+#ifndef _WIN32
+  EXPECT_EQ(testing::SchemaProblems(proof.out), "") << proof.out;
+#endif
+
   // A Path that an engine lengthens again (an installer adds the long
   // spelling) comes back to the same fixed point.
   store = InMemoryEnvironmentStore();

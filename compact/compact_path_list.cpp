@@ -258,7 +258,10 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
     }
     // An answer that repeats the (normalized) question needs no second look.
     if (answer != given) answer = NormalizedPath(std::move(answer), conventions);
-    std::optional<DirectoryIdentity> identity = queries.Identity(std::string(given));
+    // The directory the entry as given opens to (on POSIX, where the answer
+    // is the question, the look just taken answers it).
+    std::optional<DirectoryIdentity> identity =
+        answer == given ? queries.Identity(answer) : queries.Identity(std::string(given));
     keepUnlessRepeat(entry, ResolvedEntry::Resolved(given, std::move(answer), conventions),
                      identity);
   }

@@ -65,6 +65,8 @@ void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
         record.written = entry.text;
         if (record.outcome == Outcome::kUnchecked) {
           // kept as given, as said
+        } else if (r < notes.unproven.size() && notes.unproven[r]) {
+          record.outcome = Outcome::kUnproven;
         } else if (r < notes.profileVariable.size() && notes.profileVariable[r]) {
           record.outcome = Outcome::kProfileVariable;
         } else if (!entry.junction.empty()) {
@@ -77,6 +79,8 @@ void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
         }
       }
     }
+    if (record.resolvedIndex < notes.proved.size())
+      record.proved = notes.proved[record.resolvedIndex];
     visit(record);
   }
 }
@@ -111,6 +115,7 @@ void RecordCounts::Add(const EntryRecord& record) {
   ++outcomes[static_cast<std::size_t>(record.outcome)];
   if (!record.userChangeable.empty()) ++userChangeable;
   if (!record.writtenFor.empty()) ++drifted;
+  if (record.proved) ++proved;
   if (!record.written.empty() && record.written != record.given &&
       record.outcome != EntryRecord::Outcome::kUnchecked) {
     ++shortened;

@@ -23,6 +23,9 @@ struct EntryRecord {
     kMissing,            // left out: the system says it is not there
     kRepeat,             // left out: it names the directory of entry `repeatOf`
     kControlCharacters,  // left out: it holds a control character
+    // Kept as given: the form the tool would write did not open to the
+    // folder the given one did (a fault of the tool or the system, said).
+    kUnproven,
   };
   std::string_view given;    // into the list
   std::string_view written;  // what the new list holds for it; empty when left out
@@ -36,6 +39,9 @@ struct EntryRecord {
   // Where it drifted: the folder it was written for, which it no longer
   // leads to (it is resolved as that folder).
   std::string_view writtenFor;
+  // Written otherwise than given, and seen to open to the folder the given
+  // entry opened to.
+  bool proved = false;
   // Where it was resolved: its index among the resolved entries, else npos.
   std::size_t resolvedIndex = static_cast<std::size_t>(-1);
 };
@@ -48,6 +54,8 @@ struct EntryRecord {
 struct EntryNotes {
   std::vector<std::string> userChangeable;  // what EntriesUsersCanChange found
   std::vector<bool> profileVariable;        // written with a profile variable
+  std::vector<bool> proved;                 // seen to open to the folder given
+  std::vector<bool> unproven;               // kept as given: its form led elsewhere
 };
 
 std::vector<EntryRecord> EntryRecords(const ResolvedList& resolved, const WrittenList& written,
@@ -75,12 +83,13 @@ inline bool Kept(const EntryRecord& record) {
 
 // How many records there are of each kind.
 struct RecordCounts {
-  std::vector<std::size_t> outcomes = std::vector<std::size_t>(
-      static_cast<std::size_t>(EntryRecord::Outcome::kControlCharacters) + 1);
+  std::vector<std::size_t> outcomes =
+      std::vector<std::size_t>(static_cast<std::size_t>(EntryRecord::Outcome::kUnproven) + 1);
   std::size_t given = 0;
   std::size_t userChangeable = 0;  // with a folder users other than administrators can change
   std::size_t drifted = 0;         // written for another folder than they lead to now
   std::size_t shortened = 0;       // kept, and written otherwise than given
+  std::size_t proved = 0;          // written otherwise than given, and seen to lead there
   void Add(const EntryRecord& record);
   std::size_t Of(EntryRecord::Outcome outcome) const {
     return outcomes[static_cast<std::size_t>(outcome)];

@@ -129,6 +129,9 @@ std::string ExplainWhy(const EntryRecord& record) {
     case Outcome::kControlCharacters:
       why = "holds a control character";
       break;
+    case Outcome::kUnproven:
+      why = "kept as given: its shorter form would not lead to the same folder";
+      break;
   }
   if (Kept(record) && (record.outcome == Outcome::kMissing || record.outcome == Outcome::kRepeat)) {
     why += "; kept as given, as the list is within the target";

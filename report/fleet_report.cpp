@@ -29,9 +29,11 @@ std::string_view OutcomeName(Outcome outcome) {
     case Outcome::kRepeat:
       return "repeat";
     case Outcome::kControlCharacters:
+      return "controlCharacters";
+    case Outcome::kUnproven:
       break;
   }
-  return "controlCharacters";
+  return "unproven";
 }
 
 std::string Number(std::size_t n) { return std::to_string(n); }
@@ -50,6 +52,10 @@ std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
           Number(counts.shortened) + " to shorten, " + Number(counts.Of(Outcome::kUnchecked)) +
           " unchecked";
   if (facts.driftChecked) line += ", " + Number(counts.drifted) + " drifted";
+  if (counts.Of(Outcome::kUnproven) > 0) {
+    line += ", " + Number(counts.Of(Outcome::kUnproven)) +
+            " kept as given because their shorter form led elsewhere";
+  }
   if (counts.userChangeable > 0) {
     line += "; " + Number(counts.userChangeable) +
             " in folders users other than administrators can change";
@@ -101,6 +107,8 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
   json.Number(counts.given);
   json.Raw(",\"drifted\":");
   json.Number(counts.drifted);
+  json.Raw(",\"proved\":");
+  json.Number(counts.proved);
   for (std::size_t i = 0; i < counts.outcomes.size(); ++i) {
     json.Raw(",");
     json.Quoted(OutcomeName(static_cast<Outcome>(i)));

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -41,20 +42,23 @@ bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
     lastFailed_.swap(path);
     return false;
   }
-  lastFound_ = path;
   lastIdentity_ =
       S_ISDIR(info.st_mode)
           ? std::optional<DirectoryIdentity>(DirectoryIdentity{
                 static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)})
           : std::nullopt;
   shortPath.swap(path);
+  lastFound_ = shortPath;
   return true;
 }
 
 std::optional<DirectoryIdentity> PosixFileSystem::Identity(const std::string& path) {
-  // Asked right after the short form of the same path, as resolving asks:
-  // the stat made then answers.
-  if (!path.empty() && path == lastFound_) return lastIdentity_;
+  // Asked of the very answer ShortPathName just gave, as resolving asks:
+  // the stat made then answers. (Only that string's own bytes are read.)
+  if (!path.empty() && path.data() == lastFound_.data() && path.size() == lastFound_.size() &&
+      std::memcmp(path.data(), lastFound_.data(), path.size()) == 0) {
+    return lastIdentity_;
+  }
   struct stat info {};
   if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
     return std::nullopt;

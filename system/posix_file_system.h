@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "system/file_system_queries.h"
 
@@ -31,8 +32,9 @@ class PosixFileSystem : public FileSystemQueries {
   // look at the disk.
   std::string lastFailed_;
   int lastError_ = 0;
-  // The last path found, and the directory it names (none for a file).
-  std::string lastFound_;
+  // The answer last given (a view of the caller's string, compared only
+  // when asked of that very string), and the directory it names.
+  std::string_view lastFound_;
   std::optional<DirectoryIdentity> lastIdentity_;
 };
 

@@ -1,0 +1,118 @@
+#include "rewrite/entry_proof.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "compact/junction_table.h"
+#include "compact/path_list_syntax.h"
+#include "pathtext/path_parts.h"
+
+namespace pathshrink {
+namespace {
+
+// The directory `text` (an entry as a list holds it) opens to, once its
+// quotes are gone and its references expanded.
+std::optional<DirectoryIdentity> Opened(std::string_view text, Environment* references,
+                                        FileSystemQueries& files) {
+  const PathConventions conventions = files.Conventions();
+  std::string path = conventions.win32Syntax ? Unquoted(text) : std::string(text);
+  if (conventions.win32Syntax && HoldsEnvironmentReference(path)) {
+    if (references == nullptr) return std::nullopt;
+    const Expansion expansion = ExpandReferences(path, *references);
+    if (expansion.outcome != Expansion::kExpanded) return std::nullopt;
+    path = expansion.text;
+  }
+  if (!IsAbsolutePath(path, conventions)) return std::nullopt;
+  return files.Identity(NormalizedPath(std::move(path), conventions));
+}
+
+}  // namespace
+
+std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
+                         const JunctionTable& junctions, Environment* references,
+                         FileSystemQueries& files, std::ostream& err) {
+  // Whether each junction written through opens to its target, asked once
+  // (entries through one junction come in runs: the last is kept at hand).
+  std::map<std::string_view, bool> junctionLeads;
+  std::string_view lastJunction;
+  bool lastLeads = false;
+  const auto leadsToItsTarget = [&](std::string_view junction) {
+    if (junction.data() == lastJunction.data() && junction.size() == lastJunction.size()) {
+      return lastLeads;
+    }
+    auto known = junctionLeads.find(junction);
+    if (known == junctionLeads.end()) {
+      bool leads = false;
+      for (const JunctionEntry& candidate : junctions) {
+        if (candidate.shortJunction != junction) continue;
+        const std::optional<DirectoryIdentity> link = files.Identity(candidate.shortJunction);
+        leads = link && link == files.Identity(candidate.shortTarget);
+        break;
+      }
+      known = junctionLeads.emplace(junction, leads).first;
+    }
+    lastJunction = junction;
+    lastLeads = known->second;
+    return lastLeads;
+  };
+  EntryNotes& notes = decided.notes;
+  notes.proved.assign(resolved.entries.size(), false);
+  notes.unproven.assign(resolved.entries.size(), false);
+  std::vector<std::size_t> unproven;  // by resolved index
+  std::size_t proved = 0;
+  for (const WrittenEntry& entry : decided.written.entries) {
+    const std::size_t r = entry.resolvedIndex;
+    const ResolvedEntry& resolvedEntry = resolved.entries[r];
+    // Written as given (its spelling normalized at most): nothing to prove.
+    if (entry.text == resolvedEntry.Given() || resolvedEntry.IsWrittenAsTyped()) {
+      if (entry.text == resolvedEntry.Given() || !HoldsEnvironmentReference(entry.text)) continue;
+    }
+    // The directory the given entry opened to: as resolving found it, or,
+    // for one written with its references, where they lead.
+    std::optional<DirectoryIdentity> meant =
+        r < resolved.identities.size() ? resolved.identities[r] : std::nullopt;
+    if (!meant && resolvedEntry.IsWrittenAsTyped()) {
+      meant = Opened(resolvedEntry.Given(), references, files);
+    }
+    if (!meant) continue;  // nothing opened: judged by its text alone
+    const std::string_view text = entry.text;
+    if (!entry.junction.empty() && text.substr(0, entry.junction.size()) == entry.junction &&
+        text.find('~', entry.junction.size()) == std::string_view::npos &&
+        leadsToItsTarget(entry.junction)) {
+      notes.proved[r] = true;
+      ++proved;
+      continue;
+    }
+    const std::optional<DirectoryIdentity> opened = Opened(text, references, files);
+    if (opened && *opened == *meant) {
+      notes.proved[r] = true;
+      ++proved;
+      continue;
+    }
+    unproven.push_back(r);
+  }
+  if (unproven.empty()) return proved;
+  // Written exactly as the list gives them, instead, and said.
+  std::vector<std::string_view> givenOf(resolved.entries.size());
+  ForEachRecord(resolved, decided.written, notes, [&givenOf](const EntryRecord& record) {
+    if (record.resolvedIndex < givenOf.size()) givenOf[record.resolvedIndex] = record.given;
+  });
+  std::string lines;
+  for (WrittenEntry& entry : decided.written.entries) {
+    const std::size_t r = entry.resolvedIndex;
+    if (std::find(unproven.begin(), unproven.end(), r) == unproven.end()) continue;
+    lines += "[entry '" + std::string(givenOf[r]) + "' kept as given: '" + std::string(entry.text) +
+             "' would not lead to the same folder]\n";
+    notes.unproven[r] = true;
+    entry.text = givenOf[r];
+    entry.junction = {};
+  }
+  err << lines;
+  decided.text = JoinEntries(decided.written);
+  return proved;
+}
+
+}  // namespace pathshrink
