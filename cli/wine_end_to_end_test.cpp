@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <sstream>
 #include <string>
@@ -249,6 +250,71 @@ TEST_F(WineEndToEndTest, NamesInAnyScriptResolveToThemselves) {
   EXPECT_EQ(shortForms[names.size()], "?");
   const std::string expected = ExpectCompacted(entries);
   EXPECT_EQ(std::count(expected.begin(), expected.end(), ';') + 1, names.size()) << expected;
+}
+
+// Two drive letters for one folder (a link in the prefix's dosdevices, as
+// subst makes one on Windows): the text cannot tell, the file system can.
+// An entry that follows a variable of the user's stays beside the folder
+// it names today, and keeps following it once it names another.
+TEST_F(WineEndToEndTest, OneDirectoryThroughTwoLettersAndAVariableThatIsFollowed) {
+  tmp.MakeDirectories("bin");
+  const std::string dosdevices = Prefix() + "/dosdevices/";
+  std::string letter;
+  for (const char* candidate : {"p:", "q:", "r:", "s:"}) {
+    std::error_code ignored;
+    if (!std::filesystem::exists(
+            std::filesystem::symlink_status(dosdevices + candidate, ignored))) {
+      letter = candidate;
+      break;
+    }
+  }
+  ASSERT_FALSE(letter.empty()) << "no drive letter free in " << dosdevices;
+  std::filesystem::create_directory_symlink(tmp.path(), dosdevices + letter);
+  // Removed again however the test ends.
+  const std::unique_ptr<const char, std::function<void(const char*)>> unlink(
+      "", [&](const char*) { std::filesystem::remove(dosdevices + letter); });
+  const std::string drive(1, static_cast<char>(std::toupper(letter[0])));
+  const std::string viaLetter = drive + ":\\bin";
+  const std::string viaZ = WindowsPath(tmp.path()) + "\\bin";
+  const ProcessResult result = Run({"--verbose", viaLetter + ";" + viaZ});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, viaLetter + "\n");
+  EXPECT_NE(result.err.find("[repeat '" + viaZ + "' left out: it names '" + viaLetter + "']"),
+            std::string::npos)
+      << result.err;
+
+  tmp.MakeDirectories("jdk-17/bin");
+  tmp.MakeDirectories("jdk-21/bin");
+  const std::string shown = UserPath();
+  const std::unique_ptr<const char, std::function<void(const char*)>> restore("", [&](const char*) {
+    RestoreUserPath(shown);
+    RunWine("reg", {"delete", "HKCU\\Environment", "/v", "PATHSHRINK_JAVA", "/f"});
+  });
+  const std::string base = WindowsPath(tmp.path());
+  const std::string java = base + "\\jdk-17\\bin;%PATHSHRINK_JAVA%\\bin";
+  for (const std::string& home : {base + "\\jdk-17", base + "\\jdk-21"}) {
+    ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "PATHSHRINK_JAVA", "/t", "REG_SZ",
+                              "/d", home, "/f"})
+                  .status,
+              0);
+    ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d",
+                              java, "/f"})
+                  .status,
+              0);
+    const ProcessResult followed = Run({"--user", "--verbose"});
+    EXPECT_EQ(followed.status, 0) << followed.err;
+    const std::vector<std::string> entries = [&] {
+      std::vector<std::string> split;
+      std::stringstream list(followed.out.substr(0, followed.out.find('\n')));
+      for (std::string entry; std::getline(list, entry, ';');) split.push_back(entry);
+      return split;
+    }();
+    ASSERT_EQ(entries.size(), 2u) << followed.out << followed.err;
+    EXPECT_EQ(entries[1], "%PATHSHRINK_JAVA%\\bin") << home;
+    EXPECT_NE(followed.err.find("[entry '%PATHSHRINK_JAVA%\\bin' follows its variable"),
+              std::string::npos)
+        << followed.err;
+  }
 }
 
 TEST_F(WineEndToEndTest, OneDirectoryInManySpellings) {
