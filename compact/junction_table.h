@@ -20,6 +20,10 @@ struct JunctionEntry {
   // The key of its short form, as entries are keyed (".j" and "J~1" are one
   // directory); empty where that is `shortJunction` itself.
   std::string pathKey = {};
+  // Whether the system opened the junction and its target to one
+  // directory when it was registered: what an entry written through it is
+  // proved by.
+  bool opensToTarget = false;
 };
 
 // What the junction's own path names, as a key.

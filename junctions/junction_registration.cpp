@@ -22,11 +22,17 @@ void RegisterJunction(const std::string& junction, FileSystemQueries& queries, J
     const std::string target = queries.ReadJunctionTarget(path);
     std::string shortJunction;
     std::string shortTarget;
-    if (!queries.ShortPathName(path, shortJunction) ||
-        !queries.ShortPathName(NormalizedPath(target, conventions), shortTarget)) {
+    if (!queries.ShortPathName(path, shortJunction)) {
       err << "[can't use junction '" + junction + "']\n";
       return;
     }
+    // Each asked right after its short form (on POSIX the same look answers).
+    const std::optional<DirectoryIdentity> opens = queries.Identity(shortJunction);
+    if (!queries.ShortPathName(NormalizedPath(target, conventions), shortTarget)) {
+      err << "[can't use junction '" + junction + "']\n";
+      return;
+    }
+    const bool opensToTarget = opens && opens == queries.Identity(shortTarget);
     const std::int32_t savings = JunctionSavings(target, path);
     if (savings <= 0) return;  // no shorter than its target: no use
     shortJunction = NormalizedPath(std::move(shortJunction), conventions);
@@ -34,8 +40,8 @@ void RegisterJunction(const std::string& junction, FileSystemQueries& queries, J
     if (shortJunction != path) shortJunction = ShortestSpelling(shortJunction, path, conventions);
     shortTarget = NormalizedPath(std::move(shortTarget), conventions);
     if (conventions.foldsCase) shortTarget = FoldCase(std::move(shortTarget));
-    table.push_back(
-        {std::move(shortJunction), std::move(shortTarget), savings, std::move(pathKey)});
+    table.push_back({std::move(shortJunction), std::move(shortTarget), savings, std::move(pathKey),
+                     opensToTarget});
   } catch (...) {
     // Whatever went wrong, this junction is unusable; the rest still count.
     err << "[can't process junction '" + junction + "']\n";

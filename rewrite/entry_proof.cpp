@@ -1,7 +1,6 @@
 #include "rewrite/entry_proof.h"
 
 #include <algorithm>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,29 +33,23 @@ std::optional<DirectoryIdentity> Opened(std::string_view text, Environment* refe
 std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
                          const JunctionTable& junctions, Environment* references,
                          FileSystemQueries& files, std::ostream& err) {
-  // Whether each junction written through opens to its target, asked once
-  // (entries through one junction come in runs: the last is kept at hand).
-  std::map<std::string_view, bool> junctionLeads;
+  // Whether each junction written through opened to its target when it
+  // was registered (entries through one come in runs: the last is at hand).
   std::string_view lastJunction;
-  bool lastLeads = false;
-  const auto leadsToItsTarget = [&](std::string_view junction) {
-    if (junction.data() == lastJunction.data() && junction.size() == lastJunction.size()) {
-      return lastLeads;
-    }
-    auto known = junctionLeads.find(junction);
-    if (known == junctionLeads.end()) {
-      bool leads = false;
+  bool lastOpens = false;
+  const auto opensToItsTarget = [&](std::string_view junction) {
+    if (junction.data() != lastJunction.data() || junction.size() != lastJunction.size()) {
+      lastJunction = junction;
+      lastOpens = false;
       for (const JunctionEntry& candidate : junctions) {
-        if (candidate.shortJunction != junction) continue;
-        const std::optional<DirectoryIdentity> link = files.Identity(candidate.shortJunction);
-        leads = link && link == files.Identity(candidate.shortTarget);
-        break;
+        if (candidate.shortJunction.data() == junction.data() ||
+            candidate.shortJunction == junction) {
+          lastOpens = candidate.opensToTarget;
+          break;
+        }
       }
-      known = junctionLeads.emplace(junction, leads).first;
     }
-    lastJunction = junction;
-    lastLeads = known->second;
-    return lastLeads;
+    return lastOpens;
   };
   EntryNotes& notes = decided.notes;
   notes.proved.assign(resolved.entries.size(), false);
@@ -81,7 +74,7 @@ std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
     const std::string_view text = entry.text;
     if (!entry.junction.empty() && text.substr(0, entry.junction.size()) == entry.junction &&
         text.find('~', entry.junction.size()) == std::string_view::npos &&
-        leadsToItsTarget(entry.junction)) {
+        opensToItsTarget(entry.junction)) {
       notes.proved[r] = true;
       ++proved;
       continue;

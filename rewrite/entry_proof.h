@@ -21,8 +21,9 @@ namespace pathshrink {
 // opened, its text is all there is to judge by, as in resolving. Returns
 // how many were proved; `decided.notes` say which, and which were not.
 // An entry written through one of `junctions` with no short name after it
-// is proved by the junction's own proof, made once: the junction opens to
-// its target, and the same names below one directory name the same folder.
+// is proved by the junction's own proof, made once as it was registered:
+// it opened to its target, and the same names below one directory name
+// the same folder.
 std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
                          const JunctionTable& junctions, Environment* references,
                          FileSystemQueries& files, std::ostream& err);
