@@ -33,38 +33,33 @@ class HandleGuard {
 };
 
 // Asks a path question of the system: `ask(path, buffer, size)` as
-// AskForText has it. The wide call: every name reaches the system exactly
-// as given, whatever the process's code page (a narrow call would see
-// best-fit letters).
+// AskForText has it, and on success puts the answer in `answer` (else
+// leaves it untouched). The wide call: every name reaches the system
+// exactly as given, whatever the process's code page (a narrow call would
+// see best-fit letters).
 template <typename Ask>
 bool AskForPath(const std::string& path, std::size_t firstSize, Ask ask, std::string& answer) {
   std::wstring widePath;
   if (path.empty() || !Utf8ToWide(path, widePath)) return false;
-  return AskForText(
-      firstSize, [&](wchar_t* buffer, DWORD size) { return ask(widePath.c_str(), buffer, size); },
-      answer);
+  std::string asked;
+  if (!AskForText(
+          firstSize,
+          [&](wchar_t* buffer, DWORD size) { return ask(widePath.c_str(), buffer, size); },
+          asked)) {
+    return false;
+  }
+  answer.swap(asked);
+  return true;
 }
 
 }  // namespace
 
 bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) {
-  std::string answer;
-  const auto ask = [](const wchar_t* wide, wchar_t* buffer, DWORD size) {
-    return ::GetShortPathNameW(wide, buffer, size);
-  };
-  if (!AskForPath(path, shortPathBufferSize_, ask, answer)) return false;
-  shortPath.swap(answer);
-  return true;
+  return AskForPath(path, shortPathBufferSize_, &::GetShortPathNameW, shortPath);
 }
 
 bool WindowsFileSystem::LongPathName(std::string path, std::string& longPath) {
-  std::string answer;
-  const auto ask = [](const wchar_t* wide, wchar_t* buffer, DWORD size) {
-    return ::GetLongPathNameW(wide, buffer, size);
-  };
-  if (!AskForPath(path, shortPathBufferSize_, ask, answer)) return false;
-  longPath.swap(answer);
-  return true;
+  return AskForPath(path, shortPathBufferSize_, &::GetLongPathNameW, longPath);
 }
 
 bool WindowsFileSystem::IsDirectory(const std::string& path) {
