@@ -314,8 +314,8 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
     }
   } else if (line.explain) {
     WriteExplainTable(records.walk, plan.source.list, decided.text,
-                      system.outputColumns != 0 ? system.outputColumns : kExplainColumns, redact,
-                      out);
+                      system.outputColumns != 0 ? system.outputColumns : kExplainColumns,
+                      line.target.has_value(), redact, out);
     delivered = Delivered(out, err);
   } else {
     decided.text.push_back('\n');  // one write, the list and its line break

@@ -98,11 +98,11 @@ void WriteRow(const std::vector<std::string>& cells, const std::vector<std::size
 
 }  // namespace
 
-std::string ExplainWhy(const EntryRecord& record) {
+std::string ExplainWhy(const EntryRecord& record, bool target) {
   std::string why;
   switch (record.outcome) {
     case Outcome::kAsGiven:
-      why = "as short as it gets";
+      why = target ? "as given: the target needs it no shorter" : "as short as it gets";
       break;
     case Outcome::kShortForm:
       why = "short name";
@@ -148,7 +148,8 @@ std::string ExplainWhy(const EntryRecord& record) {
 }
 
 void WriteExplainTable(const RecordWalk& records, std::string_view before, std::string_view after,
-                       std::size_t columns, const Redactor& redact, std::ostream& out) {
+                       std::size_t columns, bool target, const Redactor& redact,
+                       std::ostream& out) {
   // #, entry, becomes, why, saves: the three texts share what the number
   // columns and the gaps between them leave.
   const std::size_t number = 4;
@@ -168,7 +169,7 @@ void WriteExplainTable(const RecordWalk& records, std::string_view before, std::
                      : static_cast<long>(given) + 1;
     WriteRow({std::to_string(++index), Shown(redact(record.given)),
               Kept(record) ? Shown(redact(record.written)) : std::string(kLeftOut),
-              redact(ExplainWhy(record)), std::to_string(saved)},
+              redact(ExplainWhy(record, target)), std::to_string(saved)},
              widths, text);
     if (text.size() > std::size_t{16} * 1024) {
       out << text;

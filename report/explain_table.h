@@ -17,11 +17,12 @@ inline constexpr std::size_t kExplainColumns = 100;
 // characters it saves), then a total with the list's length before and
 // after. `columns` wide (at least 60 are used); a text longer than its
 // column wraps within it, never the row. Lengths are UTF-16 units, as
-// Windows counts.
+// Windows counts. `target`: the list was written no shorter than a target
+// needed, so an entry written as given may have a shorter form.
 void WriteExplainTable(const RecordWalk& records, std::string_view before, std::string_view after,
-                       std::size_t columns, const Redactor& redact, std::ostream& out);
+                       std::size_t columns, bool target, const Redactor& redact, std::ostream& out);
 
 // The reason a record gives in the table's "why" column.
-std::string ExplainWhy(const EntryRecord& record);
+std::string ExplainWhy(const EntryRecord& record, bool target);
 
 }  // namespace pathshrink
