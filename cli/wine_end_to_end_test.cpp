@@ -486,6 +486,75 @@ std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The README's three commands, as it gives them: preview (a table, nothing
+// stored), store (after a backup), undo (reg import of the backup the
+// store named, as the README spells its path).
+TEST_F(WineEndToEndTest, TheReadmeRecipeToPreviewStoreAndUndo) {
+  std::ifstream readme(PATHSHRINK_SOURCE_DIR "/README.md");
+  std::stringstream text;
+  text << readme.rdbuf();
+  const std::string markdown = text.str();
+  const std::string fence = "```bat\npathshrink --user --explain\n";
+  const std::size_t start = markdown.find(fence);
+  ASSERT_NE(start, std::string::npos) << "no bat block that previews, stores and undoes";
+  const std::size_t body = start + std::string("```bat\n").size();
+  const std::vector<std::string> recipe =
+      Lines(markdown.substr(body, markdown.find("```", body) - body));
+  ASSERT_EQ(recipe.size(), 3u);
+  const auto arguments = [](const std::string& line) {
+    std::vector<std::string> words;
+    std::stringstream split(line);
+    for (std::string word; split >> word;) words.push_back(word);
+    return std::vector<std::string>(words.begin() + 1, words.end());  // after "pathshrink"
+  };
+
+  tmp.MakeDirectories("Long Directory Name");
+  const std::string base = WindowsPath(tmp.path());
+  const std::string original = base + "\\Long Directory Name;" + base + "\\Missing;C:\\windows";
+  const std::string before = UserPath();
+  const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
+  std::string local = Lines(appData.out).at(0);  // C:\users\NAME\AppData\Local
+  ASSERT_EQ(local.rfind("C:\\", 0), 0u) << local;
+  std::string unixLocal = local;
+  std::replace(unixLocal.begin(), unixLocal.end(), '\\', '/');
+  const std::string folder = Prefix() + "/drive_c/" + unixLocal.substr(3) + "/pathshrink";
+  const bool folderWasThere = std::filesystem::exists(folder);
+  const PutBack putBack([&] {
+    RestoreUserPath(before);
+    if (!folderWasThere) std::filesystem::remove_all(folder);
+  });
+  ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d",
+                            original, "/f"})
+                .status,
+            0);
+
+  const ProcessResult preview = Run(arguments(recipe[0]));
+  EXPECT_EQ(preview.status, 0) << preview.err;
+  EXPECT_NE(preview.out.find("(left out)"), std::string::npos) << preview.out;
+  EXPECT_EQ(UserPath(), "REG_EXPAND_SZ    " + original);  // nothing stored
+
+  const ProcessResult stored = Run(arguments(recipe[1]));
+  EXPECT_EQ(stored.status, 0) << stored.err;
+  EXPECT_NE(UserPath(), "REG_EXPAND_SZ    " + original);
+  const std::string said = "To undo: reg import \"";
+  const std::size_t at = stored.err.find(said);
+  ASSERT_NE(at, std::string::npos) << stored.err;
+  const std::string backup = stored.err.substr(
+      at + said.size(), stored.err.find('"', at + said.size()) - at - said.size());
+  // The README's line names the backup as the store did, up to its stamp.
+  std::string undo = recipe[2];
+  const std::size_t percent = undo.find("%LOCALAPPDATA%");
+  ASSERT_NE(percent, std::string::npos) << undo;
+  undo.replace(percent, std::string("%LOCALAPPDATA%").size(), local);
+  const std::size_t stamp = undo.find("YYYYMMDD-HHMMSS");
+  ASSERT_NE(stamp, std::string::npos) << undo;
+  EXPECT_EQ(undo.substr(0, stamp), "reg import \"" + backup.substr(0, stamp - 12));
+  undo.replace(stamp, std::string("YYYYMMDD-HHMMSS").size(), backup.substr(stamp - 12, 15));
+  EXPECT_EQ(undo, "reg import \"" + backup + "\"");
+  EXPECT_EQ(RunWine("reg", {"import", backup}).status, 0);
+  EXPECT_EQ(UserPath(), "REG_EXPAND_SZ    " + original);
+}
+
 TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   tmp.MakeDirectories("Long Directory Name");
   tmp.MakeDirectories("Stored Home");
