@@ -6,6 +6,7 @@
 
 #include "pathtext/path_spelling.h"
 #include "pathtext/utf16_to_utf8.h"
+#include "report/report.h"
 
 namespace pathshrink {
 namespace {
@@ -13,27 +14,6 @@ namespace {
 using Outcome = EntryRecord::Outcome;
 
 constexpr std::string_view kLeftOut = "(left out)";
-
-// `text` with its control characters shown as escapes, so that a row
-// stays in its lines.
-std::string Shown(std::string_view text) {
-  std::string shown;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20) {
-      shown += c;
-    } else {
-      const char* digits = "0123456789abcdef";
-      shown += c == '\n' ? "\\n" : c == '\r' ? "\\r" : c == '\t' ? "\\t" : "";
-      if (c != '\n' && c != '\r' && c != '\t') {
-        shown += "\\x";
-        shown += digits[byte >> 4];
-        shown += digits[byte & 0xF];
-      }
-    }
-  }
-  return shown;
-}
 
 // The lines `text` takes in a column `width` characters wide: cut after a
 // separator, a space or a '-', '.' or '_' in the second half of the line,
@@ -167,8 +147,8 @@ void WriteExplainTable(const RecordWalk& records, std::string_view before, std::
     const long saved =
         Kept(record) ? static_cast<long>(given) - static_cast<long>(Utf16Length(record.written))
                      : static_cast<long>(given) + 1;
-    WriteRow({std::to_string(++index), Shown(redact(record.given)),
-              Kept(record) ? Shown(redact(record.written)) : std::string(kLeftOut),
+    WriteRow({std::to_string(++index), Escaped(redact(record.given)),
+              Kept(record) ? Escaped(redact(record.written)) : std::string(kLeftOut),
               redact(ExplainWhy(record, target)), std::to_string(saved)},
              widths, text);
     if (text.size() > std::size_t{16} * 1024) {

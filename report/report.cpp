@@ -12,9 +12,11 @@ void AddRepeat(std::string_view dropped, std::string_view kept, std::string& lin
       "[repeat '" + std::string(dropped) + "' left out: it names '" + std::string(kept) + "']\n";
 }
 
+}  // namespace
+
 // `text` with its control characters shown as escapes, so that the line
 // stays one line: \r, \n, \t, else \x and two hex digits.
-std::string Escaped(const std::string& text) {
+std::string Escaped(std::string_view text) {
   std::string shown;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
@@ -36,8 +38,6 @@ std::string Escaped(const std::string& text) {
   return shown;
 }
 
-}  // namespace
-
 // The lines go out in one write: standard error writes each piece at once,
 // and a list can have hundreds of entries to report.
 void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err) {
@@ -52,7 +52,7 @@ void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err
                  "': " + std::string(finding.why) + "; kept as given]\n";
         break;
       case EntryFinding::Kind::kControlCharacters:
-        lines += "[entry '" + Escaped(std::string(finding.given)) +
+        lines += "[entry '" + Escaped(finding.given) +
                  "' holds a control character, which no directory's name can hold; left out]\n";
         break;
       case EntryFinding::Kind::kRepeat:

@@ -14,6 +14,10 @@ namespace pathshrink {
 // one insertion: standard error is unbuffered, so a line built piecewise
 // would cost a write per piece.
 
+// `text` with its control characters shown as escapes (\r, \n, \t, else
+// \x and two hex digits), so that a line or a row stays in its lines.
+std::string Escaped(std::string_view text);
+
 // A line for each finding of resolving: entries left out as invalid,
 // entries kept as given, and, with `verbose`, entries left out as repeats.
 void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err);

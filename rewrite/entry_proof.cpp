@@ -60,8 +60,10 @@ std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
     const std::size_t r = entry.resolvedIndex;
     const ResolvedEntry& resolvedEntry = resolved.entries[r];
     // Written as given (its spelling normalized at most): nothing to prove.
-    if (entry.text == resolvedEntry.Given() || resolvedEntry.IsWrittenAsTyped()) {
-      if (entry.text == resolvedEntry.Given() || !HoldsEnvironmentReference(entry.text)) continue;
+    // (An entry kept as typed, with no reference, is as given too.)
+    if (entry.text == resolvedEntry.Given() ||
+        (resolvedEntry.IsWrittenAsTyped() && !HoldsEnvironmentReference(entry.text))) {
+      continue;
     }
     // The directory the given entry opened to: as resolving found it, or,
     // for one written with its references, where they lead.
