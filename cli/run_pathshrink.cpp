@@ -19,6 +19,7 @@
 #include "rewrite/entry_writing.h"
 #include "rewrite/lasting_names.h"
 #include "rewrite/machine_path.h"
+#include "sources/new_window.h"
 #include "store/stored_path.h"
 #include "store/written_for.h"
 
@@ -130,11 +131,36 @@ int Suggest(RunPlan& plan, const ResolvedRun& resolved, FileSystemQueries& files
   return Deliver(AdviseJunctions(request, files, err), out, err);
 }
 
+// What a run came to before its result is delivered.
+struct RunOutcome {
+  std::size_t proved = 0;  // entries written otherwise than given, seen to lead there
+  int status = kExitDone;
+  StoreOutcome stored;
+  std::vector<UseWarning> warnings;
+  std::optional<NewWindowLengths> newWindow;
+};
+
+// --user, --machine: a new window's PATH (the machine's Path, then the
+// user's) before and after, where the other scope's could be read.
+std::optional<NewWindowLengths> NewWindow(const RunPlan& plan, const DecidedList& decided,
+                                          SystemAccess& system) {
+  if (!plan.otherPath || !plan.source.stored) return std::nullopt;
+  const StoredList& stored = *plan.source.stored;
+  const Scope other = stored.scope == Scope::kUser ? Scope::kMachine : Scope::kUser;
+  const std::string others = ExpandedAtLogon(*plan.otherPath, *system.store, other);
+  const auto window = [&](const std::string& text) {
+    const std::string mine =
+        ExpandedAtLogon(StoredValue{text, stored.value.type, ""}, *system.store, stored.scope);
+    return NewWindowPath(stored.scope == Scope::kUser ? NewWindowParts{others, mine}
+                                                      : NewWindowParts{mine, others});
+  };
+  return LengthsOf(window(stored.value.text), window(decided.text));
+}
+
 // The warnings about where the new list is used, and the report of its
-// length, on standard error.
-std::vector<UseWarning> ReportList(const RunPlan& plan, const ResolvedRun& resolved,
-                                   const DecidedList& decided, SystemAccess& system,
-                                   std::ostream& err) {
+// length (and a new window's), on standard error.
+void ReportList(const RunPlan& plan, const ResolvedRun& resolved, const DecidedList& decided,
+                SystemAccess& system, std::ostream& err, RunOutcome& outcome) {
   std::vector<UseWarning> warnings =
       WarningsAboutUse(decided.text, system.outputReadInOtherCodePage, plan.conventions);
   if (plan.conventions.win32Syntax && !plan.rules.asGiven) {
@@ -142,8 +168,10 @@ std::vector<UseWarning> ReportList(const RunPlan& plan, const ResolvedRun& resol
     VolumesWithoutShortNames(decided.written, resolved.list.entries, system.files, warnings);
   }
   WriteWarnings(warnings, err);
+  outcome.newWindow = NewWindow(plan, decided, system);
+  if (outcome.newWindow) err << "[" + NewWindowLine(*outcome.newWindow) + "]\n";
   WriteReport(plan.source.list, decided.text, err);
-  return warnings;
+  outcome.warnings = std::move(warnings);
 }
 
 // Every entry's record, the one source of the counts and entries that
@@ -176,14 +204,6 @@ void MakeRecords(const RunPlan& plan, const ResolvedRun& resolved, const Decided
     };
   }
 }
-
-// What a run came to before its result is delivered.
-struct RunOutcome {
-  std::size_t proved = 0;  // entries written otherwise than given, seen to lead there
-  int status = kExitDone;
-  StoreOutcome stored;
-  std::vector<UseWarning> warnings;
-};
 
 // Before anything is printed, stored or counted: every entry written
 // otherwise than given opens to the folder the given one did, or is
@@ -220,8 +240,11 @@ void RememberWrittenFor(RunPlan& plan, const ResolvedRun& resolved, const Decide
            " not kept]\n";
     return;
   }
-  const std::string memory = FormatWrittenFor(WrittenForOf(
-      records.held, resolved.list.entries, stored.writtenFor, plan.source.References()));
+  const std::string memory = FormatWrittenFor(
+      WrittenForOf(records.held, resolved.list.entries, stored.writtenFor,
+                   plan.source.References()),
+      stored.scope == Scope::kUser ? LeftOutOf(records.held, plan.stillLeftOut)
+                                   : std::vector<LeftOut>());
   if (system.store->OverwriteFile(stored.writtenForFile, memory) != StoreStatus::kOk) {
     err << "[can't keep what the entries were written for in '" + stored.writtenForFile + "']\n";
   }
@@ -305,6 +328,7 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
     facts.backup = outcome.stored.backup;
     facts.stored = outcome.stored.stored;
     facts.inState = inState;
+    facts.newWindow = outcome.newWindow;
     facts.exitStatus = status;
     if (line.json) {
       WriteJsonReport(facts, redact, out);
@@ -346,16 +370,16 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
   err << said.str();
   if (plan.line.redact) redact = RedactorFor(plan.source.References(), system);
   if (read != kExitDone) return SourceUnread(plan, read, said.str(), redact, out, err);
-  if (const int status = PlanRun(system.files, plan, err); status != kExitDone) return status;
+  if (const int status = PlanRun(system, plan, err); status != kExitDone) return status;
   ResolvedRun resolved = ResolveList(plan, system.files, err);
   if (plan.line.suggest) return Suggest(plan, resolved, system.files, out, err);
 
   DecidedList decided =
-      DecideEntries(plan.source.list, resolved.list, std::move(resolved.userChangeable), plan.rules,
+      DecideEntries(plan.source.list, resolved.list, std::move(resolved.found), plan.rules,
                     system.files, err);
   RunOutcome outcome;
   ProveList(plan, resolved, decided, system, err, outcome);
-  outcome.warnings = ReportList(plan, resolved, decided, system, err);
+  ReportList(plan, resolved, decided, system, err, outcome);
   StoreList(plan, decided, system, err, outcome);
   RunRecords records;
   MakeRecords(plan, resolved, decided, outcome.stored.stored, records);

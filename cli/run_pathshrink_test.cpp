@@ -259,10 +259,16 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
     for (const char c : ascii) bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
     return bytes;
   };
+  // A stored Path's report adds a new window's PATH: the other scope's
+  // (12 characters), a ';', then the list's (63 before, 28 after).
+  const std::string window =
+      "[a new window's PATH (the machine's Path, then the user's): 76 characters before, 41 "
+      "after]\n";
   const struct {
     const char* name;
     std::vector<std::string> args;
     std::string input;
+    Scope other = Scope::kUser;
   } cases[] = {
       {"an argument", {list}, ""},
       {"standard input, with a byte-order mark and a line break",
@@ -271,18 +277,26 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
       {"standard input in UTF-16 LE", {"-"}, utf16(list + "\r\n", false)},
       {"standard input in UTF-16 BE", {"-"}, utf16(list + "\r\n", true)},
       {"an environment variable, any case", {"--env", "MYLIST"}, ""},
-      {"the user's stored Path", {"--user"}, ""},
-      {"the machine's stored Path", {"--machine"}, ""},
+      {"the user's stored Path", {"--user"}, "", Scope::kMachine},
+      {"the machine's stored Path", {"--machine"}, "", Scope::kUser},
   };
   for (const auto& c : cases) {
     input.clear();
     input.str(c.input);
     std::vector<std::string> args = {"pathshrink"};
     args.insert(args.end(), c.args.begin(), c.args.end());
+    const bool stored = c.args[0] == "--user" || c.args[0] == "--machine";
+    if (stored) store.Set(c.other, "Path", {"C:\\Elsewhere", StoredType::kString, {}});
     const Outcome outcome = Run(args);
+    if (stored) {
+      store.Set(c.other, "Path",
+                {list, c.other == Scope::kUser ? StoredType::kExpandString : StoredType::kString,
+                 {}});
+    }
     EXPECT_EQ(outcome.status, 0) << c.name;
     EXPECT_EQ(outcome.out, expected + "\n") << c.name;
-    EXPECT_EQ(outcome.err, "[invalid entry 'C:\\Missing']\n" + ExpectedReport(list, expected))
+    EXPECT_EQ(outcome.err, "[invalid entry 'C:\\Missing']\n" + (stored ? window : "") +
+                               ExpectedReport(list, expected))
         << c.name;
   }
   EXPECT_EQ(store.writes, 0);  // a preview changes nothing
@@ -308,6 +322,7 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
   env.Set("Win", "C:\\Windows");
   store.Set(Scope::kUser, "Win", {"C:\\Windows", StoredType::kString, {}});
   store.Set(Scope::kUser, "Path", {live, StoredType::kExpandString, {}});
+  store.Set(Scope::kMachine, "Path", {"C:\\Elsewhere", StoredType::kString, {}});
   const std::string asText =
       "[unchecked entry '%Win%': Windows does not expand references here; kept as given]\n";
   for (const auto& [args, in, newList, lines] :
@@ -315,7 +330,12 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
            {{live}, "", live, asText},
            {{"-"}, live, live, asText},
            {{"--env", "LIVE"}, "", live, asText},
-           {{"--user"}, "", live, ""}}) {
+           {{"--user"},
+            "",
+            live,
+            // (12, a ';', and "C:\Windows;C:\Windows")
+            "[a new window's PATH (the machine's Path, then the user's): 34 characters before, 34 "
+            "after]\n"}}) {
     input.clear();
     input.str(in);
     std::vector<std::string> argv = {"pathshrink"};
@@ -434,6 +454,115 @@ std::string BackupData(const std::string& file) {
     }
   }
   return data;
+}
+
+// A new window's PATH is the machine's Path, then the user's: a user entry
+// for a folder the machine's lists is never reached. It goes, is
+// remembered, and comes back when the machine's Path lets it go.
+TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
+  fs.AddDirectory("C:\\Users\\me\\bin", "C:\\Users\\me\\bin");
+  env.Set("LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local");
+  const std::string memory = "C:\\Users\\me\\AppData\\Local\\pathshrink\\Path-user.written-for";
+  const std::string user = "C:\\Users\\me\\bin;C:\\Program Files\\Tools;C:\\Windows";
+  const struct {
+    const char* name;
+    std::string machine;  // its entry for the user's 'C:\Program Files\Tools', if any
+    std::string listedAs;
+  } cases[] = {
+      {"its short name", "C:\\PROGRA~1\\Tools", "C:\\PROGRA~1\\Tools"},
+      {"a junction to it, with a trailing separator", "C:\\tl\\", "C:\\tl"},
+      {"another case", "c:\\program files\\TOOLS", "c:\\program files\\TOOLS"},
+  };
+  for (const auto& c : cases) {
+    store = InMemoryEnvironmentStore();
+    store.Set(Scope::kMachine, "Path", {c.machine + ";C:\\Nowhere", StoredType::kString, {}});
+    store.Set(Scope::kUser, "Path", {user, StoredType::kExpandString, {}});
+    const Outcome left = Run({"pathshrink", "--user", "--write"});
+    EXPECT_EQ(left.status, 0) << c.name;
+    EXPECT_EQ(store.Get(Scope::kUser, "Path")->text, "C:\\Users\\me\\bin;C:\\Windows") << c.name;
+    EXPECT_NE(left.err.find("[entry 'C:\\Program Files\\Tools' left out: the machine's Path lists "
+                            "its folder as '" +
+                            c.listedAs + "', and a new window searches that first]\n"),
+              std::string::npos)
+        << c.name << "\n"
+        << left.err;
+    EXPECT_EQ(store.files[memory],
+              "pathshrink written-for 2\r\n*\t1\tC:\\Program Files\\Tools\t" + c.listedAs + "\r\n")
+        << c.name;
+    // Written again while the machine's Path still lists it: still remembered.
+    const std::string remembered = store.files[memory];
+    store.Set(Scope::kUser, "Path",
+              {"C:\\Users\\me\\bin;C:\\Gone;C:\\Windows", StoredType::kExpandString, {}});
+    EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0) << c.name;
+    EXPECT_EQ(store.files[memory], remembered) << c.name;
+    // The machine's own run leaves the user's Path alone.
+    EXPECT_EQ(Run({"pathshrink", "--machine", "--write"}).status, 0) << c.name;
+    EXPECT_EQ(store.Get(Scope::kUser, "Path")->text, "C:\\Users\\me\\bin;C:\\Windows") << c.name;
+    EXPECT_EQ(Run({"pathshrink", "--user", "--check"}).status, 0) << c.name;
+
+    // The machine's Path no longer lists it: it goes back where it stood.
+    store.Set(Scope::kMachine, "Path", {"C:\\Nowhere", StoredType::kString, {}});
+    const Outcome check = Run({"pathshrink", "--user", "--check"});
+    EXPECT_EQ(check.status, 1) << c.name;
+    EXPECT_NE(check.out.find(", 1 put back as the machine's Path no longer lists them"),
+              std::string::npos)
+        << c.name << "\n"
+        << check.out;
+    const Outcome json = Run({"pathshrink", "--user", "--json"});
+    EXPECT_EQ(testing::SchemaProblems(json.out), "") << json.out;
+    EXPECT_NE(json.out.find("\"given\":\"C:\\\\Program Files\\\\Tools\",\"written\":\"C:\\\\PROGRA~1\\\\Tools\""),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("\"putBack\":true"), std::string::npos) << json.out;
+    const Outcome back = Run({"pathshrink", "--user", "--write"});
+    EXPECT_EQ(back.status, 0) << c.name;
+    EXPECT_NE(back.err.find("[entry 'C:\\Program Files\\Tools' put back as entry 2: the machine's "
+                            "Path no longer lists its folder (it listed it as '" +
+                            c.listedAs + "')]\n"),
+              std::string::npos)
+        << c.name << "\n"
+        << back.err;
+    EXPECT_EQ(store.Get(Scope::kUser, "Path")->text,
+              "C:\\Users\\me\\bin;C:\\PROGRA~1\\Tools;C:\\Windows")
+        << c.name;
+    EXPECT_EQ(store.files[memory],
+              "pathshrink written-for 2\r\nC:\\PROGRA~1\\Tools\tC:\\Program Files\\Tools\r\n")
+        << c.name;
+  }
+
+  // A new window's length against what breaks: the machine's 8170
+  // characters, a ';', and the user's 38 before and 15 after.
+  store = InMemoryEnvironmentStore();
+  store.Set(Scope::kMachine, "Path",
+            {"C:\\PROGRA~1\\Tools;C:\\" + std::string(8149, 'x'), StoredType::kString, {}});
+  store.Set(Scope::kUser, "Path",
+            {"C:\\Users\\me\\bin;C:\\Program Files\\Tools", StoredType::kExpandString, {}});
+  const std::string window =
+      "a new window's PATH (the machine's Path, then the user's): 8209 characters before, 8186 "
+      "after; past 2047 before and after: the Environment Variables dialog refuses it; past "
+      "8191 before: cmd.exe ignores it";
+  const Outcome preview = Run({"pathshrink", "--user"});
+  EXPECT_NE(preview.err.find("[" + window + "]\nOriginal path [38]:"), std::string::npos)
+      << preview.err;
+  EXPECT_NE(Run({"pathshrink", "--user", "--check"}).out.find("; " + window + "\n"),
+            std::string::npos);
+  const Outcome json = Run({"pathshrink", "--user", "--json"});
+  EXPECT_EQ(testing::SchemaProblems(json.out), "") << json.out;
+  EXPECT_NE(json.out.find("\"newWindow\":{\"before\":8209,\"after\":8186,\"limits\":[{\"length\":"
+                          "2047,\"what\":\"the Environment Variables dialog refuses it\",\"before\":"
+                          "true,\"after\":true},{\"length\":8191,\"what\":\"cmd.exe ignores it\","
+                          "\"before\":true,\"after\":false}]}"),
+            std::string::npos)
+      << json.out;
+  // Where the machine's Path cannot be read, the user's is judged alone.
+  store.Set(Scope::kMachine, "Path", {"C:\\PROGRA~1\\Tools", StoredType::kMultiString, {}});
+  const Outcome alone = Run({"pathshrink", "--user"});
+  EXPECT_EQ(alone.out, "C:\\Users\\me\\bin;C:\\PROGRA~1\\Tools\n");
+  EXPECT_EQ(alone.err, "[the Path in " + ScopeKeyName(Scope::kMachine) +
+                           " is not a list Windows reads whole: a new window's PATH is not "
+                           "judged]\n" +
+                           ExpectedReport("C:\\Users\\me\\bin;C:\\Program Files\\Tools",
+                                          "C:\\Users\\me\\bin;C:\\PROGRA~1\\Tools"));
 }
 
 TEST_F(RunPathShrinkTest, StoringAPathForGood) {
@@ -834,7 +963,8 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
   store.Set(Scope::kUser, "Path", {"%SystemRoot%", StoredType::kExpandString, {}});
   EXPECT_EQ(Run({"pathshrink", "--check", "--user"}).out,
             "pathshrink: in the desired state: 12 characters; 1 entries, 0 missing, 0 repeated, 0 "
-            "with control characters, 0 to shorten, 0 unchecked, 0 drifted\n");
+            "with control characters, 0 to shorten, 0 unchecked, 0 drifted; a new window's PATH (the "
+            "machine's Path, then the user's): 10 characters before, 10 after\n");
 
   // --explain tells what --json tells, row by row: what each entry becomes
   // (null there, "(left out)" here) and, for a repeat, which entry it
@@ -974,8 +1104,12 @@ TEST_F(RunPathShrinkTest, TheMachinesPathRunsThroughNoFolderUsersCanChange) {
        "[entry 'C:\\Users\\Public\\bin' lies in 'C:\\Users\\Public', which users other than "
        "administrators can change: a program put there runs for every user; kept]\n"
        "[short name 'PROGRA~1' not used for the machine's Path: users other than administrators "
-       "can make folders in 'C:\\']\n"},
-      {"--user", "C:\\pf\\Tools;C:\\Users\\Public\\bin;D:\\SAFETO~1\n", ""},
+       "can make folders in 'C:\\']\n"
+       "[a new window's PATH (the machine's Path, then the user's): 56 characters before, 54 "
+       "after]\n"},
+      {"--user", "C:\\pf\\Tools;C:\\Users\\Public\\bin;D:\\SAFETO~1\n",
+       "[a new window's PATH (the machine's Path, then the user's): 56 characters before, 43 "
+       "after]\n"},
   };
   for (const auto& c : cases) {
     store = InMemoryEnvironmentStore();
@@ -1181,7 +1315,7 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
   store.Set(Scope::kUser, "Path", {code, StoredType::kExpandString, {}});
   EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0);
   EXPECT_EQ(store.files[memory],
-            "pathshrink written-for 1\r\nC:\\PROGRA~1\\MICROS~2\t" + code + "\r\n");
+            "pathshrink written-for 2\r\nC:\\PROGRA~1\\MICROS~2\t" + code + "\r\n");
   // A junction the tool wrote leads to the folder it was written for.
   fs.AddDirectory("C:\\Program Files\\Tools\\x", "C:\\PROGRA~1\\Tools\\x");
   fs.AddDirectory("C:\\tl\\x", "C:\\tl\\x");
@@ -1244,7 +1378,7 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
               {"C:\\Users\\me\\AppData\\Local", StoredType::kString, {}});
     store.Set(Scope::kUser, "Path", {stored, StoredType::kExpandString, {}});
     EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0) << stored;
-    std::string expected = "pathshrink written-for 1\r\n";
+    std::string expected = "pathshrink written-for 2\r\n";
     expected.append(written).append("\t").append(local).append("\r\n");
     EXPECT_EQ(store.files[memory], expected) << stored;
   }

@@ -10,6 +10,8 @@
 #include "report/exit_status.h"
 #include "report/report.h"
 #include "rewrite/machine_path.h"
+#include "sources/logon_environment.h"
+#include "sources/new_window.h"
 #include "sources/standard_input.h"
 
 namespace pathshrink {
@@ -69,7 +71,29 @@ int ReadSource(const CommandLine& line, const char* const* argv, SystemAccess& s
   return status;
 }
 
-int PlanRun(FileSystemQueries& files, RunPlan& plan, std::ostream& err) {
+namespace {
+
+// --user and --machine: the other scope's Path, read only, which a new
+// window joins to this one; for the user's, the folders the machine's
+// lists.
+void ReadOtherScope(SystemAccess& system, RunPlan& plan, std::ostream& err) {
+  if (!plan.source.stored || system.store == nullptr) return;
+  const Scope scope = plan.source.stored->scope;
+  const Scope other = scope == Scope::kUser ? Scope::kMachine : Scope::kUser;
+  plan.otherPath = ReadPathOf(other, *system.store, err);
+  if (scope != Scope::kUser || !plan.otherPath) return;
+  // The machine's entries are judged as its own logon expands them.
+  std::optional<LogonEnvironment> logon;
+  if (plan.otherPath->type == StoredType::kExpandString) logon.emplace(*system.store, other);
+  const ResolvedList machine =
+      ResolveEntries(plan.otherPath->text, system.files, {logon ? &*logon : nullptr});
+  plan.machineFolders.emplace(machine);
+}
+
+}  // namespace
+
+int PlanRun(SystemAccess& system, RunPlan& plan, std::ostream& err) {
+  FileSystemQueries& files = system.files;
   const CommandLine& line = plan.line;
   // Where --suggest puts its links: a folder that is there.
   if (line.junctionsInGiven) {
@@ -99,13 +123,25 @@ int PlanRun(FileSystemQueries& files, RunPlan& plan, std::ostream& err) {
   if (plan.forMachine) rules.machine = &plan.reach;
   if (line.source == Source::kUserPath) rules.profile = plan.source.References();
   plan.resolving = plan.source.list;
+  ReadOtherScope(system, plan, err);
   bool drifted = false;
-  if (plan.source.stored && !plan.source.stored->writtenFor.empty()) {
-    plan.drift = CheckDrift(plan.source.list, plan.source.stored->writtenFor, files,
-                            plan.source.References(), err);
+  const StoredList* stored = plan.source.stored ? &*plan.source.stored : nullptr;
+  if (stored != nullptr && (!stored->writtenFor.empty() || !stored->leftOut.empty())) {
+    plan.drift =
+        CheckDrift(plan.source.list, stored->writtenFor, files, plan.source.References(), err);
+    // Only where the machine's Path was read can it be said to list a
+    // folder no longer.
+    if (plan.machineFolders) {
+      plan.stillLeftOut = PutBackLeftOut(stored->leftOut, *plan.machineFolders, files,
+                                         plan.source.References(), plan.drift, err);
+    } else {
+      plan.stillLeftOut = stored->leftOut;
+    }
     plan.resolving = plan.drift.list;
     drifted = std::any_of(plan.drift.writtenFor.begin(), plan.drift.writtenFor.end(),
-                          [](const std::string& folder) { return !folder.empty(); });
+                          [](const std::string& folder) { return !folder.empty(); }) ||
+              std::find(plan.drift.putBack.begin(), plan.drift.putBack.end(), true) !=
+                  plan.drift.putBack.end();
   }
   rules.target = line.target;
   // With --target, a list within it comes back as given: nothing is left
@@ -124,7 +160,18 @@ ResolvedRun ResolveList(RunPlan& plan, FileSystemQueries& files, std::ostream& e
   run.list = ResolveEntries(plan.resolving, files, {plan.source.References()});
   if (!plan.rules.asGiven) WriteFindings(run.list, plan.line.verbose, err);
   if (plan.forMachine) {
-    run.userChangeable = EntriesUsersCanChange(run.list.entries, plan.reach, err);
+    run.found.userChangeable = EntriesUsersCanChange(run.list.entries, plan.reach, err);
+  }
+  if (plan.machineFolders && !plan.rules.asGiven) {
+    run.found.listedByMachine = EntriesListedBefore(run.list, *plan.machineFolders);
+    std::string lines;
+    for (std::size_t i = 0; i < run.found.listedByMachine.size(); ++i) {
+      const std::string& machine = run.found.listedByMachine[i];
+      if (machine.empty()) continue;
+      lines += "[entry '" + run.list.entries[i].Given() + "' left out: the machine's Path lists" +
+               " its folder as '" + machine + "', and a new window searches that first]\n";
+    }
+    err << lines;
   }
   return run;
 }

@@ -8,6 +8,7 @@
 #include "cli/command_line.h"
 #include "cli/run_pathshrink.h"
 #include "compact/compact_path_list.h"
+#include "compact/listed_folders.h"
 #include "compact/junction_table.h"
 #include "pathtext/path_conventions.h"
 #include "rewrite/entry_writing.h"
@@ -54,19 +55,28 @@ struct RunPlan {
   // for is resolved as that folder: `resolving` is the list so mended.
   DriftCheck drift;
   std::string_view resolving;
+  // --user, --machine: the other scope's stored Path (read only), for a new
+  // window's PATH; nothing where it cannot be read.
+  std::optional<StoredValue> otherPath;
+  // --user: the folders the machine's Path lists, which a new window
+  // searches before the user's; nothing where it cannot be read.
+  std::optional<ListedFolders> machineFolders;
+  std::vector<LeftOut> stillLeftOut;  // left out before, and not put back
   WritingRules rules;  // how each entry is written
 };
 
 // Decides the plan after its source is read: the folder for --suggest's
-// links, the junctions given, the entries that drifted, and how each entry
-// will be written. Returns 0, or 1 with a line on `err` where the folder
-// for the links will not do.
-int PlanRun(FileSystemQueries& files, RunPlan& plan, std::ostream& err);
+// links, the junctions given, the other scope's Path, the entries that
+// drifted or that go back in, and how each entry will be written. Returns
+// 0, or 1 with a line on `err` where the folder for the links will not do.
+int PlanRun(SystemAccess& system, RunPlan& plan, std::ostream& err);
 
 // The list resolved as the plan says.
 struct ResolvedRun {
   ResolvedList list;
-  std::vector<std::string> userChangeable;  // for the machine's Path, by resolved entry
+  // By resolved entry: what the machine's rules found, and which entries
+  // the machine's Path lists for a user's.
+  EntryNotes found;
 };
 
 // Resolves the list as the plan mended it, saying on `err` what it found.

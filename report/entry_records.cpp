@@ -57,7 +57,10 @@ void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
       record.resolvedIndex = r;
       givenOf.push_back(i);
       if (r < notes.userChangeable.size()) record.userChangeable = notes.userChangeable[r];
-      if (repeatsThroughJunction[r] != kNone) {
+      if (r < notes.listedByMachine.size() && !notes.listedByMachine[r].empty()) {
+        record.outcome = Outcome::kListedByMachine;
+        record.machineEntry = notes.listedByMachine[r];
+      } else if (repeatsThroughJunction[r] != kNone) {
         record.outcome = Outcome::kRepeat;
         record.repeatOf = givenOf[repeatsThroughJunction[r]];
       } else if (writtenAt[r] != kNone) {
@@ -116,6 +119,7 @@ void RecordCounts::Add(const EntryRecord& record) {
   if (!record.userChangeable.empty()) ++userChangeable;
   if (!record.writtenFor.empty()) ++drifted;
   if (record.proved) ++proved;
+  if (record.putBack) ++putBack;
   if (!record.written.empty() && record.written != record.given &&
       record.outcome != EntryRecord::Outcome::kUnchecked) {
     ++shortened;

@@ -23,6 +23,9 @@ struct EntryRecord {
     kMissing,            // left out: the system says it is not there
     kRepeat,             // left out: it names the directory of entry `repeatOf`
     kControlCharacters,  // left out: it holds a control character
+    // Left out of a user's Path: the machine's Path, which a new window
+    // searches first, lists its folder (as `machineEntry`).
+    kListedByMachine,
     // Kept as given: the form the tool would write did not open to the
     // folder the given one did (a fault of the tool or the system, said).
     kUnproven,
@@ -39,6 +42,11 @@ struct EntryRecord {
   // Where it drifted: the folder it was written for, which it no longer
   // leads to (it is resolved as that folder).
   std::string_view writtenFor;
+  // kListedByMachine: the machine's entry for its folder.
+  std::string_view machineEntry;
+  // Not in the list as stored: the tool left it out of a user's Path while
+  // the machine's listed its folder, which the machine's no longer does.
+  bool putBack = false;
   // Written otherwise than given, and seen to open to the folder the given
   // entry opened to.
   bool proved = false;
@@ -56,6 +64,7 @@ struct EntryNotes {
   std::vector<bool> profileVariable;        // written with a profile variable
   std::vector<bool> proved;                 // seen to open to the folder given
   std::vector<bool> unproven;               // kept as given: its form led elsewhere
+  std::vector<std::string> listedByMachine;  // a user's entry the machine's Path lists: its entry
 };
 
 std::vector<EntryRecord> EntryRecords(const ResolvedList& resolved, const WrittenList& written,
@@ -78,6 +87,7 @@ std::vector<EntryRecord> AsGivenRecords(const ResolvedList& resolved, const Writ
 inline bool Kept(const EntryRecord& record) {
   return !record.written.empty() || (record.outcome != EntryRecord::Outcome::kMissing &&
                                      record.outcome != EntryRecord::Outcome::kRepeat &&
+                                     record.outcome != EntryRecord::Outcome::kListedByMachine &&
                                      record.outcome != EntryRecord::Outcome::kControlCharacters);
 }
 
@@ -90,6 +100,7 @@ struct RecordCounts {
   std::size_t drifted = 0;         // written for another folder than they lead to now
   std::size_t shortened = 0;       // kept, and written otherwise than given
   std::size_t proved = 0;          // written otherwise than given, and seen to lead there
+  std::size_t putBack = 0;         // put back where the machine's Path no longer lists them
   void Add(const EntryRecord& record);
   std::size_t Of(EntryRecord::Outcome outcome) const {
     return outcomes[static_cast<std::size_t>(outcome)];

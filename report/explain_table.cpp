@@ -109,6 +109,9 @@ std::string ExplainWhy(const EntryRecord& record, bool target) {
     case Outcome::kControlCharacters:
       why = "holds a control character";
       break;
+    case Outcome::kListedByMachine:
+      why = "the machine's Path lists it first, as " + std::string(record.machineEntry);
+      break;
     case Outcome::kUnproven:
       why = "kept as given: its shorter form would not lead to the same folder";
       break;
@@ -116,6 +119,7 @@ std::string ExplainWhy(const EntryRecord& record, bool target) {
   if (Kept(record) && (record.outcome == Outcome::kMissing || record.outcome == Outcome::kRepeat)) {
     why += "; kept as given, as the list is within the target";
   }
+  if (record.putBack) why = "put back: the machine's Path no longer lists it; " + why;
   if (!record.writtenFor.empty()) {
     why = (Kept(record) ? "written for its folder again ('" : "its folder is gone ('") +
           std::string(record.writtenFor) + "'); " + why;

@@ -30,6 +30,8 @@ std::string_view OutcomeName(Outcome outcome) {
       return "repeat";
     case Outcome::kControlCharacters:
       return "controlCharacters";
+    case Outcome::kListedByMachine:
+      return "listedByMachine";
     case Outcome::kUnproven:
       break;
   }
@@ -56,10 +58,18 @@ std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
     line += ", " + Number(counts.Of(Outcome::kUnproven)) +
             " kept as given because their shorter form led elsewhere";
   }
+  if (counts.Of(Outcome::kListedByMachine) > 0) {
+    line += ", " + Number(counts.Of(Outcome::kListedByMachine)) +
+            " whose folder the machine's Path lists";
+  }
+  if (counts.putBack > 0) {
+    line += ", " + Number(counts.putBack) + " put back as the machine's Path no longer lists them";
+  }
   if (counts.userChangeable > 0) {
     line += "; " + Number(counts.userChangeable) +
             " in folders users other than administrators can change";
   }
+  if (facts.newWindow) line += "; " + NewWindowLine(*facts.newWindow);
   for (const UseWarning& warning : facts.warnings) line += "; " + warning.message;
   line = redact(line);
   if (line.size() > 2047) line.resize(2047 - 3), line += "...";
@@ -109,6 +119,8 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
   json.Number(counts.drifted);
   json.Raw(",\"proved\":");
   json.Number(counts.proved);
+  json.Raw(",\"putBack\":");
+  json.Number(counts.putBack);
   for (std::size_t i = 0; i < counts.outcomes.size(); ++i) {
     json.Raw(",");
     json.Quoted(OutcomeName(static_cast<Outcome>(i)));
@@ -133,7 +145,8 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
     json.Raw(OutcomeName(record.outcome));
     // Most records say no more: in one piece.
     if (record.why.empty() && record.junction.empty() && record.outcome != Outcome::kRepeat &&
-        record.userChangeable.empty() && record.writtenFor.empty()) {
+        record.userChangeable.empty() && record.writtenFor.empty() &&
+        record.machineEntry.empty() && !record.putBack) {
       json.Raw(
           "\",\"why\":null,\"junction\":null,\"repeatOf\":null,\"userChangeable\":null,"
           "\"writtenFor\":null}");
@@ -153,6 +166,11 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
     quotedOrNull(record.userChangeable);
     json.Raw(",\"writtenFor\":");
     quotedOrNull(record.writtenFor);
+    if (!record.machineEntry.empty()) {
+      json.Raw(",\"machineEntry\":");
+      quoted(record.machineEntry);
+    }
+    if (record.putBack) json.Raw(",\"putBack\":true");
     json.Raw("}");
   };
   if (facts.records) facts.records(writeRecord);
@@ -165,7 +183,31 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
     quoted(facts.warnings[i].message);
     json.Raw("}");
   }
-  json.Raw("],\"backup\":");
+  json.Raw("],\"newWindow\":");
+  if (facts.newWindow) {
+    const NewWindowLengths& window = *facts.newWindow;
+    json.Raw("{\"before\":");
+    json.Number(window.before);
+    json.Raw(",\"after\":");
+    json.Number(window.after);
+    json.Raw(",\"limits\":[");
+    for (std::size_t i = 0; i < window.crossed.size(); ++i) {
+      const NewWindowLengths::Crossed& crossed = window.crossed[i];
+      json.Raw(i > 0 ? ",{\"length\":" : "{\"length\":");
+      json.Number(crossed.limit.length);
+      json.Raw(",\"what\":");
+      json.Quoted(crossed.limit.what);
+      json.Raw(",\"before\":");
+      json.Bool(crossed.before);
+      json.Raw(",\"after\":");
+      json.Bool(crossed.after);
+      json.Raw("}");
+    }
+    json.Raw("]}");
+  } else {
+    json.Raw("null");
+  }
+  json.Raw(",\"backup\":");
   quotedOrNull(facts.backup);
   json.Raw(",\"stored\":");
   json.Bool(facts.stored);

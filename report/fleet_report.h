@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "report/entry_records.h"
+#include "report/new_window_lengths.h"
 #include "report/redactor.h"
 #include "report/report.h"
 #include "system/environment_store.h"
@@ -27,6 +28,8 @@ struct ReportFacts {
   std::string backup;  // the backup kept, if any
   bool stored = false;
   bool inState = false;  // the tool would change nothing
+  // --user, --machine: a new window's PATH, where the other scope's was read.
+  std::optional<NewWindowLengths> newWindow;
   bool driftChecked =
       false;  // a stored Path's entries were checked against what they were written for
   int exitStatus = 0;

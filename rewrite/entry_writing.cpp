@@ -1,5 +1,6 @@
 #include "rewrite/entry_writing.h"
 
+#include <algorithm>
 #include <string>
 
 #include "pathtext/path_spelling.h"
@@ -11,14 +12,27 @@
 namespace pathshrink {
 
 DecidedList DecideEntries(std::string_view given, const ResolvedList& resolved,
-                          std::vector<std::string> userChangeable, const WritingRules& rules,
-                          FileSystemQueries& files, std::ostream& err) {
+                          EntryNotes found, const WritingRules& rules, FileSystemQueries& files,
+                          std::ostream& err) {
   const PathConventions conventions = files.Conventions();
   const std::vector<ResolvedEntry>& entries = resolved.entries;
   DecidedList decided;
-  decided.notes.userChangeable = std::move(userChangeable);
+  decided.notes = std::move(found);
+  const std::vector<std::string>& listed = decided.notes.listedByMachine;
+  // Each entry whose folder the machine's Path lists goes: a new window
+  // searches that first.
+  const auto leaveOutListed = [&listed](WrittenList& list) {
+    if (listed.empty()) return;
+    std::vector<WrittenEntry>& kept = list.entries;
+    kept.erase(std::remove_if(kept.begin(), kept.end(),
+                              [&listed](const WrittenEntry& entry) {
+                                return !listed[entry.resolvedIndex].empty();
+                              }),
+               kept.end());
+  };
   WrittenList& written = decided.written;
   written = WriteEntries(entries, *rules.junctions, conventions);
+  leaveOutListed(written);
   if (rules.machine != nullptr) {
     ShortNamesForTheMachine(written, entries, *rules.machine, conventions, err);
   }
@@ -36,6 +50,7 @@ DecidedList DecideEntries(std::string_view given, const ResolvedList& resolved,
   if (rules.target) {
     // A longer list is rewritten only as far as it takes, what lasts first.
     decided.plain = WriteEntries(entries, JunctionTable(), conventions);
+    leaveOutListed(decided.plain);
     if (rules.machine != nullptr) {
       ShortNamesForTheMachine(decided.plain, entries, *rules.machine, conventions, err);
     }

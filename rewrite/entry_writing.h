@@ -37,10 +37,11 @@ struct DecidedList {
 
 // Writes each resolved entry as `rules` say (short form, junction, the
 // machine's rules, a profile variable, no shorter than the target needs),
-// saying on `err` what it avoids. `userChangeable` is what the machine's
-// rules found of each resolved entry, if asked; `given` the list as given.
-DecidedList DecideEntries(std::string_view given, const ResolvedList& resolved,
-                          std::vector<std::string> userChangeable, const WritingRules& rules,
+// saying on `err` what it avoids. `found` is what was found of each
+// resolved entry before (what the machine's rules found, which entries the
+// machine's Path lists: those are left out); `given` the list as given.
+DecidedList DecideEntries(std::string_view given, const ResolvedList& resolved, EntryNotes found,
+                          const WritingRules& rules,
                           FileSystemQueries& files, std::ostream& err);
 
 }  // namespace pathshrink

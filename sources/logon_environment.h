@@ -10,6 +10,12 @@
 
 namespace pathshrink {
 
+// `text` with each %NAME% that `values` (by folded name) defines replaced
+// by its value, as Windows expands a stored value: a reference to a name
+// that is not defined stays as typed.
+std::string ExpandedAsWindowsDoes(const std::string& text,
+                                  const std::map<std::string, std::string>& values);
+
 // The variables that a stored Path of `scope` is expanded with at the next
 // logon, built from what is stored, never from this process's environment
 // (a window opened before a variable changed, or one that set a variable
@@ -32,6 +38,10 @@ class LogonEnvironment : public Environment {
  public:
   LogonEnvironment(EnvironmentStore& store, Scope scope);
   std::optional<std::string> Variable(const std::string& name) override;
+  // `text` as Windows expands a stored value with these variables.
+  std::string Expanded(const std::string& text) const {
+    return ExpandedAsWindowsDoes(text, values_);
+  }
 
  private:
   void SetAll(const std::vector<StoredVariable>& variables);
@@ -39,10 +49,5 @@ class LogonEnvironment : public Environment {
   std::map<std::string, std::string> values_;  // by folded name
 };
 
-// `text` with each %NAME% that `values` (by folded name) defines replaced
-// by its value, as Windows expands a stored value: a reference to a name
-// that is not defined stays as typed.
-std::string ExpandedAsWindowsDoes(const std::string& text,
-                                  const std::map<std::string, std::string>& values);
 
 }  // namespace pathshrink

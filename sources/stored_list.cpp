@@ -44,7 +44,7 @@ int ReadStoredList(Scope scope, EnvironmentStore& store, Environment* process, S
     std::string bytes;
     if (store.ReadFile(list.writtenForFile, bytes) == StoreStatus::kOk) {
       std::size_t ignored = 0;
-      list.writtenFor = ParseWrittenFor(bytes, ignored);
+      list.writtenFor = ParseWrittenFor(bytes, ignored, &list.leftOut);
       if (ignored > 0) {
         err << "[ignored " + std::to_string(ignored) + " line" + (ignored == 1 ? "" : "s") +
                    " of '" + list.writtenForFile +

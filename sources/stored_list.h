@@ -3,6 +3,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "sources/logon_environment.h"
 #include "store/written_for.h"
@@ -21,6 +22,7 @@ struct StoredList {
   std::optional<LogonEnvironment> logon;  // REG_EXPAND_SZ only: what its references mean
   std::string writtenForFile;             // where that memory is kept; empty where it cannot be
   WrittenFor writtenFor;
+  std::vector<LeftOut> leftOut;  // a user's entries left out while the machine's Path listed them
 };
 
 // Reads the Path of `scope` into `list`, with the memory kept below this

@@ -1,5 +1,6 @@
 #include "store/written_for.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "compact/path_list_syntax.h"
@@ -10,7 +11,8 @@
 namespace pathshrink {
 namespace {
 
-constexpr std::string_view kHeader = "pathshrink written-for 1";
+constexpr std::string_view kHeader = "pathshrink written-for 2";
+constexpr std::string_view kFirstHeader = "pathshrink written-for 1";  // before left-out lines
 
 // Where a path leads now, as far as the system can tell.
 struct Whereabouts {
@@ -54,7 +56,28 @@ std::string WrittenForFile(Scope scope, const std::string& localAppData) {
          ".written-for";
 }
 
-WrittenFor ParseWrittenFor(std::string_view bytes, std::size_t& ignored) {
+// A left-out line's fields after its "*": place, entry, the machine's
+// entry; false where they are not those.
+bool ParseLeftOut(std::string_view fields, LeftOut& leftOut) {
+  const std::size_t first = fields.find('\t');
+  const std::size_t second =
+      first == std::string_view::npos ? first : fields.find('\t', first + 1);
+  if (second == std::string_view::npos || first == 0 || first > 9) return false;
+  const std::string_view place = fields.substr(0, first);
+  const std::string_view entry = fields.substr(first + 1, second - first - 1);
+  const std::string_view machine = fields.substr(second + 1);
+  if (place.find_first_not_of("0123456789") != std::string_view::npos || entry.empty() ||
+      machine.empty() || HoldsControlCharacter(entry) || HoldsControlCharacter(machine)) {
+    return false;
+  }
+  leftOut.place = std::stoul(std::string(place));
+  leftOut.entry = std::string(entry);
+  leftOut.machineEntry = std::string(machine);
+  return true;
+}
+
+WrittenFor ParseWrittenFor(std::string_view bytes, std::size_t& ignored,
+                           std::vector<LeftOut>* leftOut) {
   WrittenFor memory;
   ignored = 0;
   bool first = true;
@@ -66,10 +89,19 @@ WrittenFor ParseWrittenFor(std::string_view bytes, std::size_t& ignored) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (first) {
       first = false;
-      ofThisKind = line == kHeader;
+      ofThisKind = line == kHeader || line == kFirstHeader;
       if (ofThisKind) continue;
     }
     if (line.empty()) continue;
+    if (ofThisKind && line.rfind("*\t", 0) == 0) {
+      LeftOut out;
+      if (!ParseLeftOut(line.substr(2), out)) {
+        ++ignored;
+      } else if (leftOut != nullptr) {
+        leftOut->push_back(std::move(out));
+      }
+      continue;
+    }
     const std::size_t tab = line.find('\t');
     // Nothing else is trusted: a relative folder would be written as an
     // entry that counts from wherever a program runs.
@@ -84,10 +116,14 @@ WrittenFor ParseWrittenFor(std::string_view bytes, std::size_t& ignored) {
   return memory;
 }
 
-std::string FormatWrittenFor(const WrittenFor& memory) {
+std::string FormatWrittenFor(const WrittenFor& memory, const std::vector<LeftOut>& leftOut) {
   std::string text = std::string(kHeader) + "\r\n";
   for (const auto& [written, folder] : memory) {
     text.append(written).append("\t").append(folder).append("\r\n");
+  }
+  for (const LeftOut& out : leftOut) {
+    text.append("*\t").append(std::to_string(out.place)).append("\t").append(out.entry);
+    text.append("\t").append(out.machineEntry).append("\r\n");
   }
   return text;
 }
@@ -138,15 +174,85 @@ DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSys
   return check;
 }
 
+std::vector<LeftOut> PutBackLeftOut(const std::vector<LeftOut>& leftOut,
+                                    const ListedFolders& machine, FileSystemQueries& files,
+                                    Environment* references, DriftCheck& check,
+                                    std::ostream& err) {
+  std::vector<LeftOut> still;
+  if (leftOut.empty()) return still;
+  const std::vector<std::string_view> split = SplitPathList(check.list, true);
+  std::vector<std::string> entries(split.begin(), split.end());
+  check.writtenFor.resize(entries.size());
+  check.putBack.assign(entries.size(), false);
+  std::vector<LeftOut> ordered = leftOut;
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [](const LeftOut& a, const LeftOut& b) { return a.place < b.place; });
+  for (const LeftOut& out : ordered) {
+    const std::string key = FoldCase(out.entry);
+    // Typed in again by hand: nothing to put back, nothing to remember.
+    if (std::any_of(entries.begin(), entries.end(),
+                    [&key](const std::string& entry) { return FoldCase(entry) == key; })) {
+      continue;
+    }
+    const ResolvedList resolved = ResolveEntries(out.entry, files, {references});
+    if (resolved.entries.empty()) {
+      // Gone for good is forgotten; anything else is kept to judge again.
+      const bool gone = !resolved.findings.empty() &&
+                        resolved.findings.front().kind == EntryFinding::Kind::kInvalid;
+      if (!gone) still.push_back(out);
+      continue;
+    }
+    const ResolvedEntry& entry = resolved.entries.front();
+    if (entry.IsWrittenAsTyped() || !resolved.identities.front() ||
+        machine.Find(entry, &*resolved.identities.front()) != nullptr) {
+      still.push_back(out);
+      continue;
+    }
+    const std::size_t at = std::min(out.place, entries.size());
+    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), out.entry);
+    check.writtenFor.insert(check.writtenFor.begin() + static_cast<std::ptrdiff_t>(at), "");
+    check.putBack.insert(check.putBack.begin() + static_cast<std::ptrdiff_t>(at), true);
+    err << "[entry '" + out.entry + "' put back as entry " + std::to_string(at + 1) +
+               ": the machine's Path no longer lists its folder (it listed it as '" +
+               out.machineEntry + "')]\n";
+  }
+  check.list.clear();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i > 0) check.list += ';';
+    check.list += entries[i];
+  }
+  return still;
+}
+
 void NoteDrift(std::string_view stored, const DriftCheck& drift, const PathConventions& conventions,
                std::vector<EntryRecord>& records) {
   if (drift.writtenFor.empty()) return;
   const std::vector<std::string_view> given = SplitPathList(stored, conventions.win32Syntax);
-  for (std::size_t i = 0; i < records.size() && i < given.size(); ++i) {
-    if (drift.writtenFor[i].empty()) continue;
-    records[i].given = given[i];
+  std::size_t storedIndex = 0;  // the records of entries put back have none
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (i < drift.putBack.size() && drift.putBack[i]) {
+      records[i].putBack = true;
+      continue;
+    }
+    const std::size_t s = storedIndex++;
+    if (i >= drift.writtenFor.size() || drift.writtenFor[i].empty() || s >= given.size()) continue;
+    records[i].given = given[s];
     records[i].writtenFor = drift.writtenFor[i];
   }
+}
+
+std::vector<LeftOut> LeftOutOf(const std::vector<EntryRecord>& records,
+                               const std::vector<LeftOut>& still) {
+  std::vector<LeftOut> leftOut;
+  std::size_t place = 0;
+  for (const EntryRecord& record : records) {
+    if (record.outcome == EntryRecord::Outcome::kListedByMachine) {
+      leftOut.push_back({place, std::string(record.given), std::string(record.machineEntry)});
+    }
+    if (Kept(record) || record.outcome == EntryRecord::Outcome::kListedByMachine) ++place;
+  }
+  leftOut.insert(leftOut.end(), still.begin(), still.end());
+  return leftOut;
 }
 
 WrittenFor WrittenForOf(const std::vector<EntryRecord>& records,

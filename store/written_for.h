@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "compact/compact_path_list.h"
+#include "compact/listed_folders.h"
 #include "report/entry_records.h"
 #include "system/environment.h"
 #include "system/environment_store.h"
@@ -19,17 +20,32 @@ namespace pathshrink {
 // the volume and the links stay as they were, and a name handed out again
 // after a reinstall leads elsewhere without a word. The file,
 // %LOCALAPPDATA%\pathshrink\Path-user.written-for (or -machine), is UTF-8:
-// a first line "pathshrink written-for 1", then a line for each entry
+// a first line "pathshrink written-for 2", then a line for each entry
 // written otherwise than its folder's long path: the entry as written, a
-// tab, the long path, each line ending in CR LF.
+// tab, the long path; then a line for each entry left out of a user's Path
+// because the machine's listed its folder: "*" (no path holds one), its
+// place, the entry, the machine's entry, with tabs between; each line
+// ending in CR LF. A file of version 1 (no "*" lines) is read as well.
 using WrittenFor = std::map<std::string, std::string>;  // as written -> long path
+
+// A user's entry left out while the machine's Path listed its folder.
+struct LeftOut {
+  std::size_t place = 0;     // its index in the list, the entries left out before it counted
+  std::string entry;         // as it stood in the user's Path
+  std::string machineEntry;  // the machine's entry that listed its folder
+  bool operator==(const LeftOut& other) const {
+    return place == other.place && entry == other.entry && machineEntry == other.machineEntry;
+  }
+};
 
 std::string WrittenForFile(Scope scope, const std::string& localAppData);
 // The memory the file holds: only lines whose folder is an absolute path
-// and whose two sides hold no control character; `ignored` counts the
-// others (every line, in a file that is not one of these).
-WrittenFor ParseWrittenFor(std::string_view bytes, std::size_t& ignored);
-std::string FormatWrittenFor(const WrittenFor& memory);
+// and whose two sides hold no control character, and left-out lines with
+// a place and two entries that hold none; `ignored` counts the others
+// (every line, in a file that is not one of these).
+WrittenFor ParseWrittenFor(std::string_view bytes, std::size_t& ignored,
+                           std::vector<LeftOut>* leftOut = nullptr);
+std::string FormatWrittenFor(const WrittenFor& memory, const std::vector<LeftOut>& leftOut = {});
 
 // The stored list with each entry that now leads to another folder than
 // the one it was written for (or nowhere, where that folder is there)
@@ -43,12 +59,23 @@ std::string FormatWrittenFor(const WrittenFor& memory);
 struct DriftCheck {
   std::string list;
   std::vector<std::string> writtenFor;  // by entry of the list: the folder where it drifted
+  std::vector<bool> putBack;  // by entry of the list: put back (see PutBackLeftOut)
 };
 DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSystemQueries& files,
                       Environment* references, std::ostream& err);
 
+// Puts each entry left out before back into `check.list`, at its place,
+// where the machine's Path (`machine`) no longer lists its folder and the
+// folder is there; says so on `err`. An entry the list holds again is
+// forgotten, and so is one that is gone. Returns the ones still left out
+// (or that cannot be judged now), to be remembered again.
+std::vector<LeftOut> PutBackLeftOut(const std::vector<LeftOut>& leftOut,
+                                    const ListedFolders& machine, FileSystemQueries& files,
+                                    Environment* references, DriftCheck& check,
+                                    std::ostream& err);
+
 // Gives the records of drifted entries the entry as stored (`stored`, the
-// list as read) and the folder it was written for.
+// list as read) and the folder it was written for; marks those put back.
 void NoteDrift(std::string_view stored, const DriftCheck& drift, const PathConventions& conventions,
                std::vector<EntryRecord>& records);
 
@@ -58,5 +85,9 @@ void NoteDrift(std::string_view stored, const DriftCheck& drift, const PathConve
 WrittenFor WrittenForOf(const std::vector<EntryRecord>& records,
                         const std::vector<ResolvedEntry>& entries, const WrittenFor& before,
                         Environment* references);
+// The entries left out because the machine's Path lists their folders:
+// those the records say, then `still` (left out before, and not put back).
+std::vector<LeftOut> LeftOutOf(const std::vector<EntryRecord>& records,
+                               const std::vector<LeftOut>& still);
 
 }  // namespace pathshrink
