@@ -84,9 +84,13 @@ std::string HelpText(bool windows) {
       "                        place of the list (or of the --check line)\n"
       "  --explain             in place of the list, a table: each entry, what it\n"
       "                        becomes, why, and what it saves; then the lengths\n"
-      "  --redact              with --check, --json or --explain: the profile folder\n"
-      "                        written as <user-profile>, the user name as\n"
-      "                        <user-name>, standard error too\n"
+      "  --shadows             in place of the list, every program name that files in\n"
+      "                        more than one folder answer to: which one runs from\n"
+      "                        cmd.exe and from CreateProcess, which never do (with\n"
+      "                        --user or --machine: in a new window's whole PATH)\n"
+      "  --redact              with --check, --json, --explain or --shadows: the\n"
+      "                        profile folder written as <user-profile>, the user\n"
+      "                        name as <user-name>, standard error too\n"
       "  --suggest             instead of the list, print the " +
       make +
       " commands that\n"
@@ -123,7 +127,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   const auto isFlag = [](std::string_view arg) {
     for (const char* flag : {"-j", "--env", "--junctions-in", "--target", "--user", "--machine",
                              "--suggest", "--verbose", "--write", "--check", "--json", "--redact",
-                             "--explain", "--help", "-h", "/?", "--version"}) {
+                             "--explain", "--shadows", "--help", "-h", "/?", "--version"}) {
       if (arg == flag) return true;
     }
     return false;
@@ -179,6 +183,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       line.json = true;
     } else if (arg == "--explain") {
       line.explain = true;
+    } else if (arg == "--shadows") {
+      line.shadows = true;
     } else if (arg == "--redact") {
       line.redact = true;
     } else if (arg == "--write") {
@@ -216,8 +222,13 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
                                                                        : line.json ? "--json"
                                                                                    : "--suggest"));
   }
-  if (line.redact && !line.check && !line.json && !line.explain) {
-    return fail("Option [--redact] needs --check, --json or --explain");
+  if (line.shadows && (line.check || line.explain || line.suggest)) {
+    return fail(std::string("Option [--shadows] does not go with ") + (line.check     ? "--check"
+                                                                       : line.explain ? "--explain"
+                                                                                      : "--suggest"));
+  }
+  if (line.redact && !line.check && !line.json && !line.explain && !line.shadows) {
+    return fail("Option [--redact] needs --check, --json, --explain or --shadows");
   }
   if (line.junctionsInGiven && !line.suggest) {
     return fail("Option [--junctions-in] needs --suggest");

@@ -27,6 +27,7 @@ struct CommandLine {
   bool verbose = false;
   bool check = false;    // --check: in the desired state or not, as a status and a line
   bool json = false;     // --json: the report as one JSON object on standard output
+  bool shadows = false;  // --shadows: every program name more than one folder answers to
   bool explain = false;  // --explain: a table of what becomes of each entry, for people
   bool redact = false;   // --redact: no profile folder or user name in the line or JSON
   std::optional<std::size_t> target;  // --target N: rewrite only what it takes to be at most N

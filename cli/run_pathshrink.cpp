@@ -19,7 +19,11 @@
 #include "rewrite/entry_writing.h"
 #include "rewrite/lasting_names.h"
 #include "rewrite/machine_path.h"
+#include "programs/program_search.h"
+#include "report/shadows_report.h"
+#include "sources/logon_environment.h"
 #include "sources/new_window.h"
+#include "compact/path_list_syntax.h"
 #include "store/stored_path.h"
 #include "store/written_for.h"
 
@@ -138,23 +142,75 @@ struct RunOutcome {
   StoreOutcome stored;
   std::vector<UseWarning> warnings;
   std::optional<NewWindowLengths> newWindow;
+  std::optional<Shadows> shadows;
 };
 
-// --user, --machine: a new window's PATH (the machine's Path, then the
-// user's) before and after, where the other scope's could be read.
+// A new window's PATH with `text` as the stored Path's value: the
+// machine's, then the user's, each as the logon expands it; the stored
+// one's alone where the other's could not be read.
+std::string WindowPath(const RunPlan& plan, const std::string& text, SystemAccess& system) {
+  const StoredList& stored = *plan.source.stored;
+  const std::string mine =
+      ExpandedAtLogon(StoredValue{text, stored.value.type, ""}, *system.store, stored.scope);
+  if (!plan.otherPath) return mine;
+  const Scope other = stored.scope == Scope::kUser ? Scope::kMachine : Scope::kUser;
+  const std::string others = ExpandedAtLogon(*plan.otherPath, *system.store, other);
+  return NewWindowPath(stored.scope == Scope::kUser ? NewWindowParts{others, mine}
+                                                    : NewWindowParts{mine, others});
+}
+
+// --user, --machine: a new window's PATH before and after, where the other
+// scope's could be read.
 std::optional<NewWindowLengths> NewWindow(const RunPlan& plan, const DecidedList& decided,
                                           SystemAccess& system) {
   if (!plan.otherPath || !plan.source.stored) return std::nullopt;
-  const StoredList& stored = *plan.source.stored;
-  const Scope other = stored.scope == Scope::kUser ? Scope::kMachine : Scope::kUser;
-  const std::string others = ExpandedAtLogon(*plan.otherPath, *system.store, other);
-  const auto window = [&](const std::string& text) {
-    const std::string mine =
-        ExpandedAtLogon(StoredValue{text, stored.value.type, ""}, *system.store, stored.scope);
-    return NewWindowPath(stored.scope == Scope::kUser ? NewWindowParts{others, mine}
-                                                      : NewWindowParts{mine, others});
+  return LengthsOf(WindowPath(plan, plan.source.stored->value.text, system),
+                   WindowPath(plan, decided.text, system));
+}
+
+// --shadows: the names more than one folder of the new list answers to
+// (for a stored Path, of a new window's whole PATH), searched as that
+// window would: PATHEXT and the Windows folder from the logon's variables
+// for a stored Path, from this process's for a live list.
+std::optional<Shadows> ShadowsOf(const RunPlan& plan, const DecidedList& decided,
+                                 SystemAccess& system, std::ostream& err) {
+  if (!plan.line.shadows) return std::nullopt;
+  const bool windows = plan.conventions.win32Syntax;
+  std::optional<LogonEnvironment> logon;
+  Environment* environment = system.environment;
+  std::string path = decided.text;
+  if (plan.source.stored) {
+    path = WindowPath(plan, decided.text, system);
+    environment = &logon.emplace(*system.store, Scope::kUser);
+  }
+  ProgramSearch search;
+  search.windows = windows;
+  for (const std::string_view entry : SplitPathList(path, windows)) {
+    std::string folder = windows ? Unquoted(entry) : std::string(entry);
+    if (!folder.empty()) search.folders.push_back(std::move(folder));
+  }
+  const auto variable = [environment](const char* name) {
+    return environment != nullptr ? environment->Variable(name) : std::nullopt;
   };
-  return LengthsOf(window(stored.value.text), window(decided.text));
+  if (windows) {
+    if (const std::optional<std::string> pathext = variable("PATHEXT")) search.pathext = *pathext;
+    if (const std::optional<std::string> root = variable("SystemRoot")) {
+      search.windowsFolder = *root;
+      search.systemFolder = *root + (root->empty() || root->back() != '\\' ? "\\" : "") + "System32";
+    }
+    if (!variable("NoDefaultCurrentDirectoryInExePath")) {
+      err << "[cmd.exe looks in the current folder before the PATH"
+             " (NoDefaultCurrentDirectoryInExePath is not set); it is not listed here]\n";
+    }
+  }
+  Shadows shadows = FindShadows(search, system.files);
+  std::string lines;
+  for (const std::string& folder : shadows.unlisted) {
+    lines += "[can't list the files of '" + folder + "': its programs are not shown]\n";
+  }
+  if (shadows.names.empty()) lines += "[no program name is found in more than one folder]\n";
+  err << lines;
+  return shadows;
 }
 
 // The warnings about where the new list is used, and the report of its
@@ -329,6 +385,7 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
     facts.stored = outcome.stored.stored;
     facts.inState = inState;
     facts.newWindow = outcome.newWindow;
+    if (outcome.shadows) facts.shadows = &*outcome.shadows;
     facts.exitStatus = status;
     if (line.json) {
       WriteJsonReport(facts, redact, out);
@@ -336,6 +393,9 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
     } else {
       delivered = Deliver(CheckLine(facts, redact), out, err);
     }
+  } else if (outcome.shadows) {
+    delivered = Deliver(redact(ShadowsText(*outcome.shadows, plan.conventions.win32Syntax)), out,
+                        err);
   } else if (line.explain) {
     WriteExplainTable(records.walk, plan.source.list, decided.text,
                       system.outputColumns != 0 ? system.outputColumns : kExplainColumns,
@@ -381,6 +441,7 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
   ProveList(plan, resolved, decided, system, err, outcome);
   ReportList(plan, resolved, decided, system, err, outcome);
   StoreList(plan, decided, system, err, outcome);
+  outcome.shadows = ShadowsOf(plan, decided, system, err);
   RunRecords records;
   MakeRecords(plan, resolved, decided, outcome.stored.stored, records);
   RememberWrittenFor(plan, resolved, decided, records, outcome, system, err);

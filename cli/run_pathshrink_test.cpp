@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -15,6 +16,7 @@
 #include "cli/command_line.h"
 #include "store/registry_backup.h"
 #include "store/stored_path.h"
+#include "testing/ascii_fold_for_tests.h"
 #include "testing/expected_report_for_tests.h"
 #include "testing/fake_file_system.h"
 #include "testing/in_memory_environment.h"
@@ -509,7 +511,9 @@ TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
         << c.name << "\n"
         << check.out;
     const Outcome json = Run({"pathshrink", "--user", "--json"});
+#ifndef _WIN32
     EXPECT_EQ(testing::SchemaProblems(json.out), "") << json.out;
+#endif
     EXPECT_NE(json.out.find("\"given\":\"C:\\\\Program Files\\\\Tools\",\"written\":\"C:\\\\PROGRA~1\\\\Tools\""),
               std::string::npos)
         << json.out;
@@ -547,7 +551,9 @@ TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
   EXPECT_NE(Run({"pathshrink", "--user", "--check"}).out.find("; " + window + "\n"),
             std::string::npos);
   const Outcome json = Run({"pathshrink", "--user", "--json"});
+#ifndef _WIN32
   EXPECT_EQ(testing::SchemaProblems(json.out), "") << json.out;
+#endif
   EXPECT_NE(json.out.find("\"newWindow\":{\"before\":8209,\"after\":8186,\"limits\":[{\"length\":"
                           "2047,\"what\":\"the Environment Variables dialog refuses it\",\"before\":"
                           "true,\"after\":true},{\"length\":8191,\"what\":\"cmd.exe ignores it\","
@@ -563,6 +569,138 @@ TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
                            "judged]\n" +
                            ExpectedReport("C:\\Users\\me\\bin;C:\\Program Files\\Tools",
                                           "C:\\Users\\me\\bin;C:\\PROGRA~1\\Tools"));
+}
+
+// Shortening leaves out repeats and writes folders otherwise: never so
+// that a name starts another program. The winners are worked out here from
+// the volume's own listing, in the order cmd.exe and CreateProcess search.
+TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
+  const struct {
+    const char* folder;
+    const char* shortForm;
+    std::vector<FolderFile> files;
+  } folders[] = {
+      {"C:\\Windows\\System32", "C:\\Windows\\System32", {{"where.exe"}, {"tar.exe"}}},
+      {"C:\\Windows\\System32\\OpenSSH", "C:\\Windows\\System32\\OpenSSH", {{"ssh.exe"}}},
+      {"C:\\Program Files\\Git\\usr\\bin", "C:\\PROGRA~1\\Git\\usr\\bin",
+       {{"ssh.exe"}, {"tar.exe"}, {"where.cmd"}}},
+      {"C:\\Users\\me\\AppData\\Local\\Microsoft\\WindowsApps",
+       "C:\\Users\\me\\AppData\\Local\\MICROS~1\\WINDOW~1",
+       {{"python.exe", true, true}, {"winget.exe", true, true}}},
+      {"C:\\Python 312", "C:\\PYTHON~1", {{"python.exe"}, {"pip.EXE"}}},
+      {"C:\\Program Files\\nodejs", "C:\\PROGRA~1\\nodejs", {{"node.exe"}, {"npm.cmd"}}},
+      {"C:\\Old Node", "C:\\OLDNOD~1", {{"node.exe"}, {"npm.bat"}, {"NPM.COM"}}},
+      {"C:\\Tools A", "C:\\TOOLSA~1", {{"tool.cmd"}, {"readme.txt"}}},
+      {"C:\\Tools B", "C:\\TOOLSB~1", {{"tool.exe"}}},
+  };
+  for (const auto& folder : folders) {
+    fs.AddDirectory(folder.folder, folder.shortForm);
+    for (const FolderFile& file : folder.files) fs.AddFile(folder.folder, file);
+  }
+  env.Set("SystemRoot", "C:\\Windows");
+  const std::set<std::string> junctions = {"c:\\pf", "c:\\p2", "c:\\tl"};
+  // The file `name` starts, as the folder it lies in and its name (folded);
+  // empty where none does.
+  const auto winner = [&](const std::string& list, const std::string& name, bool createProcess) {
+    std::vector<std::string> order;
+    if (createProcess) order = {"C:\\Windows\\System32", "C:\\Windows"};
+    for (std::size_t start = 0; start <= list.size();) {
+      const std::size_t end = std::min(list.find(';', start), list.size());
+      order.push_back(list.substr(start, end - start));
+      start = end + 1;
+    }
+    const std::vector<std::string> extensions =
+        createProcess ? std::vector<std::string>{".exe"}
+                      : std::vector<std::string>{".com", ".exe", ".bat", ".cmd"};
+    for (const std::string& entry : order) {
+      std::vector<FolderFile> files;
+      if (entry.empty() || !fs.FilesIn(entry, files)) continue;
+      for (const std::string& extension : extensions) {
+        for (const FolderFile& file : files) {
+          if (testing::AsciiFolded(file.name) == name + extension) {
+            return *fs.DirectoryNamed(entry, junctions) + "\\" + testing::AsciiFolded(file.name);
+          }
+        }
+      }
+    }
+    return std::string();
+  };
+  const struct {
+    const char* name;
+    std::vector<std::string> options;
+    std::string list;
+  } cases[] = {
+      {"Git's ssh before Windows' own, and again in its short form",
+       {},
+       "C:\\Program Files\\Git\\usr\\bin;C:\\Windows\\System32\\OpenSSH;C:\\PROGRA~1\\Git\\usr\\bin"},
+      {"Windows' own ssh first, Git's written through a junction",
+       {"-j", "C:\\pf"},
+       "C:\\Windows\\System32\\OpenSSH;C:\\Program Files\\Git\\usr\\bin;C:\\Windows\\System32"},
+      {"the Store's python alias before a real Python, a missing folder between",
+       {},
+       "C:\\Users\\me\\AppData\\Local\\Microsoft\\WindowsApps;C:\\Missing;C:\\Python 312;"
+       "C:\\PYTHON~1\\"},
+      {"an old Node before the new one, and a repeat of each after",
+       {"-j", "C:\\p2"},
+       "C:\\Old Node;C:\\Program Files\\nodejs;C:\\OLDNOD~1;C:\\p2\\nodejs"},
+      {"a .cmd in one folder before an .exe in the next",
+       {"--target", "20"},
+       "C:\\Tools A;C:\\Tools B;C:\\TOOLSA~1\\;C:\\Program Files\\Git\\usr\\bin"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = {"pathshrink", c.list};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const Outcome outcome = Run(args);
+    ASSERT_EQ(outcome.status, 0) << c.name;
+    const std::string after = outcome.out.substr(0, outcome.out.size() - 1);
+    EXPECT_NE(after, c.list) << c.name;  // the list was written otherwise
+    for (const char* name : {"ssh", "python", "node", "npm", "tool", "tar", "where", "pip"}) {
+      for (const bool createProcess : {false, true}) {
+        EXPECT_EQ(winner(after, name, createProcess), winner(c.list, name, createProcess))
+            << c.name << ": " << name << (createProcess ? " (CreateProcess)" : " (cmd.exe)")
+            << "\n" << after;
+      }
+    }
+  }
+
+  // --shadows shows the winners of the new list, an alias as such.
+  const Outcome shadows = Run({"pathshrink", "--shadows", "-j", "C:\\pf",
+                               "C:\\Users\\me\\AppData\\Local\\Microsoft\\WindowsApps;C:\\Tools A;"
+                               "C:\\Program Files\\Git\\usr\\bin;C:\\Tools B;C:\\Python 312"});
+  EXPECT_EQ(shadows.status, 0);
+  EXPECT_EQ(shadows.out,
+            "python\n"
+            "  cmd.exe  CreateProcess  file\n"
+            "  runs     runs           C:\\Users\\me\\AppData\\Local\\MICROS~1\\WINDOW~1\\python.exe"
+            "  (App execution alias)\n"
+            "  never    never          C:\\PYTHON~1\\python.exe\n"
+            "tar\n"
+            "  cmd.exe  CreateProcess  file\n"
+            "  -        runs           C:\\Windows\\System32\\tar.exe\n"
+            "  runs     never          C:\\pf\\Git\\usr\\bin\\tar.exe\n"
+            "tool\n"
+            "  cmd.exe  CreateProcess  file\n"
+            "  runs     -              C:\\Tools A\\tool.cmd\n"
+            "  never    runs           C:\\Tools B\\tool.exe\n"
+            "where\n"
+            "  cmd.exe  CreateProcess  file\n"
+            "  -        runs           C:\\Windows\\System32\\where.exe\n"
+            "  runs     -              C:\\pf\\Git\\usr\\bin\\where.cmd\n");
+  EXPECT_NE(shadows.err.find("[cmd.exe looks in the current folder before the PATH "
+                             "(NoDefaultCurrentDirectoryInExePath is not set); it is not listed "
+                             "here]\n"),
+            std::string::npos)
+      << shadows.err;
+  // With the variable set, and PATHEXT putting .CMD before .EXE.
+  env.Set("NoDefaultCurrentDirectoryInExePath", "1");
+  env.Set("PATHEXT", ".CMD;.EXE");
+  const Outcome own = Run({"pathshrink", "--shadows", "C:\\Tools B;C:\\Tools A"});
+  EXPECT_EQ(own.out,
+            "tool\n"
+            "  cmd.exe  CreateProcess  file\n"
+            "  runs     runs           C:\\Tools B\\tool.exe\n"
+            "  never    -              C:\\Tools A\\tool.cmd\n");
+  EXPECT_EQ(own.err.find("current folder"), std::string::npos) << own.err;
 }
 
 TEST_F(RunPathShrinkTest, StoringAPathForGood) {

@@ -113,6 +113,7 @@ class MockFileSystem : public FileSystemQueries {
   MOCK_METHOD(std::optional<bool>, MakesShortNames, (const std::string&), (override));
   MOCK_METHOD(std::string, ReadJunctionTarget, (std::string), (override));
   MOCK_METHOD(std::string, AbsolutePath, (std::string), (override));
+  MOCK_METHOD(bool, FilesIn, (const std::string&, std::vector<FolderFile>&), (override));
   MOCK_METHOD(PathConventions, Conventions, (), (const, override));
 };
 

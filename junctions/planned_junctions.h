@@ -45,6 +45,9 @@ class PlannedJunctions : public FileSystemQueries {
     return system_.RightsOfOrdinaryUsers(path);
   }
   std::string ReadJunctionTarget(std::string path) override;
+  bool FilesIn(const std::string& folder, std::vector<FolderFile>& files) override {
+    return system_.FilesIn(folder, files);
+  }
   std::string AbsolutePath(std::string path) override { return system_.AbsolutePath(path); }
   PathConventions Conventions() const override { return system_.Conventions(); }
 

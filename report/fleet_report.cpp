@@ -4,6 +4,7 @@
 
 #include "pathtext/path_spelling.h"
 #include "report/json_text.h"
+#include "report/shadows_report.h"
 
 namespace pathshrink {
 namespace {
@@ -202,6 +203,44 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
       json.Raw(",\"after\":");
       json.Bool(crossed.after);
       json.Raw("}");
+    }
+    json.Raw("]}");
+  } else {
+    json.Raw("null");
+  }
+  json.Raw(",\"shadows\":");
+  if (facts.shadows != nullptr) {
+    json.Raw("{\"names\":[");
+    for (std::size_t n = 0; n < facts.shadows->names.size(); ++n) {
+      const ShadowedName& shadowed = facts.shadows->names[n];
+      json.Raw(n > 0 ? ",{\"name\":" : "{\"name\":");
+      quoted(shadowed.name);
+      json.Raw(",\"files\":[");
+      for (std::size_t f = 0; f < shadowed.files.size(); ++f) {
+        const FoundProgram& file = shadowed.files[f];
+        json.Raw(f > 0 ? ",{\"path\":" : "{\"path\":");
+        quoted(file.path);
+        json.Raw(",\"executionAlias\":");
+        json.Bool(file.executionAlias);
+        for (const auto& [key, fate] : {std::make_pair(",\"cmd\":", file.cmd),
+                                        std::make_pair(",\"createProcess\":", file.createProcess),
+                                        std::make_pair(",\"posix\":", file.posix)}) {
+          json.Raw(key);
+          const char* name = FateName(fate);
+          if (name != nullptr) {
+            json.Quoted(name);
+          } else {
+            json.Raw("null");
+          }
+        }
+        json.Raw("}");
+      }
+      json.Raw("]}");
+    }
+    json.Raw("],\"unlisted\":[");
+    for (std::size_t u = 0; u < facts.shadows->unlisted.size(); ++u) {
+      if (u > 0) json.Raw(",");
+      quoted(facts.shadows->unlisted[u]);
     }
     json.Raw("]}");
   } else {

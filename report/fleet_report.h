@@ -9,6 +9,7 @@
 
 #include "report/entry_records.h"
 #include "report/new_window_lengths.h"
+#include "programs/program_search.h"
 #include "report/redactor.h"
 #include "report/report.h"
 #include "system/environment_store.h"
@@ -30,6 +31,7 @@ struct ReportFacts {
   bool inState = false;  // the tool would change nothing
   // --user, --machine: a new window's PATH, where the other scope's was read.
   std::optional<NewWindowLengths> newWindow;
+  const Shadows* shadows = nullptr;  // --shadows: the names more than one folder answers to
   bool driftChecked =
       false;  // a stored Path's entries were checked against what they were written for
   int exitStatus = 0;

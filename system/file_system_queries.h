@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "pathtext/path_conventions.h"
 
@@ -39,6 +40,16 @@ struct DirectoryIdentity {
     return volume == other.volume && file == other.file;
   }
   bool operator!=(const DirectoryIdentity& other) const { return !(*this == other); }
+};
+
+// A file in a folder, as a search for a program sees it.
+struct FolderFile {
+  std::string name;
+  bool executable = true;  // POSIX: it may be run (an execute bit); on Windows any file may
+  // An App execution alias: an empty file that is a reparse point of tag
+  // IO_REPARSE_TAG_APPEXECLINK, which starts a Store app (the Store's
+  // python.exe in WindowsApps).
+  bool executionAlias = false;
 };
 
 // The questions the tool asks of the file system. Abstract so that the
@@ -86,6 +97,11 @@ class FileSystemQueries {
   // Returns the directory that the junction `path` points to; throws
   // std::runtime_error with one of the fixed texts in junction_errors.h.
   virtual std::string ReadJunctionTarget(std::string path) = 0;
+
+  // Replaces `files` by the files (not folders) of `folder`, following
+  // junctions and links to it and to each file, and returns true; returns
+  // false where it cannot be listed. Asked only by --shadows.
+  virtual bool FilesIn(const std::string& folder, std::vector<FolderFile>& files) = 0;
 
   // `path` made absolute against the current folder (as the system would
   // resolve it when opening it); `path` itself where it cannot be.

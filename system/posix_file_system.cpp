@@ -1,5 +1,7 @@
 #include "system/posix_file_system.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +67,27 @@ std::optional<DirectoryIdentity> PosixFileSystem::Identity(const std::string& pa
   }
   return DirectoryIdentity{static_cast<std::uint64_t>(info.st_dev),
                            static_cast<std::uint64_t>(info.st_ino)};
+}
+
+bool PosixFileSystem::FilesIn(const std::string& folder, std::vector<FolderFile>& files) {
+  DIR* const directory = folder.empty() ? nullptr : ::opendir(folder.c_str());
+  if (directory == nullptr) return false;
+  std::vector<FolderFile> listed;
+  while (const dirent* entry = ::readdir(directory)) {
+    struct stat info {};
+    // Followed, as a search for a program follows links.
+    if (::fstatat(::dirfd(directory), entry->d_name, &info, 0) != 0 || !S_ISREG(info.st_mode)) {
+      continue;
+    }
+    FolderFile file;
+    file.name = entry->d_name;
+    // Whether this user may run it, as exec will judge.
+    file.executable = ::faccessat(::dirfd(directory), entry->d_name, X_OK, 0) == 0;
+    listed.push_back(std::move(file));
+  }
+  ::closedir(directory);
+  files.swap(listed);
+  return true;
 }
 
 bool PosixFileSystem::IsDirectory(const std::string& path) {

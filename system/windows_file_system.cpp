@@ -115,6 +115,35 @@ bool WindowsFileSystem::HasShortNameSiblings(const std::string& folder,
   return sibling;
 }
 
+bool WindowsFileSystem::FilesIn(const std::string& folder, std::vector<FolderFile>& files) {
+  std::wstring pattern;
+  if (folder.empty() || !Utf8ToWide(folder, pattern)) return false;
+  if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW found{};
+  // The basic answer: no short names, which a search for a program does
+  // not read.
+  const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+  std::vector<FolderFile> listed;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) continue;
+    FolderFile file;
+    if (!WideToUtf8(found.cFileName, file.name)) continue;
+    // For a reparse point, dwReserved0 holds its tag.
+    constexpr DWORD kAppExecutionLink = 0x8000001B;  // IO_REPARSE_TAG_APPEXECLINK
+    file.executionAlias = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                          found.dwReserved0 == kAppExecutionLink;
+    listed.push_back(std::move(file));
+  } while (::FindNextFileW(search, &found));
+  const bool whole = ::GetLastError() == ERROR_NO_MORE_FILES;
+  ::FindClose(search);
+  if (whole) files.swap(listed);
+  return whole;
+}
+
 std::optional<bool> WindowsFileSystem::MakesShortNames(const std::string& root) {
   // The system's setting: 0 all volumes make short names, 1 none, 2 each
   // volume as it is set, 3 the system volume only.

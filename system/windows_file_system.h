@@ -25,6 +25,7 @@ class WindowsFileSystem : public FileSystemQueries {
   bool HasShortNameSiblings(const std::string& folder, const std::string& shortName) override;
   std::optional<bool> MakesShortNames(const std::string& root) override;
   std::string ReadJunctionTarget(std::string path) override;
+  bool FilesIn(const std::string& folder, std::vector<FolderFile>& files) override;
   std::string AbsolutePath(std::string path) override;
   PathConventions Conventions() const override { return kWindowsConventions; }
 

@@ -243,13 +243,32 @@ bool FakeFileSystem::LongPathName(std::string path, std::string& longPath) {
   return true;
 }
 
-std::optional<DirectoryIdentity> FakeFileSystem::Identity(const std::string& path) {
-  if (UncheckableReason(path)) return std::nullopt;
+void FakeFileSystem::AddFile(const std::string& folder, FolderFile file) {
+  const std::optional<std::string> named = DirectoryNamed(folder);
+  if (!named) throw std::invalid_argument("no such folder: " + folder);
+  files_[*named].push_back(std::move(file));
+}
+
+bool FakeFileSystem::FilesIn(const std::string& folder, std::vector<FolderFile>& files) {
+  if (UncheckableReason(folder)) return false;
+  const std::optional<std::string> named = DirectoryNamed(folder, ReadableJunctions());
+  if (!named) return false;
+  const auto found = files_.find(*named);
+  files = found != files_.end() ? found->second : std::vector<FolderFile>();
+  return true;
+}
+
+std::set<std::string> FakeFileSystem::ReadableJunctions() const {
   std::set<std::string> readable;
   for (const auto& [key, junction] : junctions_) {
     if (!junction.failure) readable.insert(key);
   }
-  const std::optional<std::string> named = DirectoryNamed(path, readable);
+  return readable;
+}
+
+std::optional<DirectoryIdentity> FakeFileSystem::Identity(const std::string& path) {
+  if (UncheckableReason(path)) return std::nullopt;
+  const std::optional<std::string> named = DirectoryNamed(path, ReadableJunctions());
   if (!named) return std::nullopt;
   const auto [at, added] = identities_.emplace(*named, identities_.size() + 1);
   return DirectoryIdentity{1, at->second};

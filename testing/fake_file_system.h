@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "system/file_system_queries.h"
 #include "system/junction_errors.h"
@@ -44,6 +45,10 @@ class FakeFileSystem : public FileSystemQueries {
   // (access denied, unreachable) rather than as missing.
   void AddUncheckable(const std::string& path, Unresolved reason);
 
+  // Puts `file` in the existing directory `folder` (its own, not through a
+  // junction).
+  void AddFile(const std::string& folder, FolderFile file);
+
   bool ShortPathName(std::string path, std::string& shortPath) override;
   // Each component in its long name, as it was added.
   bool LongPathName(std::string path, std::string& longPath) override;
@@ -59,6 +64,9 @@ class FakeFileSystem : public FileSystemQueries {
   std::optional<bool> MakesShortNames(const std::string& root) override;
   std::string ReadJunctionTarget(std::string path) override;
   std::string AbsolutePath(std::string path) override;
+  // The files put in the directory `folder` opens to, every readable
+  // junction followed, in the order they were put there.
+  bool FilesIn(const std::string& folder, std::vector<FolderFile>& files) override;
   PathConventions Conventions() const override { return kWindowsConventions; }
 
   // The folder that relative paths count from in AbsolutePath (the root of
@@ -86,6 +94,7 @@ class FakeFileSystem : public FileSystemQueries {
   };
   std::optional<Resolved> Resolve(const std::string& path) const;
   std::optional<Unresolved> UncheckableReason(const std::string& path) const;
+  std::set<std::string> ReadableJunctions() const;
 
   std::unique_ptr<Node> root_;
   struct JunctionAnswer {
@@ -99,6 +108,7 @@ class FakeFileSystem : public FileSystemQueries {
       makesShortNames_;  // by root as given  // by folded path, '\\' separators
   int shortNameQueries_ = 0;
   std::map<std::string, std::uint64_t> identities_;  // by DirectoryNamed's answer
+  std::map<std::string, std::vector<FolderFile>> files_;  // by DirectoryNamed's answer
   std::string currentFolder_ = "C:";
 };
 

@@ -1,0 +1,41 @@
+#include "report/shadows_report.h"
+
+#include "report/report.h"
+
+namespace pathshrink {
+
+const char* FateName(Fate fate) {
+  switch (fate) {
+    case Fate::kRuns:
+      return "runs";
+    case Fate::kNever:
+      return "never";
+    case Fate::kNotSought:
+      break;
+  }
+  return nullptr;
+}
+
+std::string ShadowsText(const Shadows& shadows, bool windows) {
+  const auto cell = [](Fate fate, std::size_t width) {
+    const char* name = FateName(fate);
+    std::string text = name != nullptr ? name : "-";
+    text.resize(width, ' ');
+    return text;
+  };
+  std::string text;
+  for (const ShadowedName& shadowed : shadows.names) {
+    text += Escaped(shadowed.name) + "\n";
+    text += windows ? "  cmd.exe  CreateProcess  file\n" : "  shell  file\n";
+    for (const FoundProgram& file : shadowed.files) {
+      text += "  ";
+      text += windows ? cell(file.cmd, 9) + cell(file.createProcess, 15) : cell(file.posix, 7);
+      text += Escaped(file.path);
+      if (file.executionAlias) text += "  (App execution alias)";
+      text += "\n";
+    }
+  }
+  return text;
+}
+
+}  // namespace pathshrink

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "programs/program_search.h"
+
+namespace pathshrink {
+
+// --shadows on standard output: a block for each name, a row for each file
+// that answers to it, aligned: what each way of starting the name makes
+// of the file (on Windows cmd.exe's and CreateProcess's, elsewhere a
+// shell's), then the file. Control characters are shown escaped.
+std::string ShadowsText(const Shadows& shadows, bool windows);
+
+// The word a row and the JSON report give a fate ("runs", "never"), or
+// nullptr where that search never looks for the file.
+const char* FateName(Fate fate);
+
+}  // namespace pathshrink
