@@ -559,8 +559,9 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   tmp.MakeDirectories("Long Directory Name");
   tmp.MakeDirectories("Stored Home");
   const std::string base = WindowsPath(tmp.path());
-  const std::string original =
-      "%SystemRoot%;" + base + "\\Long Directory Name;" + base + "\\Missing;C:\\windows";
+  // (Folders the machine's Path does not list: it lists %SystemRoot%.)
+  const std::string original = "%SystemRoot%\\Fonts;" + base + "\\Long Directory Name;" + base +
+                               "\\Missing;C:\\windows\\Fonts";
   const auto query = [&](const std::string& name = "Path") {
     // "    Path    REG_EXPAND_SZ    value"
     const ProcessResult result = RunWine("reg", {"query", "HKCU\\Environment", "/v", name});
@@ -618,7 +619,7 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   EXPECT_EQ(preview.status, 0) << preview.err;
   const std::string shortened = preview.out.substr(0, preview.out.size() - 1);
   EXPECT_EQ(std::count(shortened.begin(), shortened.end(), ';'), 1) << shortened;
-  EXPECT_EQ(shortened.rfind("%SystemRoot%;Z:\\", 0), 0u) << shortened;
+  EXPECT_EQ(shortened.rfind("%SystemRoot%\\Fonts;Z:\\", 0), 0u) << shortened;
   EXPECT_EQ(shortened.find("Long Directory Name"), std::string::npos) << shortened;
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + original);
   // What a detection script sees: not in the desired state; a typo is no
@@ -672,12 +673,12 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   const ProcessResult empty = Run({"--user", "--write"});
   EXPECT_EQ(empty.status, 6) << empty.err;
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + base + "\\Missing");
-  store("C:\\windows");
+  store("C:\\windows\\Fonts");
   EXPECT_EQ(Run({"--user", "--write"}).status, 0);
   EXPECT_EQ(backupCount(), countNow);
 
   // A REG_SZ value stays REG_SZ.
-  store(base + "\\Long Directory Name;C:\\windows", "REG_SZ");
+  store(base + "\\Long Directory Name;C:\\windows\\Fonts", "REG_SZ");
   const ProcessResult plain = Run({"--user", "--write"});
   EXPECT_EQ(plain.status, 0) << plain.err;
   EXPECT_EQ(query(), "REG_SZ    " + plain.out.substr(0, plain.out.size() - 1));
@@ -689,7 +690,7 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   store(base + "\\Stored Home", "REG_SZ", "PATHSHRINK_HOME");
   const std::string quoted = "\"" + base + "\\Missing;C:\\windows\\system32\"";
   store("%PATHSHRINK_HOME%;" + base + "\\Long Directory Name;%PATHSHRINK_WINDOWONLY%;" + quoted +
-        ";C:\\windows");
+        ";C:\\windows\\Fonts");
   std::string exe = WindowsPath(PATHSHRINK_WINDOWS_EXE);
   std::ofstream(tmp.path() + "/stale.bat", std::ios::binary)
       << "@echo off\r\nset \"PATHSHRINK_HOME=" << base
@@ -698,8 +699,8 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   const ProcessResult stale = RunWine("cmd", {"/c", base + "\\stale.bat"});
   EXPECT_EQ(stale.status, 0) << stale.err;
   const std::string kept = "REG_EXPAND_SZ    %PATHSHRINK_HOME%;" +
-                           shortened.substr(std::string("%SystemRoot%;").size()) +
-                           ";%PATHSHRINK_WINDOWONLY%;" + quoted + ";C:\\windows";
+                           shortened.substr(std::string("%SystemRoot%\\Fonts;").size()) +
+                           ";%PATHSHRINK_WINDOWONLY%;" + quoted + ";C:\\windows\\Fonts";
   EXPECT_EQ(query(), kept) << stale.err;
 }
 
@@ -763,6 +764,156 @@ TEST_F(WineEndToEndTest, AStoredPathLasts) {
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + Shortest(meant, forms[0]));
   EXPECT_EQ(testing::SchemaProblems(drifted.out), "") << drifted.out;
   EXPECT_NE(drifted.out.find("\"drifted\":1"), std::string::npos) << drifted.out;
+}
+
+// A new window's PATH is the machine's Path, then the user's, as Wine
+// builds it for its own cmd.exe: a user entry whose folder the machine's
+// lists (there in its short form) is left out, remembered, and put back
+// once the machine's lets it go; the report's lengths are those of the
+// window Wine makes.
+TEST_F(WineEndToEndTest, TheUsersPathBesideTheMachines) {
+  const std::string machineKey =
+      "HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+  const auto shown = [&](const std::string& key) {
+    const ProcessResult result = RunWine("reg", {"query", key, "/v", "Path"});
+    for (const std::string& line : Lines(result.out)) {
+      if (line.rfind("    Path    ", 0) == 0) return line.substr(12);
+    }
+    return std::string();
+  };
+  const auto set = [&](const std::string& key, const std::string& value) {
+    return RunWine("reg", {"add", key, "/v", "Path", "/t", "REG_EXPAND_SZ", "/d", value, "/f"})
+        .status;
+  };
+  const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
+  const std::string local = Lines(appData.out).at(0);
+  ASSERT_EQ(local.rfind("C:\\", 0), 0u) << local;
+  std::string unixLocal = local.substr(3);
+  std::replace(unixLocal.begin(), unixLocal.end(), '\\', '/');
+  const std::string tool = Prefix() + "/drive_c/" + unixLocal + "/pathshrink";
+  const bool toolFolderWasThere = std::filesystem::exists(tool);
+  const std::string machineBefore = shown(machineKey);
+  const std::string userBefore = UserPath();
+  ASSERT_EQ(machineBefore.rfind("REG_EXPAND_SZ    ", 0), 0u) << machineBefore;
+  const std::string machine = machineBefore.substr(17);
+  const PutBack putBack([&] {
+    set(machineKey, machine);
+    RestoreUserPath(userBefore);
+    if (!toolFolderWasThere) std::filesystem::remove_all(tool);
+  });
+
+  tmp.MakeDirectories("Shared Tools Folder");
+  tmp.MakeDirectories("User Only Folder");
+  const std::string shared = WindowsPath(tmp.path()) + "\\Shared Tools Folder";
+  const std::string only = WindowsPath(tmp.path()) + "\\User Only Folder";
+  const std::vector<std::string> forms = ShortForms({shared, only});
+  ASSERT_EQ(forms.size(), 2u);
+  const std::string sharedShort = Shortest(shared, forms[0]);
+  const std::string onlyShort = Shortest(only, forms[1]);
+  const std::string user = shared + ";" + only;
+  ASSERT_EQ(set(machineKey, machine + ";" + forms[0]), 0);
+  ASSERT_EQ(set("HKCU\\Environment", user), 0);
+  const std::string window = Lines(RunWine("cmd", {"/c", "echo %PATH%"}).out).at(0);
+  ASSERT_GT(window.size(), user.size());
+  ASSERT_EQ(window.substr(window.size() - user.size()), user);  // the machine's, then the user's
+  const std::size_t machineLength = window.size() - user.size() - 1;
+
+  const ProcessResult preview = Run({"--user"});
+  EXPECT_EQ(preview.status, 0) << preview.err;
+  EXPECT_EQ(preview.out, onlyShort + "\n") << preview.err;
+  EXPECT_NE(preview.err.find("[entry '" + shared + "' left out: the machine's Path lists its folder as '" +
+                             forms[0] + "', and a new window searches that first]\n"),
+            std::string::npos)
+      << preview.err;
+  const std::size_t after = machineLength + 1 + onlyShort.size();
+  EXPECT_NE(preview.err.find("[a new window's PATH (the machine's Path, then the user's): " +
+                             std::to_string(window.size()) + " characters before, " +
+                             std::to_string(after) + " after]\n"),
+            std::string::npos)
+      << preview.err;
+  // Past what the Environment Variables dialog takes, until a missing
+  // entry goes (Wine's own windows cut a PATH that long: no cmd.exe here).
+  const std::string missing = "C:\\" + std::string(2100, 'm');
+  ASSERT_EQ(set("HKCU\\Environment", shared + ";" + missing + ";" + only), 0);
+  EXPECT_NE(Run({"--user"}).err.find(
+                "[a new window's PATH (the machine's Path, then the user's): " +
+                std::to_string(window.size() + 1 + missing.size()) + " characters before, " +
+                std::to_string(after) +
+                " after; past 2047 before: the Environment Variables dialog refuses it]\n"),
+            std::string::npos);
+
+  const ProcessResult stored = Run({"--user", "--write"});
+  EXPECT_EQ(stored.status, 0) << stored.err;
+  EXPECT_EQ(UserPath(), "REG_EXPAND_SZ    " + onlyShort);
+  EXPECT_EQ(Lines(RunWine("cmd", {"/c", "echo %PATH%"}).out).at(0).size(), after);
+  EXPECT_EQ(ReadFile(tool + "/Path-user.written-for"),
+            "pathshrink written-for 2\r\n" + onlyShort + "\t" + only + "\r\n*\t0\t" + shared + "\t" +
+                forms[0] + "\r\n");
+
+  // The machine's Path no longer lists it: the next run puts it back.
+  ASSERT_EQ(set(machineKey, machine), 0);
+  EXPECT_EQ(Run({"--user", "--check"}).status, 1);
+  const ProcessResult back = Run({"--user", "--write"});
+  EXPECT_EQ(back.status, 0) << back.err;
+  EXPECT_NE(back.err.find("[entry '" + shared +
+                          "' put back as entry 1: the machine's Path no longer lists its folder "
+                          "(it listed it as '" +
+                          forms[0] + "')]\n"),
+            std::string::npos)
+      << back.err;
+  EXPECT_EQ(UserPath(), "REG_EXPAND_SZ    " + sharedShort + ";" + onlyShort);
+  EXPECT_EQ(Run({"--user", "--check"}).status, 0);
+
+  // The guide's --shadows line, on this user's new window: Wine keeps
+  // programs of one name in system32 and in the Windows folder.
+  std::ifstream guide(PATHSHRINK_SOURCE_DIR "/docs/guide.md");
+  std::stringstream text;
+  text << guide.rdbuf();
+  const std::string line = "pathshrink --user --shadows\n";
+  ASSERT_NE(text.str().find("```\n" + line + "```"), std::string::npos);
+  const ProcessResult shadows = Run({"--user", "--shadows"});
+  EXPECT_EQ(shadows.status, 0) << shadows.err;
+  EXPECT_NE(shadows.out.find("  cmd.exe  CreateProcess  file\n"), std::string::npos)
+      << shadows.out << shadows.err;
+}
+
+// Two folders each hold tool.exe, and an earlier one tool.cmd: cmd.exe
+// starts the .cmd (as Wine's own cmd.exe shows), CreateProcess the first
+// .exe.
+TEST_F(WineEndToEndTest, ShadowsNameWhatCmdAndCreateProcessStart) {
+  const std::string base = WindowsPath(tmp.path());
+  std::vector<std::string> folders;
+  for (const char* name : {"First Folder", "Second Folder", "Third Folder"}) {
+    tmp.MakeDirectories(name);
+    folders.push_back(base + "\\" + name);
+  }
+  std::ofstream(tmp.path() + "/First Folder/tool.cmd", std::ios::binary) << "@echo first\r\n";
+  for (const char* name : {"/Second Folder/tool.exe", "/Third Folder/tool.exe"}) {
+    std::filesystem::copy_file(PATHSHRINK_SHORT_PATH_PROBE, tmp.path() + name);
+  }
+  const std::vector<std::string> forms = ShortForms(folders);
+  ASSERT_EQ(forms.size(), 3u);
+  const std::string list = folders[0] + ";" + folders[1] + ";" + folders[2];
+  const ProcessResult shadows = Run({"--shadows", list});
+  EXPECT_EQ(shadows.status, 0) << shadows.err;
+  EXPECT_EQ(shadows.out, "tool\n"
+                         "  cmd.exe  CreateProcess  file\n"
+                         "  runs     -              " +
+                             Shortest(folders[0], forms[0]) +
+                             "\\tool.cmd\n"
+                             "  never    runs           " +
+                             Shortest(folders[1], forms[1]) +
+                             "\\tool.exe\n"
+                             "  never    never          " +
+                             Shortest(folders[2], forms[2]) + "\\tool.exe\n")
+      << shadows.err;
+  // Wine's cmd.exe starts what the first column says, on the new list.
+  std::string written;
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    written += (i > 0 ? ";" : "") + Shortest(folders[i], forms[i]);
+  }
+  const ProcessResult started = RunWine("cmd", {"/c", "set PATH=" + written + "&& tool"});
+  EXPECT_EQ(Lines(started.out).at(0), "first") << started.err;
 }
 
 TEST_F(WineEndToEndTest, SuggestionsAreMklinkLinesForCmd) {

@@ -112,11 +112,17 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
     }
   }
   for (auto& [folded, candidates] : byName) {
+    // Only names the list itself holds: the system folder and the Windows
+    // folder alone are no PATH's doing.
     const bool elsewhere = std::any_of(candidates.begin(), candidates.end(),
                                        [&candidates](const Candidate& candidate) {
                                          return candidate.place != candidates.front().place;
                                        });
-    if (!elsewhere) continue;
+    const bool listed = std::any_of(candidates.begin(), candidates.end(),
+                                    [&places](const Candidate& candidate) {
+                                      return places[candidate.place].inPath != kNotSearched;
+                                    });
+    if (!elsewhere || !listed) continue;
     // The order folders are searched in, then PATHEXT's within one.
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) {

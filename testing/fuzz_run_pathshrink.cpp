@@ -12,7 +12,9 @@
 // - every given entry that names a directory (and holds no control
 //   character) is named by a written entry;
 // - no written entry is longer than the first given entry it stands for;
-// - the tool's own proof never finds a written entry that leads elsewhere.
+// - the tool's own proof never finds a written entry that leads elsewhere;
+// - every program name starts the same file before and after, from cmd.exe
+//   and from CreateProcess, as worked out from the volume's own listing.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -71,6 +73,16 @@ void MakeVolume(FakeFileSystem& fs) {
   fs.AddDirectory("C:\\t\\bin", "C:\\t\\bin");
   fs.AddDirectory("C:\\u\\.cargo\\bin", "C:\\u\\CARGO~1\\bin");
   fs.AddDirectory("C:\\.c\\bin", "C:\\C~1\\bin");
+  // Programs of one name in many folders, to be started by it.
+  fs.AddFile("C:\\Program Files\\Tools\\bin", {"tool.cmd"});
+  fs.AddFile("C:\\Program Files\\Tools\\bin", {"run.exe"});
+  fs.AddFile("C:\\Program Files (x86)\\Tools", {"tool.exe"});
+  fs.AddFile("C:\\Program Files (x86)\\Tools", {"run.bat"});
+  fs.AddFile("C:\\Windows\\System32", {"run.exe"});
+  fs.AddFile("C:\\Users\\Some Long Name\\.cargo\\bin", {"tool.COM"});
+  fs.AddFile("C:\\Users\\Some Long Name\\.cargo\\bin", {"cargo.exe"});
+  fs.AddFile("D:\\Data Files\\x", {"cargo.exe", true, true});
+  fs.AddFile("C:\\a b\\c", {"tool.exe"});
 }
 
 std::vector<std::string> SplitAt(const std::string& text, char separator) {
@@ -124,6 +136,43 @@ bool HoldsReference(const std::string& entry) {
 
 void Check(bool holds) {
   if (!holds) std::abort();
+}
+
+bool HoldsControlCharacter(const std::string& text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+// The file `name` starts from `list`: cmd.exe looks in the entries in
+// order for .COM, .EXE, .BAT, .CMD; CreateProcess in the system folder,
+// the Windows folder, then the entries, for .exe. As the directory it
+// lies in and its name; empty where none.
+std::string Winner(const std::string& list, const std::string& name, bool createProcess,
+                   const std::set<std::string>& junctions, FakeFileSystem& fs) {
+  std::vector<std::string> order;
+  if (createProcess) order = {"C:\\Windows\\System32", "C:\\Windows"};
+  for (const std::string& entry : SplitList(list)) {
+    // Never looked in: no name holds a control character, and a reference
+    // in a live list is text.
+    if (!HoldsControlCharacter(entry) && !HoldsReference(entry)) {
+      order.push_back(WithoutQuotes(entry));
+    }
+  }
+  const std::vector<std::string> extensions =
+      createProcess ? std::vector<std::string>{".exe"}
+                    : std::vector<std::string>{".com", ".exe", ".bat", ".cmd"};
+  for (const std::string& folder : order) {
+    std::vector<FolderFile> files;
+    if (!fs.FilesIn(folder, files)) continue;
+    for (const std::string& extension : extensions) {
+      for (const FolderFile& file : files) {
+        std::string folded = file.name;
+        for (char& c : folded) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        if (folded == name + extension) return *fs.DirectoryNamed(folder, junctions) + "|" + folded;
+      }
+    }
+  }
+  return std::string();
 }
 
 // The four properties above, of `written` made from `given` with the
@@ -218,6 +267,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::string& list = args[static_cast<std::size_t>(line.listIndex)];
   CheckList(list, written.substr(0, written.size() - 1), junctions, fs);
+  for (const char* name : {"tool", "run", "cargo"}) {
+    for (const bool createProcess : {false, true}) {
+      Check(Winner(list, name, createProcess, junctions, fs) ==
+            Winner(written.substr(0, written.size() - 1), name, createProcess, junctions, fs));
+    }
+  }
 
   // The same list as a stored REG_EXPAND_SZ Path, whose references are
   // expanded with stored variables: whatever they hold, one line out.
