@@ -111,7 +111,8 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
            exe});
     }
   }
-  for (auto& [folded, candidates] : byName) {
+  for (auto& named : byName) {
+    std::vector<Candidate>& candidates = named.second;
     // Only names the list itself holds: the system folder and the Windows
     // folder alone are no PATH's doing.
     const bool elsewhere = std::any_of(candidates.begin(), candidates.end(),
@@ -159,8 +160,8 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
       return &c == winner ? Fate::kRuns : Fate::kNever;
     };
     ShadowedName shadowed;
-    const std::string& named = (cmd ? cmd : exe ? exe : posix ? posix : &candidates.front())->name;
-    shadowed.name = search.windows ? named.substr(0, named.rfind('.')) : named;
+    const std::string& typed = (cmd ? cmd : exe ? exe : posix ? posix : &candidates.front())->name;
+    shadowed.name = search.windows ? typed.substr(0, typed.rfind('.')) : typed;
     for (const Candidate& c : candidates) {
       FoundProgram found;
       const std::string& folder = places[c.place].path;
