@@ -223,9 +223,10 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
                                                                                    : "--suggest"));
   }
   if (line.shadows && (line.check || line.explain || line.suggest)) {
-    return fail(std::string("Option [--shadows] does not go with ") + (line.check     ? "--check"
-                                                                       : line.explain ? "--explain"
-                                                                                      : "--suggest"));
+    return fail(std::string("Option [--shadows] does not go with ") + (line.check ? "--check"
+                                                                       : line.explain
+                                                                           ? "--explain"
+                                                                           : "--suggest"));
   }
   if (line.redact && !line.check && !line.json && !line.explain && !line.shadows) {
     return fail("Option [--redact] needs --check, --json, --explain or --shadows");

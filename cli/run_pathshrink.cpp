@@ -10,20 +10,20 @@
 
 #include "cli/command_line.h"
 #include "cli/run_plan.h"
+#include "compact/path_list_syntax.h"
 #include "junctions/junction_advice.h"
+#include "programs/program_search.h"
 #include "report/entry_records.h"
 #include "report/explain_table.h"
 #include "report/fleet_report.h"
 #include "report/report.h"
+#include "report/shadows_report.h"
 #include "rewrite/entry_proof.h"
 #include "rewrite/entry_writing.h"
 #include "rewrite/lasting_names.h"
 #include "rewrite/machine_path.h"
-#include "programs/program_search.h"
-#include "report/shadows_report.h"
 #include "sources/logon_environment.h"
 #include "sources/new_window.h"
-#include "compact/path_list_syntax.h"
 #include "store/stored_path.h"
 #include "store/written_for.h"
 
@@ -150,7 +150,7 @@ struct RunOutcome {
 // one's alone where the other's could not be read.
 std::string WindowPath(const RunPlan& plan, const std::string& text, SystemAccess& system) {
   const StoredList& stored = *plan.source.stored;
-  const std::string mine =
+  std::string mine =
       ExpandedAtLogon(StoredValue{text, stored.value.type, ""}, *system.store, stored.scope);
   if (!plan.otherPath) return mine;
   const Scope other = stored.scope == Scope::kUser ? Scope::kMachine : Scope::kUser;
@@ -196,7 +196,8 @@ std::optional<Shadows> ShadowsOf(const RunPlan& plan, const DecidedList& decided
     if (const std::optional<std::string> pathext = variable("PATHEXT")) search.pathext = *pathext;
     if (const std::optional<std::string> root = variable("SystemRoot")) {
       search.windowsFolder = *root;
-      search.systemFolder = *root + (root->empty() || root->back() != '\\' ? "\\" : "") + "System32";
+      search.systemFolder =
+          *root + (root->empty() || root->back() != '\\' ? "\\" : "") + "System32";
     }
     if (!variable("NoDefaultCurrentDirectoryInExePath")) {
       err << "[cmd.exe looks in the current folder before the PATH"
@@ -296,11 +297,11 @@ void RememberWrittenFor(RunPlan& plan, const ResolvedRun& resolved, const Decide
            " not kept]\n";
     return;
   }
-  const std::string memory = FormatWrittenFor(
-      WrittenForOf(records.held, resolved.list.entries, stored.writtenFor,
-                   plan.source.References()),
-      stored.scope == Scope::kUser ? LeftOutOf(records.held, plan.stillLeftOut)
-                                   : std::vector<LeftOut>());
+  const std::string memory =
+      FormatWrittenFor(WrittenForOf(records.held, resolved.list.entries, stored.writtenFor,
+                                    plan.source.References()),
+                       stored.scope == Scope::kUser ? LeftOutOf(records.held, plan.stillLeftOut)
+                                                    : std::vector<LeftOut>());
   if (system.store->OverwriteFile(stored.writtenForFile, memory) != StoreStatus::kOk) {
     err << "[can't keep what the entries were written for in '" + stored.writtenForFile + "']\n";
   }
@@ -394,8 +395,8 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
       delivered = Deliver(CheckLine(facts, redact), out, err);
     }
   } else if (outcome.shadows) {
-    delivered = Deliver(redact(ShadowsText(*outcome.shadows, plan.conventions.win32Syntax)), out,
-                        err);
+    delivered =
+        Deliver(redact(ShadowsText(*outcome.shadows, plan.conventions.win32Syntax)), out, err);
   } else if (line.explain) {
     WriteExplainTable(records.walk, plan.source.list, decided.text,
                       system.outputColumns != 0 ? system.outputColumns : kExplainColumns,
@@ -434,9 +435,8 @@ int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& o
   ResolvedRun resolved = ResolveList(plan, system.files, err);
   if (plan.line.suggest) return Suggest(plan, resolved, system.files, out, err);
 
-  DecidedList decided =
-      DecideEntries(plan.source.list, resolved.list, std::move(resolved.found), plan.rules,
-                    system.files, err);
+  DecidedList decided = DecideEntries(plan.source.list, resolved.list, std::move(resolved.found),
+                                      plan.rules, system.files, err);
   RunOutcome outcome;
   ProveList(plan, resolved, decided, system, err, outcome);
   ReportList(plan, resolved, decided, system, err, outcome);

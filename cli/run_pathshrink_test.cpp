@@ -291,9 +291,9 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
     if (stored) store.Set(c.other, "Path", {"C:\\Elsewhere", StoredType::kString, {}});
     const Outcome outcome = Run(args);
     if (stored) {
-      store.Set(c.other, "Path",
-                {list, c.other == Scope::kUser ? StoredType::kExpandString : StoredType::kString,
-                 {}});
+      store.Set(
+          c.other, "Path",
+          {list, c.other == Scope::kUser ? StoredType::kExpandString : StoredType::kString, {}});
     }
     EXPECT_EQ(outcome.status, 0) << c.name;
     EXPECT_EQ(outcome.out, expected + "\n") << c.name;
@@ -514,8 +514,10 @@ TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
 #ifndef _WIN32
     EXPECT_EQ(testing::SchemaProblems(json.out), "") << json.out;
 #endif
-    EXPECT_NE(json.out.find("\"given\":\"C:\\\\Program Files\\\\Tools\",\"written\":\"C:\\\\PROGRA~1\\\\Tools\""),
-              std::string::npos)
+    EXPECT_NE(
+        json.out.find(
+            "\"given\":\"C:\\\\Program Files\\\\Tools\",\"written\":\"C:\\\\PROGRA~1\\\\Tools\""),
+        std::string::npos)
         << json.out;
     EXPECT_NE(json.out.find("\"putBack\":true"), std::string::npos) << json.out;
     const Outcome back = Run({"pathshrink", "--user", "--write"});
@@ -554,11 +556,12 @@ TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
 #ifndef _WIN32
   EXPECT_EQ(testing::SchemaProblems(json.out), "") << json.out;
 #endif
-  EXPECT_NE(json.out.find("\"newWindow\":{\"before\":8209,\"after\":8186,\"limits\":[{\"length\":"
-                          "2047,\"what\":\"the Environment Variables dialog refuses it\",\"before\":"
-                          "true,\"after\":true},{\"length\":8191,\"what\":\"cmd.exe ignores it\","
-                          "\"before\":true,\"after\":false}]}"),
-            std::string::npos)
+  EXPECT_NE(
+      json.out.find("\"newWindow\":{\"before\":8209,\"after\":8186,\"limits\":[{\"length\":"
+                    "2047,\"what\":\"the Environment Variables dialog refuses it\",\"before\":"
+                    "true,\"after\":true},{\"length\":8191,\"what\":\"cmd.exe ignores it\","
+                    "\"before\":true,\"after\":false}]}"),
+      std::string::npos)
       << json.out;
   // Where the machine's Path cannot be read, the user's is judged alone.
   store.Set(Scope::kMachine, "Path", {"C:\\PROGRA~1\\Tools", StoredType::kMultiString, {}});
@@ -582,7 +585,8 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
   } folders[] = {
       {"C:\\Windows\\System32", "C:\\Windows\\System32", {{"where.exe"}, {"tar.exe"}}},
       {"C:\\Windows\\System32\\OpenSSH", "C:\\Windows\\System32\\OpenSSH", {{"ssh.exe"}}},
-      {"C:\\Program Files\\Git\\usr\\bin", "C:\\PROGRA~1\\Git\\usr\\bin",
+      {"C:\\Program Files\\Git\\usr\\bin",
+       "C:\\PROGRA~1\\Git\\usr\\bin",
        {{"ssh.exe"}, {"tar.exe"}, {"where.cmd"}}},
       {"C:\\Users\\me\\AppData\\Local\\Microsoft\\WindowsApps",
        "C:\\Users\\me\\AppData\\Local\\MICROS~1\\WINDOW~1",
@@ -632,7 +636,8 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
   } cases[] = {
       {"Git's ssh before Windows' own, and again in its short form",
        {},
-       "C:\\Program Files\\Git\\usr\\bin;C:\\Windows\\System32\\OpenSSH;C:\\PROGRA~1\\Git\\usr\\bin"},
+       "C:\\Program "
+       "Files\\Git\\usr\\bin;C:\\Windows\\System32\\OpenSSH;C:\\PROGRA~1\\Git\\usr\\bin"},
       {"Windows' own ssh first, Git's written through a junction",
        {"-j", "C:\\pf"},
        "C:\\Windows\\System32\\OpenSSH;C:\\Program Files\\Git\\usr\\bin;C:\\Windows\\System32"},
@@ -657,35 +662,37 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
     for (const char* name : {"ssh", "python", "node", "npm", "tool", "tar", "where", "pip"}) {
       for (const bool createProcess : {false, true}) {
         EXPECT_EQ(winner(after, name, createProcess), winner(c.list, name, createProcess))
-            << c.name << ": " << name << (createProcess ? " (CreateProcess)" : " (cmd.exe)")
-            << "\n" << after;
+            << c.name << ": " << name << (createProcess ? " (CreateProcess)" : " (cmd.exe)") << "\n"
+            << after;
       }
     }
   }
 
   // --shadows shows the winners of the new list, an alias as such.
-  const Outcome shadows = Run({"pathshrink", "--shadows", "-j", "C:\\pf",
-                               "C:\\Users\\me\\AppData\\Local\\Microsoft\\WindowsApps;C:\\Tools A;"
-                               "C:\\Program Files\\Git\\usr\\bin;C:\\Tools B;C:\\Python 312"});
+  const std::string list =
+      "C:\\Users\\me\\AppData\\Local\\Microsoft\\WindowsApps;C:\\Tools A;"
+      "C:\\Program Files\\Git\\usr\\bin;C:\\Tools B;C:\\Python 312";
+  const Outcome shadows = Run({"pathshrink", "--shadows", "-j", "C:\\pf", list});
   EXPECT_EQ(shadows.status, 0);
-  EXPECT_EQ(shadows.out,
-            "python\n"
-            "  cmd.exe  CreateProcess  file\n"
-            "  runs     runs           C:\\Users\\me\\AppData\\Local\\MICROS~1\\WINDOW~1\\python.exe"
-            "  (App execution alias)\n"
-            "  never    never          C:\\PYTHON~1\\python.exe\n"
-            "tar\n"
-            "  cmd.exe  CreateProcess  file\n"
-            "  -        runs           C:\\Windows\\System32\\tar.exe\n"
-            "  runs     never          C:\\pf\\Git\\usr\\bin\\tar.exe\n"
-            "tool\n"
-            "  cmd.exe  CreateProcess  file\n"
-            "  runs     -              C:\\Tools A\\tool.cmd\n"
-            "  never    runs           C:\\Tools B\\tool.exe\n"
-            "where\n"
-            "  cmd.exe  CreateProcess  file\n"
-            "  -        runs           C:\\Windows\\System32\\where.exe\n"
-            "  runs     -              C:\\pf\\Git\\usr\\bin\\where.cmd\n");
+  EXPECT_EQ(
+      shadows.out,
+      "python\n"
+      "  cmd.exe  CreateProcess  file\n"
+      "  runs     runs           C:\\Users\\me\\AppData\\Local\\MICROS~1\\WINDOW~1\\python.exe"
+      "  (App execution alias)\n"
+      "  never    never          C:\\PYTHON~1\\python.exe\n"
+      "tar\n"
+      "  cmd.exe  CreateProcess  file\n"
+      "  -        runs           C:\\Windows\\System32\\tar.exe\n"
+      "  runs     never          C:\\pf\\Git\\usr\\bin\\tar.exe\n"
+      "tool\n"
+      "  cmd.exe  CreateProcess  file\n"
+      "  runs     -              C:\\Tools A\\tool.cmd\n"
+      "  never    runs           C:\\Tools B\\tool.exe\n"
+      "where\n"
+      "  cmd.exe  CreateProcess  file\n"
+      "  -        runs           C:\\Windows\\System32\\where.exe\n"
+      "  runs     -              C:\\pf\\Git\\usr\\bin\\where.cmd\n");
   EXPECT_NE(shadows.err.find("[cmd.exe looks in the current folder before the PATH "
                              "(NoDefaultCurrentDirectoryInExePath is not set); it is not listed "
                              "here]\n"),
@@ -1099,10 +1106,11 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
   store = InMemoryEnvironmentStore();
   store.systemVariables = {{"SystemRoot", {"C:\\Windows", StoredType::kString, {}}}};
   store.Set(Scope::kUser, "Path", {"%SystemRoot%", StoredType::kExpandString, {}});
-  EXPECT_EQ(Run({"pathshrink", "--check", "--user"}).out,
-            "pathshrink: in the desired state: 12 characters; 1 entries, 0 missing, 0 repeated, 0 "
-            "with control characters, 0 to shorten, 0 unchecked, 0 drifted; a new window's PATH (the "
-            "machine's Path, then the user's): 10 characters before, 10 after\n");
+  EXPECT_EQ(
+      Run({"pathshrink", "--check", "--user"}).out,
+      "pathshrink: in the desired state: 12 characters; 1 entries, 0 missing, 0 repeated, 0 "
+      "with control characters, 0 to shorten, 0 unchecked, 0 drifted; a new window's PATH (the "
+      "machine's Path, then the user's): 10 characters before, 10 after\n");
 
   // --explain tells what --json tells, row by row: what each entry becomes
   // (null there, "(left out)" here) and, for a repeat, which entry it

@@ -8,8 +8,8 @@
 #include "cli/command_line.h"
 #include "cli/run_pathshrink.h"
 #include "compact/compact_path_list.h"
-#include "compact/listed_folders.h"
 #include "compact/junction_table.h"
+#include "compact/listed_folders.h"
 #include "pathtext/path_conventions.h"
 #include "rewrite/entry_writing.h"
 #include "rewrite/ordinary_user_reach.h"
@@ -62,7 +62,7 @@ struct RunPlan {
   // searches before the user's; nothing where it cannot be read.
   std::optional<ListedFolders> machineFolders;
   std::vector<LeftOut> stillLeftOut;  // left out before, and not put back
-  WritingRules rules;  // how each entry is written
+  WritingRules rules;                 // how each entry is written
 };
 
 // Decides the plan after its source is read: the folder for --suggest's

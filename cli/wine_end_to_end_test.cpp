@@ -821,8 +821,9 @@ TEST_F(WineEndToEndTest, TheUsersPathBesideTheMachines) {
   const ProcessResult preview = Run({"--user"});
   EXPECT_EQ(preview.status, 0) << preview.err;
   EXPECT_EQ(preview.out, onlyShort + "\n") << preview.err;
-  EXPECT_NE(preview.err.find("[entry '" + shared + "' left out: the machine's Path lists its folder as '" +
-                             forms[0] + "', and a new window searches that first]\n"),
+  EXPECT_NE(preview.err.find("[entry '" + shared +
+                             "' left out: the machine's Path lists its folder as '" + forms[0] +
+                             "', and a new window searches that first]\n"),
             std::string::npos)
       << preview.err;
   const std::size_t after = machineLength + 1 + onlyShort.size();
@@ -835,20 +836,21 @@ TEST_F(WineEndToEndTest, TheUsersPathBesideTheMachines) {
   // entry goes (Wine's own windows cut a PATH that long: no cmd.exe here).
   const std::string missing = "C:\\" + std::string(2100, 'm');
   ASSERT_EQ(set("HKCU\\Environment", shared + ";" + missing + ";" + only), 0);
-  EXPECT_NE(Run({"--user"}).err.find(
-                "[a new window's PATH (the machine's Path, then the user's): " +
-                std::to_string(window.size() + 1 + missing.size()) + " characters before, " +
-                std::to_string(after) +
-                " after; past 2047 before: the Environment Variables dialog refuses it]\n"),
-            std::string::npos);
+  EXPECT_NE(
+      Run({"--user"})
+          .err.find("[a new window's PATH (the machine's Path, then the user's): " +
+                    std::to_string(window.size() + 1 + missing.size()) + " characters before, " +
+                    std::to_string(after) +
+                    " after; past 2047 before: the Environment Variables dialog refuses it]\n"),
+      std::string::npos);
 
   const ProcessResult stored = Run({"--user", "--write"});
   EXPECT_EQ(stored.status, 0) << stored.err;
   EXPECT_EQ(UserPath(), "REG_EXPAND_SZ    " + onlyShort);
   EXPECT_EQ(Lines(RunWine("cmd", {"/c", "echo %PATH%"}).out).at(0).size(), after);
-  EXPECT_EQ(ReadFile(tool + "/Path-user.written-for"),
-            "pathshrink written-for 2\r\n" + onlyShort + "\t" + only + "\r\n*\t0\t" + shared + "\t" +
-                forms[0] + "\r\n");
+  EXPECT_EQ(ReadFile(tool + "/Path-user.written-for"), "pathshrink written-for 2\r\n" + onlyShort +
+                                                           "\t" + only + "\r\n*\t0\t" + shared +
+                                                           "\t" + forms[0] + "\r\n");
 
   // The machine's Path no longer lists it: the next run puts it back.
   ASSERT_EQ(set(machineKey, machine), 0);
@@ -896,16 +898,17 @@ TEST_F(WineEndToEndTest, ShadowsNameWhatCmdAndCreateProcessStart) {
   const std::string list = folders[0] + ";" + folders[1] + ";" + folders[2];
   const ProcessResult shadows = Run({"--shadows", list});
   EXPECT_EQ(shadows.status, 0) << shadows.err;
-  EXPECT_EQ(shadows.out, "tool\n"
-                         "  cmd.exe  CreateProcess  file\n"
-                         "  runs     -              " +
-                             Shortest(folders[0], forms[0]) +
-                             "\\tool.cmd\n"
-                             "  never    runs           " +
-                             Shortest(folders[1], forms[1]) +
-                             "\\tool.exe\n"
-                             "  never    never          " +
-                             Shortest(folders[2], forms[2]) + "\\tool.exe\n")
+  EXPECT_EQ(shadows.out,
+            "tool\n"
+            "  cmd.exe  CreateProcess  file\n"
+            "  runs     -              " +
+                Shortest(folders[0], forms[0]) +
+                "\\tool.cmd\n"
+                "  never    runs           " +
+                Shortest(folders[1], forms[1]) +
+                "\\tool.exe\n"
+                "  never    never          " +
+                Shortest(folders[2], forms[2]) + "\\tool.exe\n")
       << shadows.err;
   // Wine's cmd.exe starts what the first column says, on the new list.
   std::string written;

@@ -37,7 +37,6 @@ class ListedFolders {
 
 // By resolved entry of `list`: the entry of `listed` that names its
 // folder, else empty.
-std::vector<std::string> EntriesListedBefore(const ResolvedList& list,
-                                             const ListedFolders& listed);
+std::vector<std::string> EntriesListedBefore(const ResolvedList& list, const ListedFolders& listed);
 
 }  // namespace pathshrink

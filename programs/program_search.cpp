@@ -17,7 +17,7 @@ constexpr std::size_t kNotSearched = static_cast<std::size_t>(-1);
 // One folder the search looks in, at its first place in each order.
 struct Place {
   std::string path;
-  std::size_t inPath = kNotSearched;        // its index among the PATH's folders
+  std::size_t inPath = kNotSearched;            // its index among the PATH's folders
   std::size_t forCreateProcess = kNotSearched;  // its index in CreateProcess's order
 };
 
@@ -95,7 +95,8 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
     }
     for (FolderFile& file : listed) {
       if (!search.windows) {
-        if (file.executable) byName[file.name].push_back({p, file.name, false, kNotSearched, false});
+        if (file.executable)
+          byName[file.name].push_back({p, file.name, false, kNotSearched, false});
         continue;
       }
       const std::size_t dot = file.name.rfind('.');
@@ -119,10 +120,10 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
                                        [&candidates](const Candidate& candidate) {
                                          return candidate.place != candidates.front().place;
                                        });
-    const bool listed = std::any_of(candidates.begin(), candidates.end(),
-                                    [&places](const Candidate& candidate) {
-                                      return places[candidate.place].inPath != kNotSearched;
-                                    });
+    const bool listed =
+        std::any_of(candidates.begin(), candidates.end(), [&places](const Candidate& candidate) {
+          return places[candidate.place].inPath != kNotSearched;
+        });
     if (!elsewhere || !listed) continue;
     // The order folders are searched in, then PATHEXT's within one.
     std::stable_sort(candidates.begin(), candidates.end(),
@@ -147,7 +148,9 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
     const auto exeSought = [&places](const Candidate& c) {
       return c.exe && places[c.place].forCreateProcess != kNotSearched;
     };
-    const auto exeOrder = [&places](const Candidate& c) { return places[c.place].forCreateProcess; };
+    const auto exeOrder = [&places](const Candidate& c) {
+      return places[c.place].forCreateProcess;
+    };
     const auto posixSought = [&places](const Candidate& c) {
       return places[c.place].inPath != kNotSearched;
     };

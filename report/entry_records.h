@@ -60,10 +60,10 @@ struct EntryRecord {
 // What else was found of the resolved entries, by resolved index; each may
 // be empty where it was not asked.
 struct EntryNotes {
-  std::vector<std::string> userChangeable;  // what EntriesUsersCanChange found
-  std::vector<bool> profileVariable;        // written with a profile variable
-  std::vector<bool> proved;                 // seen to open to the folder given
-  std::vector<bool> unproven;               // kept as given: its form led elsewhere
+  std::vector<std::string> userChangeable;   // what EntriesUsersCanChange found
+  std::vector<bool> profileVariable;         // written with a profile variable
+  std::vector<bool> proved;                  // seen to open to the folder given
+  std::vector<bool> unproven;                // kept as given: its form led elsewhere
   std::vector<std::string> listedByMachine;  // a user's entry the machine's Path lists: its entry
 };
 

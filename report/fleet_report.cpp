@@ -146,8 +146,8 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
     json.Raw(OutcomeName(record.outcome));
     // Most records say no more: in one piece.
     if (record.why.empty() && record.junction.empty() && record.outcome != Outcome::kRepeat &&
-        record.userChangeable.empty() && record.writtenFor.empty() &&
-        record.machineEntry.empty() && !record.putBack) {
+        record.userChangeable.empty() && record.writtenFor.empty() && record.machineEntry.empty() &&
+        !record.putBack) {
       json.Raw(
           "\",\"why\":null,\"junction\":null,\"repeatOf\":null,\"userChangeable\":null,"
           "\"writtenFor\":null}");

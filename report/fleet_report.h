@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
+#include "programs/program_search.h"
 #include "report/entry_records.h"
 #include "report/new_window_lengths.h"
-#include "programs/program_search.h"
 #include "report/redactor.h"
 #include "report/report.h"
 #include "system/environment_store.h"

@@ -11,9 +11,8 @@
 
 namespace pathshrink {
 
-DecidedList DecideEntries(std::string_view given, const ResolvedList& resolved,
-                          EntryNotes found, const WritingRules& rules, FileSystemQueries& files,
-                          std::ostream& err) {
+DecidedList DecideEntries(std::string_view given, const ResolvedList& resolved, EntryNotes found,
+                          const WritingRules& rules, FileSystemQueries& files, std::ostream& err) {
   const PathConventions conventions = files.Conventions();
   const std::vector<ResolvedEntry>& entries = resolved.entries;
   DecidedList decided;

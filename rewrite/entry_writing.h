@@ -41,7 +41,6 @@ struct DecidedList {
 // resolved entry before (what the machine's rules found, which entries the
 // machine's Path lists: those are left out); `given` the list as given.
 DecidedList DecideEntries(std::string_view given, const ResolvedList& resolved, EntryNotes found,
-                          const WritingRules& rules,
-                          FileSystemQueries& files, std::ostream& err);
+                          const WritingRules& rules, FileSystemQueries& files, std::ostream& err);
 
 }  // namespace pathshrink

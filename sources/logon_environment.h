@@ -49,5 +49,4 @@ class LogonEnvironment : public Environment {
   std::map<std::string, std::string> values_;  // by folded name
 };
 
-
 }  // namespace pathshrink

@@ -60,8 +60,7 @@ std::string WrittenForFile(Scope scope, const std::string& localAppData) {
 // entry; false where they are not those.
 bool ParseLeftOut(std::string_view fields, LeftOut& leftOut) {
   const std::size_t first = fields.find('\t');
-  const std::size_t second =
-      first == std::string_view::npos ? first : fields.find('\t', first + 1);
+  const std::size_t second = first == std::string_view::npos ? first : fields.find('\t', first + 1);
   if (second == std::string_view::npos || first == 0 || first > 9) return false;
   const std::string_view place = fields.substr(0, first);
   const std::string_view entry = fields.substr(first + 1, second - first - 1);
@@ -176,8 +175,7 @@ DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSys
 
 std::vector<LeftOut> PutBackLeftOut(const std::vector<LeftOut>& leftOut,
                                     const ListedFolders& machine, FileSystemQueries& files,
-                                    Environment* references, DriftCheck& check,
-                                    std::ostream& err) {
+                                    Environment* references, DriftCheck& check, std::ostream& err) {
   std::vector<LeftOut> still;
   if (leftOut.empty()) return still;
   const std::vector<std::string_view> split = SplitPathList(check.list, true);

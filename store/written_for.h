@@ -59,7 +59,7 @@ std::string FormatWrittenFor(const WrittenFor& memory, const std::vector<LeftOut
 struct DriftCheck {
   std::string list;
   std::vector<std::string> writtenFor;  // by entry of the list: the folder where it drifted
-  std::vector<bool> putBack;  // by entry of the list: put back (see PutBackLeftOut)
+  std::vector<bool> putBack;            // by entry of the list: put back (see PutBackLeftOut)
 };
 DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSystemQueries& files,
                       Environment* references, std::ostream& err);
@@ -71,8 +71,7 @@ DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSys
 // (or that cannot be judged now), to be remembered again.
 std::vector<LeftOut> PutBackLeftOut(const std::vector<LeftOut>& leftOut,
                                     const ListedFolders& machine, FileSystemQueries& files,
-                                    Environment* references, DriftCheck& check,
-                                    std::ostream& err);
+                                    Environment* references, DriftCheck& check, std::ostream& err);
 
 // Gives the records of drifted entries the entry as stored (`stored`, the
 // list as read) and the folder it was written for; marks those put back.

@@ -123,9 +123,9 @@ bool WindowsFileSystem::FilesIn(const std::string& folder, std::vector<FolderFil
   WIN32_FIND_DATAW found{};
   // The basic answer: no short names, which a search for a program does
   // not read.
-  const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
-                                           FindExSearchNameMatch, nullptr,
-                                           FIND_FIRST_EX_LARGE_FETCH);
+  const HANDLE search =
+      ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                         FIND_FIRST_EX_LARGE_FETCH);
   if (search == INVALID_HANDLE_VALUE) return ::GetLastError() == ERROR_FILE_NOT_FOUND;
   std::vector<FolderFile> listed;
   do {

@@ -107,7 +107,7 @@ class FakeFileSystem : public FileSystemQueries {
   std::map<std::string, bool>
       makesShortNames_;  // by root as given  // by folded path, '\\' separators
   int shortNameQueries_ = 0;
-  std::map<std::string, std::uint64_t> identities_;  // by DirectoryNamed's answer
+  std::map<std::string, std::uint64_t> identities_;       // by DirectoryNamed's answer
   std::map<std::string, std::vector<FolderFile>> files_;  // by DirectoryNamed's answer
   std::string currentFolder_ = "C:";
 };
