@@ -1,6 +1,7 @@
 // The built binary against real directories and symbolic links (which stand
 // in for junctions on POSIX).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -213,6 +214,25 @@ TEST_F(EndToEndTest, NamesThatDifferInCaseAreDifferentDirectories) {
   Link(tmp.path() + "/opt", "o");
   const ProcessResult result = Run({upper + ";" + lower, "-j", tmp.path() + "/o"});
   EXPECT_EQ(result.out, upper + ";" + tmp.path() + "/o/x\n");
+}
+
+// On Linux, --shadows names the file a shell runs: the first executable
+// one of that name in the list's order, as the shell itself answers.
+TEST_F(EndToEndTest, ShadowsNameWhatTheShellRuns) {
+  for (const std::string& folder : {tools, bin, other}) {
+    std::ofstream(folder + "/tool") << "#!/bin/sh\n";
+  }
+  ASSERT_EQ(::chmod((bin + "/tool").c_str(), 0755), 0);
+  ASSERT_EQ(::chmod((other + "/tool").c_str(), 0755), 0);
+  Link(bin, "again");
+  const std::string again = tmp.path() + "/again";
+  const ProcessResult shell = RunProcess({"/bin/sh", "-c", "PATH=\"$1\" command -v tool", "sh",
+                                          tools + ":" + bin + ":" + again + ":" + other});
+  ASSERT_EQ(shell.out, bin + "/tool\n");
+  const ProcessResult result = Run({"--shadows", tools + ";" + bin + ";" + again + ";" + other});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out,
+            "tool\n  shell  file\n  runs   " + bin + "/tool\n  never  " + other + "/tool\n");
 }
 
 }  // namespace
