@@ -95,4 +95,22 @@ for arch, key in (("x64", "64bit"), ("arm64", "arm64")):
     assert "$version" in scoop["autoupdate"]["architecture"][key]["url"]
 print("manifests: winget (version, defaultLocale, installer) and Scoop, with both ZIPs' hashes")
 PY
+# As the release job runs it: both ZIPs given, as their runners built them;
+# nothing is built here, and each program is signed in place.
+given="$work/given"
+mkdir -p "$given"
+for arch in x64 arm64; do
+  (cd "$work/arm64" && cmake -E tar cf "$given/pathshrink-$version-windows-$arch.zip" --format=zip \
+    pathshrink.exe README.md LICENSE)
+done
+assembled=$(PATHSHRINK_SIGN_PFX="$work/sign.pfx" PATHSHRINK_SIGN_PASSWORD=throwaway \
+  PATHSHRINK_TIMESTAMP_URL=http://127.0.0.1:9/ scripts/release.sh "$version" "$given")
+grep -q "x64: .*, as its runner built it" <<<"$assembled" || fail "the given x64 ZIP was not taken as it is"
+grep -q "Windows x64 build" <<<"$assembled" && fail "the x64 program was built again"
+mkdir "$work/given-x64"
+(cd "$work/given-x64" && cmake -E tar xf "$given/pathshrink-$version-windows-x64.zip")
+osslsigncode verify -CAfile "$work/cert.pem" -in "$work/given-x64/pathshrink.exe" >/dev/null 2>&1 ||
+  fail "the given x64 ZIP's program was not signed"
+(cd "$given" && sha256sum -c SHA256SUMS >/dev/null) || fail "SHA256SUMS of the given ZIPs does not check"
+
 echo "release: both ZIPs signed and laid out, SHA256SUMS checks, manifests parse; runs under Wine"

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Makes what a release publishes, in OUTDIR:
-# - pathshrink-VERSION-windows-x64.zip: pathshrink.exe (signed when
-#   PATHSHRINK_SIGN_PFX names a PKCS#12 certificate, PATHSHRINK_SIGN_PASSWORD
-#   its password), README.md and LICENSE, all at the ZIP's root;
-# - SHA256SUMS for every pathshrink-*.zip in OUTDIR (an ARM64 ZIP the
-#   workflow built and put there included), which `sha256sum -c` checks;
+# Assembles what a release publishes, in OUTDIR:
+# - pathshrink-VERSION-windows-x64.zip and -arm64.zip, as the workflow's
+#   runners built and tested them and put them in OUTDIR (pathshrink.exe,
+#   README.md and LICENSE at the ZIP's root), each program signed in place
+#   when PATHSHRINK_SIGN_PFX names a PKCS#12 certificate
+#   (PATHSHRINK_SIGN_PASSWORD its password); where no x64 ZIP is there, one
+#   is made from the MinGW build, so the whole can be checked on Linux;
+# - SHA256SUMS for every pathshrink-*.zip in OUTDIR, which `sha256sum -c`
+#   checks;
 # - winget/: the three manifests (version, defaultLocale, installer);
 # - pathshrink.json: the Scoop manifest.
 # VERSION must be the project's version (CMakeLists.txt), the one
@@ -27,56 +30,56 @@ repository=${PATHSHRINK_REPOSITORY:-${GITHUB_REPOSITORY:-pathshrink/pathshrink}}
 homepage="https://github.com/$repository"
 download="$homepage/releases/download/v$version"
 
-echo "== Windows x64 build"
-cd "$root"
-cmake --preset windows >/dev/null
-cmake --build --preset windows
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
-cmake --install build-windows --prefix "$stage/x64" >/dev/null
+
+# Each ZIP as the runner of its architecture built and tested it (the
+# workflow puts them in OUTDIR first). Where the x64 one is not there (a
+# check on this machine), it is made here from the MinGW build.
+x64="$out/pathshrink-$version-windows-x64.zip"
+if [ -f "$x64" ]; then
+  echo "== Windows x64: $x64, as its runner built it"
+else
+  echo "== Windows x64 build (MinGW, here)"
+  cd "$root"
+  cmake --preset windows >/dev/null
+  cmake --build --preset windows
+  cmake --install build-windows --prefix "$stage/x64" >/dev/null
+  (cd "$stage/x64" && cmake -E tar cf "$x64" --format=zip pathshrink.exe README.md LICENSE)
+  echo "$x64"
+fi
 
 if [ -n "${PATHSHRINK_SIGN_PFX:-}" ]; then
-  echo "== Signing pathshrink.exe"
   sign=(osslsigncode sign -pkcs12 "$PATHSHRINK_SIGN_PFX" -pass "${PATHSHRINK_SIGN_PASSWORD:-}"
     -n pathshrink -i "$homepage" -h sha256)
-  unsigned="$stage/pathshrink-unsigned.exe"
-  mv "$stage/x64/pathshrink.exe" "$unsigned"
   # A timestamp keeps the signature valid after the certificate expires;
-  # where no timestamp server answers, the signature goes without one.
+  # where no timestamp server answers, the signatures go without one.
   timestamp=${PATHSHRINK_TIMESTAMP_URL:-http://timestamp.digicert.com}
   timestamp_args=(-ts "$timestamp")
-  if "${sign[@]}" "${timestamp_args[@]}" -in "$unsigned" -out "$stage/x64/pathshrink.exe" \
-    >/dev/null 2>&1; then
-    echo "signed, with a timestamp from $timestamp"
-  else
-    timestamp_args=()
-    rm -f "$stage/x64/pathshrink.exe"
-    "${sign[@]}" -in "$unsigned" -out "$stage/x64/pathshrink.exe" >/dev/null ||
-      fail "osslsigncode could not sign with $PATHSHRINK_SIGN_PFX"
-    echo "signed without a timestamp: $timestamp did not answer"
-  fi
+  for arch in x64 arm64; do
+    zip="$out/pathshrink-$version-windows-$arch.zip"
+    [ -f "$zip" ] || continue
+    echo "== Signing the program in $zip"
+    mkdir "$stage/sign-$arch"
+    (cd "$stage/sign-$arch" && cmake -E tar xf "$zip")
+    unsigned="$stage/pathshrink-$arch-unsigned.exe"
+    mv "$stage/sign-$arch/pathshrink.exe" "$unsigned"
+    signed="$stage/sign-$arch/pathshrink.exe"
+    if ! "${sign[@]}" ${timestamp_args[@]+"${timestamp_args[@]}"} -in "$unsigned" -out "$signed" \
+      >/dev/null 2>&1; then
+      [ ${#timestamp_args[@]} -gt 0 ] || fail "osslsigncode could not sign with $PATHSHRINK_SIGN_PFX"
+      echo "$timestamp did not answer: signed without a timestamp"
+      timestamp_args=()
+      rm -f "$signed"
+      "${sign[@]}" -in "$unsigned" -out "$signed" >/dev/null ||
+        fail "osslsigncode could not sign with $PATHSHRINK_SIGN_PFX"
+    fi
+    rm "$zip"
+    (cd "$stage/sign-$arch" && cmake -E tar cf "$zip" --format=zip pathshrink.exe README.md LICENSE)
+  done
 else
   echo "== Not signed: PATHSHRINK_SIGN_PFX names no certificate"
 fi
-
-# The ARM64 ZIP the workflow built on an ARM64 runner: its program signed
-# the same way, in place.
-arm64="$out/pathshrink-$version-windows-arm64.zip"
-if [ -n "${PATHSHRINK_SIGN_PFX:-}" ] && [ -f "$arm64" ]; then
-  mkdir "$stage/arm64"
-  (cd "$stage/arm64" && cmake -E tar xf "$arm64")
-  mv "$stage/arm64/pathshrink.exe" "$stage/pathshrink-arm64-unsigned.exe"
-  "${sign[@]}" ${timestamp_args[@]+"${timestamp_args[@]}"} -in "$stage/pathshrink-arm64-unsigned.exe" \
-    -out "$stage/arm64/pathshrink.exe" >/dev/null || fail "osslsigncode could not sign $arm64"
-  rm "$arm64"
-  (cd "$stage/arm64" && cmake -E tar cf "$arm64" --format=zip pathshrink.exe README.md LICENSE)
-  echo "signed the program in $arm64"
-fi
-
-zip="pathshrink-$version-windows-x64.zip"
-rm -f "$out/$zip"
-(cd "$stage/x64" && cmake -E tar cf "$out/$zip" --format=zip pathshrink.exe README.md LICENSE)
-echo "$out/$zip"
 
 echo "== SHA256SUMS, winget and Scoop manifests"
 cd "$out"

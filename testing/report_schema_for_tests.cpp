@@ -11,7 +11,7 @@ std::string SchemaProblems(const std::string& json) {
   const std::string file = tmp.path() + "/report.json";
   std::ofstream(file, std::ios::binary) << json;
   const ProcessResult result = RunProcess(
-      {"/usr/bin/python3", "-c",
+      {PATHSHRINK_TEST_PYTHON, "-c",
        "import json, sys, jsonschema\n"
        "schema = json.load(open(sys.argv[1]))\n"
        "jsonschema.Draft202012Validator.check_schema(schema)\n"
