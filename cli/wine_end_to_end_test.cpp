@@ -223,7 +223,7 @@ class WineEndToEndTest : public ::testing::Test {
   std::vector<std::string> ShortForms(const std::vector<std::string>& paths) {
     const ProcessResult probe = RunWine(PATHSHRINK_SHORT_PATH_PROBE, paths);
     EXPECT_EQ(probe.status, 0);
-    const std::vector<std::string> forms = Lines(probe.out);
+    std::vector<std::string> forms = Lines(probe.out);
     const std::string made = WindowsPath(tmp.path()) + "\\";
     for (std::size_t i = 0; ShortNamesExpected() && i < paths.size() && i < forms.size(); ++i) {
       if (forms[i] == "?" || paths[i].rfind(made, 0) != 0) continue;
@@ -1103,6 +1103,222 @@ TEST_F(WineEndToEndTest, SuggestionsAreMklinkLinesForCmd) {
   ASSERT_NE(line, std::string::npos) << result.out;
   EXPECT_EQ(result.out.compare(result.out.size() - target.size(), target.size(), target), 0)
       << result.out;
+}
+
+// What only Windows itself can show; each case is skipped elsewhere, with
+// its reason, and puts back what it changed.
+
+// A junction made with mklink /J: -j writes entries through it, and the
+// links --suggest proposes, made by its own lines, serve -j too.
+TEST_F(WineEndToEndTest, AJunctionMadeWithMklinkServesDashJAndSuggest) {
+  if (!OnWindowsItself()) GTEST_SKIP() << "Windows only: junctions made with mklink /J";
+  const std::string base = WindowsPath(tmp.path());
+  std::string list;
+  for (const char* leaf : {"First Tool", "Second Tool"}) {
+    tmp.MakeDirectories(std::string("A Long Vendor Directory/Another Long Product/") + leaf);
+    list += (list.empty() ? "" : ";") + base + "\\A Long Vendor Directory\\Another Long Product\\" +
+            leaf;
+  }
+  const std::string target = base + "\\A Long Vendor Directory\\Another Long Product";
+  const std::string link = base + "\\lp";
+  std::ofstream(tmp.path() + "/link.bat", std::ios::binary)
+      << "@mklink /J \"" << link << "\" \"" << target << "\"\r\n";
+  ASSERT_EQ(RunWine("cmd", {"/c", base + "\\link.bat"}).status, 0);
+  const std::vector<std::string> forms =
+      ShortForms({link + "\\First Tool", link + "\\Second Tool"});
+  ASSERT_EQ(forms.size(), 2u);
+  const ProcessResult used = Run({list, "-j", link});
+  EXPECT_EQ(used.status, 0) << used.err;
+  EXPECT_EQ(used.out, Shortest(link + "\\First Tool", forms[0]) + ";" +
+                          Shortest(link + "\\Second Tool", forms[1]) + "\n")
+      << used.err;
+
+  tmp.MakeDirectories("links");
+  const ProcessResult suggested = Run({"--suggest", "--junctions-in", base + "\\links", list});
+  EXPECT_EQ(suggested.status, 0) << suggested.err;
+  std::ofstream(tmp.path() + "/suggested.bat", std::ios::binary) << "@echo off\r\n"
+                                                                 << suggested.out;
+  EXPECT_EQ(RunWine("cmd", {"/c", base + "\\suggested.bat"}).status, 0) << suggested.out;
+  std::vector<std::string> dashJ = {list};
+  for (const std::string& line : Lines(suggested.out)) {
+    if (line.rfind("mklink /J ", 0) != 0) continue;
+    std::string made = line.substr(10, line.find(" \"", 10) - 10);
+    if (made.size() > 1 && made.front() == '"') made = made.substr(1, made.size() - 2);
+    EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(made))) << made;
+    dashJ.insert(dashJ.end(), {"-j", made});
+  }
+  ASSERT_GT(dashJ.size(), 1u) << suggested.out;
+  const ProcessResult through = Run(dashJ);
+  EXPECT_EQ(through.status, 0) << through.err;
+  EXPECT_LT(through.out.size(), Run({list}).out.size()) << through.out;
+}
+
+// The --machine --suggest script's own lines that make its folder and set
+// its rights, run for real on a folder of this test's: read back, only
+// administrators and SYSTEM may change it; users may read and run.
+TEST_F(WineEndToEndTest, TheMachineScriptsRightsLeaveOrdinaryUsersOut) {
+  if (!OnWindowsItself()) GTEST_SKIP() << "Windows only: icacls (a stub under Wine)";
+  const std::string machineKey =
+      "HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment";
+  std::string machine;
+  for (const std::string& line : Lines(RunWine("reg", {"query", machineKey, "/v", "Path"}).out)) {
+    if (line.rfind("    Path    REG_EXPAND_SZ    ", 0) == 0) machine = line.substr(29);
+  }
+  ASSERT_FALSE(machine.empty()) << "the machine's Path is not REG_EXPAND_SZ here";
+  const PutBack putBack([&] {
+    RunWine("reg", {"add", machineKey, "/v", "Path", "/t", "REG_EXPAND_SZ", "/d", machine, "/f"});
+  });
+  const std::string base = WindowsPath(tmp.path());
+  std::string list = machine;
+  for (const char* leaf : {"First Tool", "Second Tool", "Third Tool"}) {
+    tmp.MakeDirectories(std::string("A Long Vendor Directory/Another Long Product/") + leaf);
+    list += ";" + base + "\\A Long Vendor Directory\\Another Long Product\\" + leaf;
+  }
+  ASSERT_EQ(
+      RunWine("reg", {"add", machineKey, "/v", "Path", "/t", "REG_EXPAND_SZ", "/d", list, "/f"})
+          .status,
+      0);
+  const ProcessResult script = Run({"--machine", "--suggest"});
+  EXPECT_EQ(script.status, 0) << script.err;
+  // The folder the script makes, and the lines that make it and set its
+  // rights, pointed at a folder of this test's instead.
+  std::string folder;
+  for (const std::string& line : Lines(script.out)) {
+    if (line.rfind("mkdir ", 0) == 0) folder = line.substr(6, line.find(" || exit") - 6);
+  }
+  ASSERT_FALSE(folder.empty()) << script.out;
+  const std::string mine = base + "\\links";
+  const std::string quoted = "\"" + mine + "\"";
+  std::string lines = "@echo off\r\n";
+  for (std::string line : Lines(script.out)) {
+    if (line.rfind("mkdir ", 0) != 0 && line.rfind("icacls ", 0) != 0) continue;
+    for (std::size_t at = 0; (at = line.find(folder, at)) != std::string::npos;) {
+      line.replace(at, folder.size(), quoted);
+      at += quoted.size();
+    }
+    lines += line + "\r\n";
+  }
+  std::ofstream(tmp.path() + "/rights.bat", std::ios::binary) << lines;
+  ASSERT_EQ(RunWine("cmd", {"/c", base + "\\rights.bat"}).status, 0) << lines;
+  // icacls lists each account granted anything, as "NAME:(rights)".
+  const ProcessResult shown = RunWine("icacls", {mine});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  for (const std::string& line : Lines(shown.out)) {
+    const std::size_t colon = line.find(":(");
+    if (colon == std::string::npos) continue;
+    const std::string account = line.substr(0, colon);
+    if (account.find("Administrators") != std::string::npos ||
+        account.find("SYSTEM") != std::string::npos) {
+      continue;
+    }
+    // Anyone else: read and run, on the folder and what it will hold.
+    std::string rights = line.substr(colon + 1);
+    for (const char* inheritance : {"(OI)", "(CI)", "(IO)", "(NP)", "(I)"}) {
+      for (std::size_t at; (at = rights.find(inheritance)) != std::string::npos;) {
+        rights.erase(at, std::string(inheritance).size());
+      }
+    }
+    EXPECT_EQ(rights, "(RX)") << account << "\n" << shown.out;
+  }
+}
+
+// Short names are handed out in the order folders are made: of two whose
+// names begin alike, the second is ~2, and an entry through either is said
+// not to last.
+TEST_F(WineEndToEndTest, NumberedShortNamesAreSaidNotToLast) {
+  if (!OnWindowsItself()) GTEST_SKIP() << "Windows only: numbered short names (Wine's are hashed)";
+  if (!ShortNamesExpected()) {
+    GTEST_SKIP() << "needs 8.3 names for new folders (PATHSHRINK_EXPECT_SHORT_NAMES=1)";
+  }
+  const std::string base = WindowsPath(tmp.path());
+  tmp.MakeDirectories("Microsoft Alpha Tools");
+  tmp.MakeDirectories("Microsoft Beta Tools");
+  const std::string second = base + "\\Microsoft Beta Tools";
+  const std::vector<std::string> forms = ShortForms({base + "\\Microsoft Alpha Tools", second});
+  ASSERT_EQ(forms.size(), 2u);
+  ASSERT_EQ(forms[0].substr(forms[0].size() - 8), "MICROS~1");
+  ASSERT_EQ(forms[1].substr(forms[1].size() - 8), "MICROS~2");
+  const ProcessResult result = Run({second});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.err.find("short name 'MICROS~2' in '"), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("shares its stem with another: after a reinstall it may name another "
+                            "folder"),
+            std::string::npos)
+      << result.err;
+}
+
+// Standard input in a console's code page other than the one the system
+// defaults to: chcp 850, where 0x9D is Ø (437 has ¥ there).
+TEST_F(WineEndToEndTest, StandardInputInTheConsolesCodePage) {
+  if (!OnWindowsItself()) GTEST_SKIP() << "Windows only: chcp (Wine's works off no console)";
+#ifdef _WIN32
+  if (::GetConsoleOutputCP() == 0) GTEST_SKIP() << "needs a console, for chcp";
+#endif
+  tmp.MakeDirectories("\xC3\x98rsted");
+  const std::string base = WindowsPath(tmp.path());
+  std::ofstream(tmp.path() + "/input.txt", std::ios::binary) << base << "\\\x9Drsted\r\n";
+  std::ofstream(tmp.path() + "/input.bat", std::ios::binary)
+      << "@chcp 850 >nul\r\n@\"" << WindowsPath(PATHSHRINK_WINDOWS_EXE) << "\" - < \"" << base
+      << "\\input.txt\"\r\n";
+  const std::string before = Lines(RunWine("cmd", {"/c", "chcp"}).out).at(0);
+  const ProcessResult result = RunWine("cmd", {"/c", base + "\\input.bat"});
+  // chcp changed the console this process shares: put back.
+  const std::string page = before.substr(before.find_last_of(' ') + 1);
+  RunWine("cmd", {"/c", "chcp " + page + " >nul"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  const std::vector<std::string> forms = ShortForms({base + "\\\xC3\x98rsted"});
+  ASSERT_EQ(forms.size(), 1u);
+  EXPECT_EQ(result.out, Shortest(base + "\\\xC3\x98rsted", forms[0]) + "\n") << result.err;
+}
+
+// The PowerShell lines of the README (checking a download) and of the
+// guide (this window's Path), in PowerShell 7 and Windows PowerShell 5.1.
+TEST_F(WineEndToEndTest, ThePowerShellLinesInBothPowerShells) {
+  if (!OnWindowsItself()) GTEST_SKIP() << "Windows only: PowerShell";
+  const auto block = [](const char* file, const std::string& first) {
+    std::ifstream in(std::string(PATHSHRINK_SOURCE_DIR) + "/" + file);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string markdown = text.str();
+    const std::size_t start = markdown.find("```powershell\n" + first);
+    if (start == std::string::npos) return std::string();
+    const std::size_t body = start + std::string("```powershell\n").size();
+    return markdown.substr(body, markdown.find("```", body) - body);
+  };
+  const std::string hash = block("README.md", "Get-FileHash");
+  const std::string path = block("docs/guide.md", "[Console]::OutputEncoding");
+  ASSERT_FALSE(hash.empty());
+  ASSERT_FALSE(path.empty());
+  const std::string base = WindowsPath(tmp.path());
+  const std::string zip = "pathshrink-VERSION-windows-x64.zip";
+  std::ofstream(tmp.path() + "/" + zip, std::ios::binary) << "not really a ZIP";
+  // certutil's own digest of the file, in its second line.
+  const std::vector<std::string> certutil =
+      Lines(RunWine("certutil", {"-hashfile", base + "\\" + zip, "SHA256"}).out);
+  ASSERT_GE(certutil.size(), 2u);
+  std::string expected;
+  for (const char c : certutil[1]) {
+    if (c != ' ') expected += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  tmp.MakeDirectories("A Long Directory Name");
+  const std::string tool = WindowsPath(PATHSHRINK_WINDOWS_EXE);
+  const std::string folder = tool.substr(0, tool.find_last_of('\\'));
+  const std::string list = folder + ";" + base + "\\A Long Directory Name;" + base + "\\Missing";
+  const std::string direct = Run({list}).out;
+  std::ofstream(tmp.path() + "/lines.ps1", std::ios::binary)
+      << "Set-Location -LiteralPath '" << base << "'\r\n"
+      << "(" << Lines(hash).at(0) << ").Hash\r\n"
+      << "$env:Path = '" << list << "'\r\n"
+      << path << "Write-Output $env:Path\r\n";
+  for (const char* shell : {"pwsh", "powershell"}) {
+    const ProcessResult result =
+        RunWine(shell, {"-NoProfile", "-ExecutionPolicy", "Bypass", "-File", base + "\\lines.ps1"});
+    EXPECT_EQ(result.status, 0) << shell << ": " << result.err;
+    const std::vector<std::string> lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 2u) << shell << ": " << result.out << result.err;
+    EXPECT_EQ(lines[0], expected) << shell;
+    EXPECT_EQ(lines[1] + "\n", direct) << shell;
+  }
 }
 
 TEST_F(WineEndToEndTest, UsageLineAndUnknownFlag) {

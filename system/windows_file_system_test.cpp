@@ -156,6 +156,51 @@ TEST(Utf8ArgumentsTest, AnUnpairedSurrogateSpoilsOnlyItsOwnEntry) {
   EXPECT_EQ(arguments[1], "C:\\Windows;C:\\x\xEF\xBF\xBD");
 }
 
+// Rights set with icacls, as an administrator sets them, read back as
+// Windows enforces them. Wine's icacls is a stub: Windows only.
+TEST_F(WindowsFileSystemTest, RightsSetWithIcaclsAreReadBack) {
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  if (ntdll == nullptr || ::GetProcAddress(ntdll, "wine_get_version") != nullptr) {
+    GTEST_SKIP() << "Windows only: icacls (a stub under Wine)";
+  }
+  const std::string owners = " /setowner *S-1-5-32-544";
+  const std::string admins = " *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F";
+  const struct {
+    const char* name;
+    std::string grants;  // after the owner is set to Administrators
+    bool addFiles, addFolders;
+  } cases[] = {
+      {"only administrators and SYSTEM", " /inheritance:r /grant:r" + admins, false, false},
+      {"Users may add folders", " /inheritance:r /grant:r" + admins + " *S-1-5-32-545:(AD)", false,
+       true},
+      {"Users may add files", " /inheritance:r /grant:r" + admins + " *S-1-5-32-545:(WD)", true,
+       false},
+      // Windows weighs a deny entry first; the tool does not count on one
+      // and answers on the side of caution.
+      {"a deny entry beside the grant",
+       " /inheritance:r /grant:r" + admins + " *S-1-5-32-545:(AD) /deny *S-1-5-32-545:(AD)", false,
+       true},
+      // What the user's temporary folder hands down: its owner, an
+      // ordinary account, may do anything.
+      {"inheritance kept", "", true, true},
+  };
+  int made = 0;
+  for (const auto& c : cases) {
+    const std::string folder = MakeDirectories("icacls " + std::to_string(++made));
+    const auto icacls = [&folder](const std::string& arguments) {
+      std::string command = "icacls \"";
+      command.append(folder).append("\"").append(arguments).append(" >NUL");
+      return std::system(command.c_str());
+    };
+    ASSERT_EQ(icacls(owners), 0) << c.name;
+    if (!c.grants.empty()) ASSERT_EQ(icacls(c.grants), 0) << c.name;
+    const OrdinaryUserRights rights = queries.RightsOfOrdinaryUsers(folder);
+    EXPECT_TRUE(rights.known) << c.name;
+    EXPECT_EQ(rights.addFiles, c.addFiles) << c.name;
+    EXPECT_EQ(rights.addFolders, c.addFolders) << c.name;
+  }
+}
+
 // The rights of ordinary users, read from a folder's security descriptor
 // as the test sets it (by well-known SIDs, as the tool reads them). Wine
 // takes a new DACL and then answers with one of its own, made from the

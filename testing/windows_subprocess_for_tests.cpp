@@ -86,6 +86,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
   // name (names compared without regard to case, as Windows does).
   std::wstring block;
   std::vector<std::wstring> extras;
+  extras.reserve(extraEnvironment.size());
   for (const std::string& extra : extraEnvironment) extras.push_back(Wide(extra));
   const auto sameName = [](const std::wstring& a, const std::wstring& b) {
     const std::size_t equals = a.find(L'=', 1);
