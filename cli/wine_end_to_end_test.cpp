@@ -1247,6 +1247,39 @@ TEST_F(WineEndToEndTest, NumberedShortNamesAreSaidNotToLast) {
       << result.err;
 }
 
+// An App execution alias, as the Store installs one in WindowsApps (an
+// empty file, a reparse point of tag IO_REPARSE_TAG_APPEXECLINK): named as
+// such where another folder holds a program of the same name.
+TEST_F(WineEndToEndTest, AnAppExecutionAliasIsNamedAsSuch) {
+  if (!OnWindowsItself()) GTEST_SKIP() << "Windows only: App execution aliases (Wine makes none)";
+  std::string alias;
+  std::string apps;
+#ifdef _WIN32
+  const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
+  apps = Lines(appData.out).at(0) + "\\Microsoft\\WindowsApps";
+  WIN32_FIND_DATAA found{};
+  const HANDLE search = ::FindFirstFileA((apps + "\\*.exe").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+          found.dwReserved0 == 0x8000001B) {
+        alias = found.cFileName;
+      }
+    } while (alias.empty() && ::FindNextFileA(search, &found));
+    ::FindClose(search);
+  }
+#endif
+  if (alias.empty()) GTEST_SKIP() << "no App execution alias in " << apps;
+  tmp.MakeDirectories("Another");
+  std::filesystem::copy_file(PATHSHRINK_SHORT_PATH_PROBE, tmp.path() + "/Another/" + alias);
+  const std::string other = WindowsPath(tmp.path()) + "\\Another";
+  const ProcessResult shadows = Run({"--shadows", apps + ";" + other});
+  EXPECT_EQ(shadows.status, 0) << shadows.err;
+  EXPECT_NE(shadows.out.find("\\" + alias + "  (App execution alias)\n"), std::string::npos)
+      << shadows.out;
+  EXPECT_NE(shadows.out.find("\\" + alias + "\n"), std::string::npos) << shadows.out;
+}
+
 // Standard input in a console's code page other than the one the system
 // defaults to: chcp 850, where 0x9D is Ø (437 has ¥ there).
 TEST_F(WineEndToEndTest, StandardInputInTheConsolesCodePage) {
