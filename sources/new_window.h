@@ -17,11 +17,12 @@ struct NewWindowParts {
   std::string user;     // expanded
 };
 
-// The stored Path of `scope` as the logon expands it, read only. An absent
-// value is an empty one (a new window then has the other scope's alone);
-// nothing, with one line on `err`, where it is there but cannot be read as
-// a list.
+// The stored Path of `scope`, read only, as stored. An absent value is an
+// empty one (a new window then has the other scope's alone); nothing, with
+// one line on `err`, where it is there but cannot be read as a list.
 std::optional<StoredValue> ReadPathOf(Scope scope, EnvironmentStore& store, std::ostream& err);
+// `value` (a Path of `scope`) as the next logon expands it: a REG_SZ one as
+// it stands.
 std::string ExpandedAtLogon(const StoredValue& value, EnvironmentStore& store, Scope scope);
 
 // The two joined as Windows joins them: the ';' only where both hold
