@@ -9,6 +9,8 @@
 #include <windows.h>
 // after windows.h
 #include <userenv.h>
+
+#include <cwchar>
 #endif
 
 #include <algorithm>
