@@ -146,26 +146,23 @@ struct RunOutcome {
 };
 
 // A new window's PATH with `text` as the stored Path's value: the
-// machine's, then the user's, each as the logon expands it; the stored
-// one's alone where the other's could not be read.
-std::string WindowPath(const RunPlan& plan, const std::string& text, SystemAccess& system) {
+// machine's, then the user's, each as the logon expands it (with the
+// stored list's own logon; a REG_SZ value as it stands); the stored one's
+// alone where the other's could not be read.
+std::string WindowPath(const RunPlan& plan, const std::string& text) {
   const StoredList& stored = *plan.source.stored;
-  std::string mine =
-      ExpandedAtLogon(StoredValue{text, stored.value.type, ""}, *system.store, stored.scope);
-  if (!plan.otherPath) return mine;
-  const Scope other = stored.scope == Scope::kUser ? Scope::kMachine : Scope::kUser;
-  const std::string others = ExpandedAtLogon(*plan.otherPath, *system.store, other);
-  return NewWindowPath(stored.scope == Scope::kUser ? NewWindowParts{others, mine}
-                                                    : NewWindowParts{mine, others});
+  std::string mine = stored.logon ? stored.logon->Expanded(text) : text;
+  if (!plan.otherExpanded) return mine;
+  return NewWindowPath(stored.scope == Scope::kUser ? NewWindowParts{*plan.otherExpanded, mine}
+                                                    : NewWindowParts{mine, *plan.otherExpanded});
 }
 
 // --user, --machine: a new window's PATH before and after, where the other
 // scope's could be read.
-std::optional<NewWindowLengths> NewWindow(const RunPlan& plan, const DecidedList& decided,
-                                          SystemAccess& system) {
-  if (!plan.otherPath || !plan.source.stored) return std::nullopt;
-  return LengthsOf(WindowPath(plan, plan.source.stored->value.text, system),
-                   WindowPath(plan, decided.text, system));
+std::optional<NewWindowLengths> NewWindow(const RunPlan& plan, const DecidedList& decided) {
+  if (!plan.otherExpanded || !plan.source.stored) return std::nullopt;
+  return LengthsOf(WindowPath(plan, plan.source.stored->value.text),
+                   WindowPath(plan, decided.text));
 }
 
 // --shadows: the names more than one folder of the new list answers to
@@ -180,7 +177,7 @@ std::optional<Shadows> ShadowsOf(const RunPlan& plan, const DecidedList& decided
   Environment* environment = system.environment;
   std::string path = decided.text;
   if (plan.source.stored) {
-    path = WindowPath(plan, decided.text, system);
+    path = WindowPath(plan, decided.text);
     environment = &logon.emplace(*system.store, Scope::kUser);
   }
   ProgramSearch search;
@@ -205,12 +202,7 @@ std::optional<Shadows> ShadowsOf(const RunPlan& plan, const DecidedList& decided
     }
   }
   Shadows shadows = FindShadows(search, system.files);
-  std::string lines;
-  for (const std::string& folder : shadows.unlisted) {
-    lines += "[can't list the files of '" + folder + "': its programs are not shown]\n";
-  }
-  if (shadows.names.empty()) lines += "[no program name is found in more than one folder]\n";
-  err << lines;
+  err << ShadowsFindings(shadows);
   return shadows;
 }
 
@@ -225,7 +217,7 @@ void ReportList(const RunPlan& plan, const ResolvedRun& resolved, const DecidedL
     VolumesWithoutShortNames(decided.written, resolved.list.entries, system.files, warnings);
   }
   WriteWarnings(warnings, err);
-  outcome.newWindow = NewWindow(plan, decided, system);
+  outcome.newWindow = NewWindow(plan, decided);
   if (outcome.newWindow) err << "[" + NewWindowLine(*outcome.newWindow) + "]\n";
   WriteReport(plan.source.list, decided.text, err);
   outcome.warnings = std::move(warnings);

@@ -80,14 +80,17 @@ void ReadOtherScope(SystemAccess& system, RunPlan& plan, std::ostream& err) {
   if (!plan.source.stored || system.store == nullptr) return;
   const Scope scope = plan.source.stored->scope;
   const Scope other = scope == Scope::kUser ? Scope::kMachine : Scope::kUser;
-  plan.otherPath = ReadPathOf(other, *system.store, err);
-  if (scope != Scope::kUser || !plan.otherPath) return;
-  // The machine's entries are judged as its own logon expands them.
+  const std::optional<StoredValue> path = ReadPathOf(other, *system.store, err);
+  if (!path) return;
+  // Expanded, and its entries judged, as its own logon expands them (a
+  // REG_SZ value as it stands).
   std::optional<LogonEnvironment> logon;
-  if (plan.otherPath->type == StoredType::kExpandString) logon.emplace(*system.store, other);
-  const ResolvedList machine =
-      ResolveEntries(plan.otherPath->text, system.files, {logon ? &*logon : nullptr});
-  plan.machineFolders.emplace(machine);
+  if (path->type == StoredType::kExpandString) logon.emplace(*system.store, other);
+  plan.otherExpanded = logon ? logon->Expanded(path->text) : path->text;
+  if (scope == Scope::kUser) {
+    plan.machineFolders.emplace(
+        ResolveEntries(path->text, system.files, {logon ? &*logon : nullptr}));
+  }
 }
 
 }  // namespace
@@ -164,14 +167,7 @@ ResolvedRun ResolveList(RunPlan& plan, FileSystemQueries& files, std::ostream& e
   }
   if (plan.machineFolders && !plan.rules.asGiven) {
     run.found.listedByMachine = EntriesListedBefore(run.list, *plan.machineFolders);
-    std::string lines;
-    for (std::size_t i = 0; i < run.found.listedByMachine.size(); ++i) {
-      const std::string& machine = run.found.listedByMachine[i];
-      if (machine.empty()) continue;
-      lines += "[entry '" + run.list.entries[i].Given() + "' left out: the machine's Path lists" +
-               " its folder as '" + machine + "', and a new window searches that first]\n";
-    }
-    err << lines;
+    WriteListedByMachine(run.list, run.found.listedByMachine, err);
   }
   return run;
 }

@@ -55,9 +55,10 @@ struct RunPlan {
   // for is resolved as that folder: `resolving` is the list so mended.
   DriftCheck drift;
   std::string_view resolving;
-  // --user, --machine: the other scope's stored Path (read only), for a new
-  // window's PATH; nothing where it cannot be read.
-  std::optional<StoredValue> otherPath;
+  // --user, --machine: the other scope's stored Path (read only), as its
+  // logon expands it, for a new window's PATH; nothing where it cannot be
+  // read.
+  std::optional<std::string> otherExpanded;
   // --user: the folders the machine's Path lists, which a new window
   // searches before the user's; nothing where it cannot be read.
   std::optional<ListedFolders> machineFolders;

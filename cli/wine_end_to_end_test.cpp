@@ -21,7 +21,9 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -155,6 +157,22 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// The body of the first block of `file` (a path below the sources) fenced
+// as `language` whose text begins with `first`, as the documentation gives
+// it to paste; empty where there is none.
+std::string DocumentBlock(const std::string& file, const std::string& language,
+                          const std::string& first) {
+  std::ifstream in(std::string(PATHSHRINK_SOURCE_DIR) + "/" + file);
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string markdown = text.str();
+  const std::string fence = "```" + language + "\n";
+  const std::size_t start = markdown.find(fence + first);
+  if (start == std::string::npos) return std::string();
+  const std::size_t body = start + fence.size();
+  return markdown.substr(body, markdown.find("```", body) - body);
+}
+
 class WineEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -195,8 +213,8 @@ class WineEndToEndTest : public ::testing::Test {
 
   // Runs a Windows program: by name (cmd, reg) the system's own, else the
   // one at that path.
-  ProcessResult RunWine(const std::string& program, std::vector<std::string> args,
-                        std::vector<std::string> environment = {}) {
+  ProcessResult RunWindowsProgram(const std::string& program, std::vector<std::string> args,
+                                  std::vector<std::string> environment = {}) {
 #ifdef _WIN32
     args.insert(args.begin(), program);
     ProcessResult result = RunProcess(args, environment);
@@ -217,13 +235,13 @@ class WineEndToEndTest : public ::testing::Test {
 #endif
   }
   ProcessResult Run(const std::vector<std::string>& args) {
-    return RunWine(PATHSHRINK_WINDOWS_EXE, args);
+    return RunWindowsProgram(PATHSHRINK_WINDOWS_EXE, args);
   }
   // GetShortPathNameA's answer for each path; "?" where it fails. Where
   // short names are expected, a folder this test made whose name needs one
   // must have one.
   std::vector<std::string> ShortForms(const std::vector<std::string>& paths) {
-    const ProcessResult probe = RunWine(PATHSHRINK_SHORT_PATH_PROBE, paths);
+    const ProcessResult probe = RunWindowsProgram(PATHSHRINK_SHORT_PATH_PROBE, paths);
     EXPECT_EQ(probe.status, 0);
     std::vector<std::string> forms = Lines(probe.out);
     const std::string made = WindowsPath(tmp.path()) + "\\";
@@ -242,7 +260,8 @@ class WineEndToEndTest : public ::testing::Test {
   // The user's stored Path as reg.exe shows it ("REG_EXPAND_SZ    value"),
   // or empty where there is none.
   std::string UserPath() {
-    const ProcessResult result = RunWine("reg", {"query", "HKCU\\Environment", "/v", "Path"});
+    const ProcessResult result =
+        RunWindowsProgram("reg", {"query", "HKCU\\Environment", "/v", "Path"});
     for (const std::string& line : Lines(result.out)) {
       if (line.rfind("    Path    ", 0) == 0) return line.substr(12);
     }
@@ -251,12 +270,12 @@ class WineEndToEndTest : public ::testing::Test {
   // Puts back the user's Path as UserPath() showed it (none: none).
   void RestoreUserPath(const std::string& shown) {
     if (shown.empty()) {
-      RunWine("reg", {"delete", "HKCU\\Environment", "/v", "Path", "/f"});
+      RunWindowsProgram("reg", {"delete", "HKCU\\Environment", "/v", "Path", "/f"});
       return;
     }
     const std::size_t gap = shown.find("    ");
-    RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", shown.substr(0, gap), "/d",
-                    shown.substr(gap + 4), "/f"});
+    RunWindowsProgram("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", shown.substr(0, gap),
+                              "/d", shown.substr(gap + 4), "/f"});
   }
 
   TemporaryDirectory tmp;
@@ -411,9 +430,9 @@ TEST_F(WineEndToEndTest, OneDirectoryThroughTwoLettersAndAVariableThatIsFollowed
     }
   }
   ASSERT_FALSE(letter.empty()) << "no drive letter free";
-  ASSERT_EQ(RunWine("subst", {letter, WindowsPath(tmp.path())}).status, 0);
+  ASSERT_EQ(RunWindowsProgram("subst", {letter, WindowsPath(tmp.path())}).status, 0);
   const std::unique_ptr<const char, std::function<void(const char*)>> unlink("", [&](const char*) {
-    RunWine("subst", {letter, "/d"});
+    RunWindowsProgram("subst", {letter, "/d"});
   });
 #else
   const std::string dosdevices = Prefix() + "/dosdevices/";
@@ -447,17 +466,17 @@ TEST_F(WineEndToEndTest, OneDirectoryThroughTwoLettersAndAVariableThatIsFollowed
   const std::string shown = UserPath();
   const std::unique_ptr<const char, std::function<void(const char*)>> restore("", [&](const char*) {
     RestoreUserPath(shown);
-    RunWine("reg", {"delete", "HKCU\\Environment", "/v", "PATHSHRINK_JAVA", "/f"});
+    RunWindowsProgram("reg", {"delete", "HKCU\\Environment", "/v", "PATHSHRINK_JAVA", "/f"});
   });
   const std::string base = WindowsPath(tmp.path());
   const std::string java = base + "\\jdk-17\\bin;%PATHSHRINK_JAVA%\\bin";
   for (const std::string& home : {base + "\\jdk-17", base + "\\jdk-21"}) {
-    ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "PATHSHRINK_JAVA", "/t", "REG_SZ",
-                              "/d", home, "/f"})
+    ASSERT_EQ(RunWindowsProgram("reg", {"add", "HKCU\\Environment", "/v", "PATHSHRINK_JAVA", "/t",
+                                        "REG_SZ", "/d", home, "/f"})
                   .status,
               0);
-    ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d",
-                              java, "/f"})
+    ASSERT_EQ(RunWindowsProgram("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t",
+                                        "REG_EXPAND_SZ", "/d", java, "/f"})
                   .status,
               0);
     const ProcessResult followed = Run({"--user", "--verbose"});
@@ -491,16 +510,9 @@ TEST_F(WineEndToEndTest, OneDirectoryInManySpellings) {
 // quoted entry, names with cmd.exe's special characters, a last entry that
 // ends in '\', and one PATH of over 7,000 characters.
 TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
-  std::ifstream readme(PATHSHRINK_SOURCE_DIR "/README.md");
-  std::stringstream text;
-  text << readme.rdbuf();
-  const std::string markdown = text.str();
   // The first bat block that applies the result to PATH.
-  const std::string fence = "```bat\nfor /f ";
-  const std::size_t start = markdown.find(fence);
-  ASSERT_NE(start, std::string::npos) << "no bat block with the for /f recipe in the README";
-  const std::size_t body = start + std::string("```bat\n").size();
-  std::string recipe = markdown.substr(body, markdown.find("```", body) - body);
+  std::string recipe = DocumentBlock("README.md", "bat", "for /f ");
+  ASSERT_FALSE(recipe.empty()) << "no bat block with the for /f recipe in the README";
   // The loop variable %P (not %PATH%) is written %%P in a batch file.
   for (std::size_t at = 0; (at = recipe.find("%P", at)) != std::string::npos; at += 2) {
     if (at + 2 < recipe.size() && std::isalpha(static_cast<unsigned char>(recipe[at + 2])))
@@ -538,10 +550,10 @@ TEST_F(WineEndToEndTest, TheReadmeRecipeForCmdKeepsEveryEntry) {
     for (const char c : batch) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::ofstream(tmp.path() + "/recipe.bat", std::ios::binary) << crlf;
 
-    const ProcessResult direct =
-        RunWine(PATHSHRINK_WINDOWS_EXE, {"--env", "PATHSHRINK_LIST"}, {"PATHSHRINK_LIST=" + path});
+    const ProcessResult direct = RunWindowsProgram(
+        PATHSHRINK_WINDOWS_EXE, {"--env", "PATHSHRINK_LIST"}, {"PATHSHRINK_LIST=" + path});
     ASSERT_EQ(direct.status, 0) << direct.err;
-    const ProcessResult result = RunWine("cmd", {"/c", base + "\\recipe.bat"});
+    const ProcessResult result = RunWindowsProgram("cmd", {"/c", base + "\\recipe.bat"});
     EXPECT_EQ(result.status, 0) << result.err;
     std::ifstream after(tmp.path() + "/after.txt", std::ios::binary);
     std::string line, newPath;
@@ -574,8 +586,9 @@ TEST_F(WineEndToEndTest, ALiveListKeepsReferencesAsTextAndSharesThatDoNotAnswer)
       "%SystemRoot%\\system32;C:\\windows\\System32;"
       "%PathShrink_Tools%\\Long Directory Name\\bin\\;" +
       literal + ";%PATHSHRINK_UNDEFINED%\\x;" + share;
-  const ProcessResult result = RunWine(PATHSHRINK_WINDOWS_EXE, {"--env", "PATHSHRINK_LIST"},
-                                       {"PATHSHRINK_TOOLS=" + base, "PATHSHRINK_LIST=" + list});
+  const ProcessResult result =
+      RunWindowsProgram(PATHSHRINK_WINDOWS_EXE, {"--env", "PATHSHRINK_LIST"},
+                        {"PATHSHRINK_TOOLS=" + base, "PATHSHRINK_LIST=" + list});
   EXPECT_EQ(result.status, 0);
   const std::string expected =
       "%SystemRoot%\\system32;" + Shortest("C:\\windows\\System32", shortForms[1]) +
@@ -604,7 +617,7 @@ TEST_F(WineEndToEndTest, StandardInputAsWindowsSendsIt) {
   // own command line, not as programs do).
   std::ofstream(tmp.path() + "/input.bat", std::ios::binary)
       << "@\"" << WindowsPath(PATHSHRINK_WINDOWS_EXE) << "\" - < \"" << base << "\\input.txt\"\r\n";
-  const ProcessResult result = RunWine("cmd", {"/c", base + "\\input.bat"});
+  const ProcessResult result = RunWindowsProgram("cmd", {"/c", base + "\\input.bat"});
 #else
   const ProcessResult result =
       RunProcess({"/bin/sh", "-c", "exec \"$0\" \"$1\" - < \"$2\"", PATHSHRINK_WINE64,
@@ -653,20 +666,40 @@ std::string ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Puts the tool's own folder below LOCALAPPDATA (`folder`, as this side
+// reaches it) back as a test found it: gone where it was not there, else
+// with its memories of what stored entries were written for as they were
+// (a later test reads them).
+std::function<void()> ToolFolderAsItWas(const std::string& folder) {
+  const bool there = std::filesystem::exists(folder);
+  std::map<std::string, std::optional<std::string>> memories;
+  for (const char* name : {"/Path-user.written-for", "/Path-machine.written-for"}) {
+    const std::string path = folder + name;
+    memories[path] =
+        std::filesystem::exists(path) ? std::optional<std::string>(ReadFile(path)) : std::nullopt;
+  }
+  return [=] {
+    std::error_code ignored;
+    if (!there) {
+      std::filesystem::remove_all(folder, ignored);
+      return;
+    }
+    for (const auto& [path, bytes] : memories) {
+      if (bytes) {
+        std::ofstream(path, std::ios::binary) << *bytes;
+      } else {
+        std::filesystem::remove(path, ignored);
+      }
+    }
+  };
+}
+
 // The README's three commands, as it gives them: preview (a table, nothing
 // stored), store (after a backup), undo (reg import of the backup the
 // store named, as the README spells its path).
 TEST_F(WineEndToEndTest, TheReadmeRecipeToPreviewStoreAndUndo) {
-  std::ifstream readme(PATHSHRINK_SOURCE_DIR "/README.md");
-  std::stringstream text;
-  text << readme.rdbuf();
-  const std::string markdown = text.str();
-  const std::string fence = "```bat\npathshrink --user --explain\n";
-  const std::size_t start = markdown.find(fence);
-  ASSERT_NE(start, std::string::npos) << "no bat block that previews, stores and undoes";
-  const std::size_t body = start + std::string("```bat\n").size();
   const std::vector<std::string> recipe =
-      Lines(markdown.substr(body, markdown.find("```", body) - body));
+      Lines(DocumentBlock("README.md", "bat", "pathshrink --user --explain\n"));
   ASSERT_EQ(recipe.size(), 3u);
   const auto arguments = [](const std::string& line) {
     std::vector<std::string> words;
@@ -679,17 +712,17 @@ TEST_F(WineEndToEndTest, TheReadmeRecipeToPreviewStoreAndUndo) {
   const std::string base = WindowsPath(tmp.path());
   const std::string original = base + "\\Long Directory Name;" + base + "\\Missing;C:\\windows";
   const std::string before = UserPath();
-  const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
+  const ProcessResult appData = RunWindowsProgram("cmd", {"/c", "echo %LOCALAPPDATA%"});
   std::string local = Lines(appData.out).at(0);  // C:\users\NAME\AppData\Local
   ASSERT_EQ(local.rfind("C:\\", 0), 0u) << local;
   const std::string folder = HostPath(local) + "/pathshrink";
-  const bool folderWasThere = std::filesystem::exists(folder);
+  const std::function<void()> folderBack = ToolFolderAsItWas(folder);
   const PutBack putBack([&] {
     RestoreUserPath(before);
-    if (!folderWasThere) std::filesystem::remove_all(folder);
+    folderBack();
   });
-  ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d",
-                            original, "/f"})
+  ASSERT_EQ(RunWindowsProgram("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t",
+                                      "REG_EXPAND_SZ", "/d", original, "/f"})
                 .status,
             0);
 
@@ -716,7 +749,7 @@ TEST_F(WineEndToEndTest, TheReadmeRecipeToPreviewStoreAndUndo) {
   EXPECT_EQ(undo.substr(0, stamp), "reg import \"" + backup.substr(0, stamp - 12));
   undo.replace(stamp, std::string("YYYYMMDD-HHMMSS").size(), backup.substr(stamp - 12, 15));
   EXPECT_EQ(undo, "reg import \"" + backup + "\"");
-  EXPECT_EQ(RunWine("reg", {"import", backup}).status, 0);
+  EXPECT_EQ(RunWindowsProgram("reg", {"import", backup}).status, 0);
   EXPECT_EQ(UserPath(), "REG_EXPAND_SZ    " + original);
 }
 
@@ -729,7 +762,8 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
                                "\\Missing;C:\\windows\\Fonts";
   const auto query = [&](const std::string& name = "Path") {
     // "    Path    REG_EXPAND_SZ    value"
-    const ProcessResult result = RunWine("reg", {"query", "HKCU\\Environment", "/v", name});
+    const ProcessResult result =
+        RunWindowsProgram("reg", {"query", "HKCU\\Environment", "/v", name});
     std::string found;
     for (const std::string& line : Lines(result.out)) {
       if (line.rfind("    " + name + "    ", 0) == 0) found = line.substr(name.size() + 8);
@@ -739,27 +773,27 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   const auto store = [&](const std::string& value, const std::string& type = "REG_EXPAND_SZ",
                          const std::string& name = "Path") {
     // Straight to reg.exe: through cmd.exe the references would be expanded.
-    ASSERT_EQ(
-        RunWine("reg", {"add", "HKCU\\Environment", "/v", name, "/t", type, "/d", value, "/f"})
-            .status,
-        0);
+    ASSERT_EQ(RunWindowsProgram(
+                  "reg", {"add", "HKCU\\Environment", "/v", name, "/t", type, "/d", value, "/f"})
+                  .status,
+              0);
   };
 
   // The prefix is shared: the user's Path as it was (none, in a new prefix),
   // the variable set here and the folder of backups are put back, whatever
   // fails below.
   const std::string before = query();
-  const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
+  const ProcessResult appData = RunWindowsProgram("cmd", {"/c", "echo %LOCALAPPDATA%"});
   std::string backups = Lines(appData.out).at(0);  // C:\users\NAME\AppData\Local
   ASSERT_EQ(backups.rfind("C:\\", 0), 0u) << backups;
   const std::string windowsBackups = backups + "\\pathshrink\\backups\\";
   const std::string folder = HostPath(backups) + "/pathshrink";
   backups = folder + "/backups";
-  const bool backupsWereThere = std::filesystem::exists(folder);
+  const std::function<void()> folderBack = ToolFolderAsItWas(folder);
   const PutBack putBack([&] {
     RestoreUserPath(before);
-    RunWine("reg", {"delete", "HKCU\\Environment", "/v", "PATHSHRINK_HOME", "/f"});
-    if (!backupsWereThere) std::filesystem::remove_all(folder);
+    RunWindowsProgram("reg", {"delete", "HKCU\\Environment", "/v", "PATHSHRINK_HOME", "/f"});
+    folderBack();
   });
   const auto backupCount = [&] {
     if (!std::filesystem::exists(backups)) return 0;
@@ -776,7 +810,8 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
 
   store(original);
   ASSERT_EQ(query(), "REG_EXPAND_SZ    " + original);
-  ASSERT_EQ(RunWine("reg", {"export", "HKCU\\Environment", base + "\\exported.reg", "/y"}).status,
+  ASSERT_EQ(RunWindowsProgram("reg", {"export", "HKCU\\Environment", base + "\\exported.reg", "/y"})
+                .status,
             0);
 
   const ProcessResult preview = Run({"--user"});
@@ -828,7 +863,7 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
   EXPECT_NE(RegValueLines(exported, "Path"), "");
   EXPECT_EQ(RegValueLines(backupFile, "Path"), RegValueLines(exported, "Path"));
 
-  EXPECT_EQ(RunWine("reg", {"import", backup}).status, 0);
+  EXPECT_EQ(RunWindowsProgram("reg", {"import", backup}).status, 0);
   EXPECT_EQ(query(), "REG_EXPAND_SZ    " + original);
 
   // Nothing stored, no backup left: an empty result, an unchanged one.
@@ -860,7 +895,7 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
       << "@echo off\r\nset \"PATHSHRINK_HOME=" << base
       << "\\Long Directory Name\"\r\nset \"PATHSHRINK_WINDOWONLY=C:\\windows\"\r\n\"" << exe
       << "\" --user --write\r\n";
-  const ProcessResult stale = RunWine("cmd", {"/c", base + "\\stale.bat"});
+  const ProcessResult stale = RunWindowsProgram("cmd", {"/c", base + "\\stale.bat"});
   EXPECT_EQ(stale.status, 0) << stale.err;
   const std::string kept = "REG_EXPAND_SZ    %PATHSHRINK_HOME%;" +
                            shortened.substr(std::string("%SystemRoot%\\Fonts;").size()) +
@@ -874,23 +909,23 @@ TEST_F(WineEndToEndTest, TheStoredPathWrittenAndUndone) {
 // than the one it was written for is written for that folder again.
 TEST_F(WineEndToEndTest, AStoredPathLasts) {
   const auto query = [&] { return UserPath(); };
-  const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
+  const ProcessResult appData = RunWindowsProgram("cmd", {"/c", "echo %LOCALAPPDATA%"});
   const std::string local = Lines(appData.out).at(0);  // C:\users\NAME\AppData\Local
   ASSERT_EQ(local.rfind("C:\\", 0), 0u) << local;
   const std::string unixLocal = HostPath(local);
   const std::string made = unixLocal + "/pathshrink test Long Folder Name";
   const std::string tool = unixLocal + "/pathshrink";
-  const bool toolFolderWasThere = std::filesystem::exists(tool);
+  const std::function<void()> toolBack = ToolFolderAsItWas(tool);
   const std::string before = query();
   const PutBack putBack([&] {
     RestoreUserPath(before);
     std::filesystem::remove_all(made);
-    if (!toolFolderWasThere) std::filesystem::remove_all(tool);
+    toolBack();
   });
   std::filesystem::create_directories(made + "/bin");
   const std::string entry = local + "\\pathshrink test Long Folder Name\\bin";
-  ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d",
-                            entry, "/f"})
+  ASSERT_EQ(RunWindowsProgram("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t",
+                                      "REG_EXPAND_SZ", "/d", entry, "/f"})
                 .status,
             0);
   const std::vector<std::string> shortForms = ShortForms({entry});
@@ -912,8 +947,8 @@ TEST_F(WineEndToEndTest, AStoredPathLasts) {
   const std::string now = WindowsPath(tmp.path()) + "\\The Folder It Names Now";
   const std::vector<std::string> forms = ShortForms({meant, now});
   ASSERT_EQ(forms.size(), 2u);
-  ASSERT_EQ(RunWine("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t", "REG_EXPAND_SZ", "/d",
-                            forms[1], "/f"})
+  ASSERT_EQ(RunWindowsProgram("reg", {"add", "HKCU\\Environment", "/v", "Path", "/t",
+                                      "REG_EXPAND_SZ", "/d", forms[1], "/f"})
                 .status,
             0);
   std::filesystem::create_directories(tool);
@@ -943,21 +978,22 @@ TEST_F(WineEndToEndTest, TheUsersPathBesideTheMachines) {
   const std::string machineKey =
       "HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment";
   const auto shown = [&](const std::string& key) {
-    const ProcessResult result = RunWine("reg", {"query", key, "/v", "Path"});
+    const ProcessResult result = RunWindowsProgram("reg", {"query", key, "/v", "Path"});
     for (const std::string& line : Lines(result.out)) {
       if (line.rfind("    Path    ", 0) == 0) return line.substr(12);
     }
     return std::string();
   };
   const auto set = [&](const std::string& key, const std::string& value) {
-    return RunWine("reg", {"add", key, "/v", "Path", "/t", "REG_EXPAND_SZ", "/d", value, "/f"})
+    return RunWindowsProgram("reg",
+                             {"add", key, "/v", "Path", "/t", "REG_EXPAND_SZ", "/d", value, "/f"})
         .status;
   };
-  const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
+  const ProcessResult appData = RunWindowsProgram("cmd", {"/c", "echo %LOCALAPPDATA%"});
   const std::string local = Lines(appData.out).at(0);
   ASSERT_EQ(local.rfind("C:\\", 0), 0u) << local;
   const std::string tool = HostPath(local) + "/pathshrink";
-  const bool toolFolderWasThere = std::filesystem::exists(tool);
+  const std::function<void()> toolBack = ToolFolderAsItWas(tool);
   const std::string machineBefore = shown(machineKey);
   const std::string userBefore = UserPath();
   ASSERT_EQ(machineBefore.rfind("REG_EXPAND_SZ    ", 0), 0u) << machineBefore;
@@ -965,7 +1001,7 @@ TEST_F(WineEndToEndTest, TheUsersPathBesideTheMachines) {
   const PutBack putBack([&] {
     set(machineKey, machine);
     RestoreUserPath(userBefore);
-    if (!toolFolderWasThere) std::filesystem::remove_all(tool);
+    toolBack();
   });
 
   tmp.MakeDirectories("Shared Tools Folder");
@@ -979,7 +1015,7 @@ TEST_F(WineEndToEndTest, TheUsersPathBesideTheMachines) {
   const std::string user = shared + ";" + only;
   ASSERT_EQ(set(machineKey, machine + ";" + forms[0]), 0);
   ASSERT_EQ(set("HKCU\\Environment", user), 0);
-  const auto echoPath = [&] { return RunWine("cmd", {"/c", "echo %PATH%"}); };
+  const auto echoPath = [&] { return RunWindowsProgram("cmd", {"/c", "echo %PATH%"}); };
   const std::string window = NewWindowPathOfTheSystem(echoPath);
   ASSERT_GT(window.size(), user.size());
   ASSERT_EQ(window.substr(window.size() - user.size()), user);  // the machine's, then the user's
@@ -1035,11 +1071,8 @@ TEST_F(WineEndToEndTest, TheUsersPathBesideTheMachines) {
 
   // The guide's --shadows line, on this user's new window: Wine keeps
   // programs of one name in system32 and in the Windows folder.
-  std::ifstream guide(PATHSHRINK_SOURCE_DIR "/docs/guide.md");
-  std::stringstream text;
-  text << guide.rdbuf();
-  const std::string line = "pathshrink --user --shadows\n";
-  ASSERT_NE(text.str().find("```\n" + line + "```"), std::string::npos);
+  ASSERT_EQ(DocumentBlock("docs/guide.md", "", "pathshrink --user --shadows\n"),
+            "pathshrink --user --shadows\n");
   const ProcessResult shadows = Run({"--user", "--shadows"});
   EXPECT_EQ(shadows.status, 0) << shadows.err;
   EXPECT_NE(shadows.out.find("  cmd.exe  CreateProcess  file\n"), std::string::npos)
@@ -1082,7 +1115,7 @@ TEST_F(WineEndToEndTest, ShadowsNameWhatCmdAndCreateProcessStart) {
   for (std::size_t i = 0; i < forms.size(); ++i) {
     written += (i > 0 ? ";" : "") + Shortest(folders[i], forms[i]);
   }
-  const ProcessResult started = RunWine("cmd", {"/c", "set PATH=" + written + "&& tool"});
+  const ProcessResult started = RunWindowsProgram("cmd", {"/c", "set PATH=" + written + "&& tool"});
   EXPECT_EQ(Lines(started.out).at(0), "first") << started.err;
 }
 
@@ -1125,7 +1158,7 @@ TEST_F(WineEndToEndTest, AJunctionMadeWithMklinkServesDashJAndSuggest) {
   const std::string link = base + "\\lp";
   std::ofstream(tmp.path() + "/link.bat", std::ios::binary)
       << "@mklink /J \"" << link << "\" \"" << target << "\"\r\n";
-  ASSERT_EQ(RunWine("cmd", {"/c", base + "\\link.bat"}).status, 0);
+  ASSERT_EQ(RunWindowsProgram("cmd", {"/c", base + "\\link.bat"}).status, 0);
   const std::vector<std::string> forms =
       ShortForms({link + "\\First Tool", link + "\\Second Tool"});
   ASSERT_EQ(forms.size(), 2u);
@@ -1140,7 +1173,7 @@ TEST_F(WineEndToEndTest, AJunctionMadeWithMklinkServesDashJAndSuggest) {
   EXPECT_EQ(suggested.status, 0) << suggested.err;
   std::ofstream(tmp.path() + "/suggested.bat", std::ios::binary) << "@echo off\r\n"
                                                                  << suggested.out;
-  EXPECT_EQ(RunWine("cmd", {"/c", base + "\\suggested.bat"}).status, 0) << suggested.out;
+  EXPECT_EQ(RunWindowsProgram("cmd", {"/c", base + "\\suggested.bat"}).status, 0) << suggested.out;
   std::vector<std::string> dashJ = {list};
   for (const std::string& line : Lines(suggested.out)) {
     if (line.rfind("mklink /J ", 0) != 0) continue;
@@ -1163,12 +1196,14 @@ TEST_F(WineEndToEndTest, TheMachineScriptsRightsLeaveOrdinaryUsersOut) {
   const std::string machineKey =
       "HKLM\\System\\CurrentControlSet\\Control\\Session Manager\\Environment";
   std::string machine;
-  for (const std::string& line : Lines(RunWine("reg", {"query", machineKey, "/v", "Path"}).out)) {
+  for (const std::string& line :
+       Lines(RunWindowsProgram("reg", {"query", machineKey, "/v", "Path"}).out)) {
     if (line.rfind("    Path    REG_EXPAND_SZ    ", 0) == 0) machine = line.substr(29);
   }
   ASSERT_FALSE(machine.empty()) << "the machine's Path is not REG_EXPAND_SZ here";
   const PutBack putBack([&] {
-    RunWine("reg", {"add", machineKey, "/v", "Path", "/t", "REG_EXPAND_SZ", "/d", machine, "/f"});
+    RunWindowsProgram(
+        "reg", {"add", machineKey, "/v", "Path", "/t", "REG_EXPAND_SZ", "/d", machine, "/f"});
   });
   const std::string base = WindowsPath(tmp.path());
   std::string list = machine;
@@ -1176,10 +1211,10 @@ TEST_F(WineEndToEndTest, TheMachineScriptsRightsLeaveOrdinaryUsersOut) {
     tmp.MakeDirectories(std::string("A Long Vendor Directory/Another Long Product/") + leaf);
     list += ";" + base + "\\A Long Vendor Directory\\Another Long Product\\" + leaf;
   }
-  ASSERT_EQ(
-      RunWine("reg", {"add", machineKey, "/v", "Path", "/t", "REG_EXPAND_SZ", "/d", list, "/f"})
-          .status,
-      0);
+  ASSERT_EQ(RunWindowsProgram(
+                "reg", {"add", machineKey, "/v", "Path", "/t", "REG_EXPAND_SZ", "/d", list, "/f"})
+                .status,
+            0);
   const ProcessResult script = Run({"--machine", "--suggest"});
   EXPECT_EQ(script.status, 0) << script.err;
   // The folder the script makes, and the lines that make it and set its
@@ -1201,9 +1236,9 @@ TEST_F(WineEndToEndTest, TheMachineScriptsRightsLeaveOrdinaryUsersOut) {
     lines += line + "\r\n";
   }
   std::ofstream(tmp.path() + "/rights.bat", std::ios::binary) << lines;
-  ASSERT_EQ(RunWine("cmd", {"/c", base + "\\rights.bat"}).status, 0) << lines;
+  ASSERT_EQ(RunWindowsProgram("cmd", {"/c", base + "\\rights.bat"}).status, 0) << lines;
   // icacls lists each account granted anything, as "NAME:(rights)".
-  const ProcessResult shown = RunWine("icacls", {mine});
+  const ProcessResult shown = RunWindowsProgram("icacls", {mine});
   ASSERT_EQ(shown.status, 0) << shown.err;
   for (const std::string& line : Lines(shown.out)) {
     const std::size_t colon = line.find(":(");
@@ -1257,7 +1292,7 @@ TEST_F(WineEndToEndTest, AnAppExecutionAliasIsNamedAsSuch) {
   std::string alias;
   std::string apps;
 #ifdef _WIN32
-  const ProcessResult appData = RunWine("cmd", {"/c", "echo %LOCALAPPDATA%"});
+  const ProcessResult appData = RunWindowsProgram("cmd", {"/c", "echo %LOCALAPPDATA%"});
   apps = Lines(appData.out).at(0) + "\\Microsoft\\WindowsApps";
   WIN32_FIND_DATAA found{};
   const HANDLE search = ::FindFirstFileA((apps + "\\*.exe").c_str(), &found);
@@ -1295,11 +1330,11 @@ TEST_F(WineEndToEndTest, StandardInputInTheConsolesCodePage) {
   std::ofstream(tmp.path() + "/input.bat", std::ios::binary)
       << "@chcp 850 >nul\r\n@\"" << WindowsPath(PATHSHRINK_WINDOWS_EXE) << "\" - < \"" << base
       << "\\input.txt\"\r\n";
-  const std::string before = Lines(RunWine("cmd", {"/c", "chcp"}).out).at(0);
-  const ProcessResult result = RunWine("cmd", {"/c", base + "\\input.bat"});
+  const std::string before = Lines(RunWindowsProgram("cmd", {"/c", "chcp"}).out).at(0);
+  const ProcessResult result = RunWindowsProgram("cmd", {"/c", base + "\\input.bat"});
   // chcp changed the console this process shares: put back.
   const std::string page = before.substr(before.find_last_of(' ') + 1);
-  RunWine("cmd", {"/c", "chcp " + page + " >nul"});
+  RunWindowsProgram("cmd", {"/c", "chcp " + page + " >nul"});
   EXPECT_EQ(result.status, 0) << result.err;
   const std::vector<std::string> forms = ShortForms({base + "\\\xC3\x98rsted"});
   ASSERT_EQ(forms.size(), 1u);
@@ -1310,18 +1345,9 @@ TEST_F(WineEndToEndTest, StandardInputInTheConsolesCodePage) {
 // guide (this window's Path), in PowerShell 7 and Windows PowerShell 5.1.
 TEST_F(WineEndToEndTest, ThePowerShellLinesInBothPowerShells) {
   if (!OnWindowsItself()) GTEST_SKIP() << "Windows only: PowerShell";
-  const auto block = [](const char* file, const std::string& first) {
-    std::ifstream in(std::string(PATHSHRINK_SOURCE_DIR) + "/" + file);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string markdown = text.str();
-    const std::size_t start = markdown.find("```powershell\n" + first);
-    if (start == std::string::npos) return std::string();
-    const std::size_t body = start + std::string("```powershell\n").size();
-    return markdown.substr(body, markdown.find("```", body) - body);
-  };
-  const std::string hash = block("README.md", "Get-FileHash");
-  const std::string path = block("docs/guide.md", "[Console]::OutputEncoding");
+  const std::string hash = DocumentBlock("README.md", "powershell", "Get-FileHash");
+  const std::string path =
+      DocumentBlock("docs/guide.md", "powershell", "[Console]::OutputEncoding");
   ASSERT_FALSE(hash.empty());
   ASSERT_FALSE(path.empty());
   const std::string base = WindowsPath(tmp.path());
@@ -1329,7 +1355,7 @@ TEST_F(WineEndToEndTest, ThePowerShellLinesInBothPowerShells) {
   std::ofstream(tmp.path() + "/" + zip, std::ios::binary) << "not really a ZIP";
   // certutil's own digest of the file, in its second line.
   const std::vector<std::string> certutil =
-      Lines(RunWine("certutil", {"-hashfile", base + "\\" + zip, "SHA256"}).out);
+      Lines(RunWindowsProgram("certutil", {"-hashfile", base + "\\" + zip, "SHA256"}).out);
   ASSERT_GE(certutil.size(), 2u);
   std::string expected;
   for (const char c : certutil[1]) {
@@ -1346,8 +1372,8 @@ TEST_F(WineEndToEndTest, ThePowerShellLinesInBothPowerShells) {
       << "$env:Path = '" << list << "'\r\n"
       << path << "Write-Output $env:Path\r\n";
   for (const char* shell : {"pwsh", "powershell"}) {
-    const ProcessResult result =
-        RunWine(shell, {"-NoProfile", "-ExecutionPolicy", "Bypass", "-File", base + "\\lines.ps1"});
+    const ProcessResult result = RunWindowsProgram(
+        shell, {"-NoProfile", "-ExecutionPolicy", "Bypass", "-File", base + "\\lines.ps1"});
     EXPECT_EQ(result.status, 0) << shell << ": " << result.err;
     const std::vector<std::string> lines = Lines(result.out);
     ASSERT_EQ(lines.size(), 2u) << shell << ": " << result.out << result.err;

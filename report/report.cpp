@@ -71,6 +71,17 @@ void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err
   err << lines;
 }
 
+void WriteListedByMachine(const ResolvedList& resolved, const std::vector<std::string>& listed,
+                          std::ostream& err) {
+  std::string lines;
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    if (listed[i].empty()) continue;
+    lines += "[entry '" + resolved.entries[i].Given() + "' left out: the machine's Path lists" +
+             " its folder as '" + listed[i] + "', and a new window searches that first]\n";
+  }
+  err << lines;
+}
+
 void WriteRepeatsMadeByJunctions(const ResolvedList& resolved, const WrittenList& written,
                                  std::ostream& err) {
   std::string lines;

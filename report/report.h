@@ -22,6 +22,11 @@ std::string Escaped(std::string_view text);
 // entries kept as given, and, with `verbose`, entries left out as repeats.
 void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err);
 
+// A line for each resolved entry of a user's Path that `listed` (by
+// resolved entry) says the machine's Path lists.
+void WriteListedByMachine(const ResolvedList& resolved, const std::vector<std::string>& listed,
+                          std::ostream& err);
+
 // A line for each entry that a junction made a repeat of another.
 void WriteRepeatsMadeByJunctions(const ResolvedList& resolved, const WrittenList& written,
                                  std::ostream& err);

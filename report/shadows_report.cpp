@@ -16,6 +16,15 @@ const char* FateName(Fate fate) {
   return nullptr;
 }
 
+std::string ShadowsFindings(const Shadows& shadows) {
+  std::string lines;
+  for (const std::string& folder : shadows.unlisted) {
+    lines += "[can't list the files of '" + folder + "': its programs are not shown]\n";
+  }
+  if (shadows.names.empty()) lines += "[no program name is found in more than one folder]\n";
+  return lines;
+}
+
 std::string ShadowsText(const Shadows& shadows, bool windows) {
   const auto cell = [](Fate fate, std::size_t width) {
     const char* name = FateName(fate);

@@ -12,6 +12,10 @@ namespace pathshrink {
 // shell's), then the file. Control characters are shown escaped.
 std::string ShadowsText(const Shadows& shadows, bool windows);
 
+// The lines for standard error: the folders that could not be listed, or
+// that no name is found twice.
+std::string ShadowsFindings(const Shadows& shadows);
+
 // The word a row and the JSON report give a fate ("runs", "never"), or
 // nullptr where that search never looks for the file.
 const char* FateName(Fate fate);

@@ -1,7 +1,5 @@
 #include "sources/new_window.h"
 
-#include "sources/logon_environment.h"
-
 namespace pathshrink {
 
 std::optional<StoredValue> ReadPathOf(Scope scope, EnvironmentStore& store, std::ostream& err) {
@@ -23,13 +21,6 @@ std::optional<StoredValue> ReadPathOf(Scope scope, EnvironmentStore& store, std:
     return std::nullopt;
   }
   return value;
-}
-
-std::string ExpandedAtLogon(const StoredValue& value, EnvironmentStore& store, Scope scope) {
-  if (value.type != StoredType::kExpandString || value.text.find('%') == std::string::npos) {
-    return value.text;
-  }
-  return LogonEnvironment(store, scope).Expanded(value.text);
 }
 
 std::string NewWindowPath(const NewWindowParts& parts) {

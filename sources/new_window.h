@@ -21,9 +21,6 @@ struct NewWindowParts {
 // empty one (a new window then has the other scope's alone); nothing, with
 // one line on `err`, where it is there but cannot be read as a list.
 std::optional<StoredValue> ReadPathOf(Scope scope, EnvironmentStore& store, std::ostream& err);
-// `value` (a Path of `scope`) as the next logon expands it: a REG_SZ one as
-// it stands.
-std::string ExpandedAtLogon(const StoredValue& value, EnvironmentStore& store, Scope scope);
 
 // The two joined as Windows joins them: the ';' only where both hold
 // something.
