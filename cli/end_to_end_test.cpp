@@ -217,7 +217,8 @@ TEST_F(EndToEndTest, NamesThatDifferInCaseAreDifferentDirectories) {
 }
 
 // On Linux, --shadows names the file a shell runs: the first executable
-// one of that name in the list's order, as the shell itself answers.
+// one of that name in the list's order, as the shell itself answers; and
+// the one pwsh takes, the first of that name, runnable or not.
 TEST_F(EndToEndTest, ShadowsNameWhatTheShellRuns) {
   for (const std::string& folder : {tools, bin, other}) {
     std::ofstream(folder + "/tool") << "#!/bin/sh\n";
@@ -232,7 +233,8 @@ TEST_F(EndToEndTest, ShadowsNameWhatTheShellRuns) {
   const ProcessResult result = Run({"--shadows", tools + ";" + bin + ";" + again + ";" + other});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out,
-            "tool\n  shell  file\n  runs   " + bin + "/tool\n  never  " + other + "/tool\n");
+            "tool\n  shell  pwsh   file\n  -      runs   " + tools + "/tool\n  runs   never  " + bin +
+                "/tool\n  never  never  " + other + "/tool\n");
 }
 
 }  // namespace

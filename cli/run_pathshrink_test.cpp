@@ -595,7 +595,7 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
       {"C:\\Program Files\\nodejs", "C:\\PROGRA~1\\nodejs", {{"node.exe"}, {"npm.cmd"}}},
       {"C:\\Old Node", "C:\\OLDNOD~1", {{"node.exe"}, {"npm.bat"}, {"NPM.COM"}}},
       {"C:\\Tools A", "C:\\TOOLSA~1", {{"tool.cmd"}, {"readme.txt"}}},
-      {"C:\\Tools B", "C:\\TOOLSB~1", {{"tool.exe"}}},
+      {"C:\\Tools B", "C:\\TOOLSB~1", {{"tool.exe"}, {"pip.ps1"}, {"npm.PS1"}}},
   };
   for (const auto& folder : folders) {
     fs.AddDirectory(folder.folder, folder.shortForm);
@@ -605,17 +605,19 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
   const std::set<std::string> junctions = {"c:\\pf", "c:\\p2", "c:\\tl"};
   // The file `name` starts, as the folder it lies in and its name (folded);
   // empty where none does.
-  const auto winner = [&](const std::string& list, const std::string& name, bool createProcess) {
+  enum Start { kCmd, kCreateProcess, kPwsh };
+  const auto winner = [&](const std::string& list, const std::string& name, Start start) {
     std::vector<std::string> order;
-    if (createProcess) order = {"C:\\Windows\\System32", "C:\\Windows"};
+    if (start == kCreateProcess) order = {"C:\\Windows\\System32", "C:\\Windows"};
     for (std::size_t start = 0; start <= list.size();) {
       const std::size_t end = std::min(list.find(';', start), list.size());
       order.push_back(list.substr(start, end - start));
       start = end + 1;
     }
     const std::vector<std::string> extensions =
-        createProcess ? std::vector<std::string>{".exe"}
-                      : std::vector<std::string>{".com", ".exe", ".bat", ".cmd"};
+        start == kCreateProcess ? std::vector<std::string>{".exe"}
+        : start == kPwsh        ? std::vector<std::string>{".ps1", ".com", ".exe", ".bat", ".cmd"}
+                                : std::vector<std::string>{".com", ".exe", ".bat", ".cmd"};
     for (const std::string& entry : order) {
       std::vector<FolderFile> files;
       if (entry.empty() || !fs.FilesIn(entry, files)) continue;
@@ -651,7 +653,11 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
       {"a .cmd in one folder before an .exe in the next",
        {"--target", "20"},
        "C:\\Tools A;C:\\Tools B;C:\\TOOLSA~1\\;C:\\Program Files\\Git\\usr\\bin"},
+      {"a script pwsh runs before the program cmd.exe runs, and a repeat of each",
+       {},
+       "C:\\Tools B;C:\\Old Node;C:\\TOOLSB~1;C:\\Python 312;C:\\OLDNOD~1"},
   };
+  const char* const kStartNames[] = {"cmd.exe", "CreateProcess", "pwsh"};
   for (const auto& c : cases) {
     std::vector<std::string> args = {"pathshrink", c.list};
     args.insert(args.end(), c.options.begin(), c.options.end());
@@ -660,9 +666,9 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
     const std::string after = outcome.out.substr(0, outcome.out.size() - 1);
     EXPECT_NE(after, c.list) << c.name;  // the list was written otherwise
     for (const char* name : {"ssh", "python", "node", "npm", "tool", "tar", "where", "pip"}) {
-      for (const bool createProcess : {false, true}) {
-        EXPECT_EQ(winner(after, name, createProcess), winner(c.list, name, createProcess))
-            << c.name << ": " << name << (createProcess ? " (CreateProcess)" : " (cmd.exe)") << "\n"
+      for (const Start start : {kCmd, kCreateProcess, kPwsh}) {
+        EXPECT_EQ(winner(after, name, start), winner(c.list, name, start))
+            << c.name << ": " << name << " (" << kStartNames[start] << ")\n"
             << after;
       }
     }
@@ -676,23 +682,27 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
   EXPECT_EQ(shadows.status, 0);
   EXPECT_EQ(
       shadows.out,
+      "pip\n"
+      "  cmd.exe  CreateProcess  pwsh   file\n"
+      "  -        -              runs   C:\\Tools B\\pip.ps1\n"
+      "  runs     runs           never  C:\\PYTHON~1\\pip.EXE\n"
       "python\n"
-      "  cmd.exe  CreateProcess  file\n"
-      "  runs     runs           C:\\Users\\me\\AppData\\Local\\MICROS~1\\WINDOW~1\\python.exe"
+      "  cmd.exe  CreateProcess  pwsh   file\n"
+      "  runs     runs           runs   C:\\Users\\me\\AppData\\Local\\MICROS~1\\WINDOW~1\\python.exe"
       "  (App execution alias)\n"
-      "  never    never          C:\\PYTHON~1\\python.exe\n"
+      "  never    never          never  C:\\PYTHON~1\\python.exe\n"
       "tar\n"
-      "  cmd.exe  CreateProcess  file\n"
-      "  -        runs           C:\\Windows\\System32\\tar.exe\n"
-      "  runs     never          C:\\pf\\Git\\usr\\bin\\tar.exe\n"
+      "  cmd.exe  CreateProcess  pwsh   file\n"
+      "  -        runs           -      C:\\Windows\\System32\\tar.exe\n"
+      "  runs     never          runs   C:\\pf\\Git\\usr\\bin\\tar.exe\n"
       "tool\n"
-      "  cmd.exe  CreateProcess  file\n"
-      "  runs     -              C:\\Tools A\\tool.cmd\n"
-      "  never    runs           C:\\Tools B\\tool.exe\n"
+      "  cmd.exe  CreateProcess  pwsh   file\n"
+      "  runs     -              runs   C:\\Tools A\\tool.cmd\n"
+      "  never    runs           never  C:\\Tools B\\tool.exe\n"
       "where\n"
-      "  cmd.exe  CreateProcess  file\n"
-      "  -        runs           C:\\Windows\\System32\\where.exe\n"
-      "  runs     -              C:\\pf\\Git\\usr\\bin\\where.cmd\n");
+      "  cmd.exe  CreateProcess  pwsh   file\n"
+      "  -        runs           -      C:\\Windows\\System32\\where.exe\n"
+      "  runs     -              runs   C:\\pf\\Git\\usr\\bin\\where.cmd\n");
   EXPECT_NE(shadows.err.find("[cmd.exe looks in the current folder before the PATH "
                              "(NoDefaultCurrentDirectoryInExePath is not set); it is not listed "
                              "here]\n"),
@@ -704,9 +714,9 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
   const Outcome own = Run({"pathshrink", "--shadows", "C:\\Tools B;C:\\Tools A"});
   EXPECT_EQ(own.out,
             "tool\n"
-            "  cmd.exe  CreateProcess  file\n"
-            "  runs     runs           C:\\Tools B\\tool.exe\n"
-            "  never    -              C:\\Tools A\\tool.cmd\n");
+            "  cmd.exe  CreateProcess  pwsh   file\n"
+            "  runs     runs           runs   C:\\Tools B\\tool.exe\n"
+            "  never    -              never  C:\\Tools A\\tool.cmd\n");
   EXPECT_EQ(own.err.find("current folder"), std::string::npos) << own.err;
 }
 

@@ -1075,7 +1075,7 @@ TEST_F(WineEndToEndTest, TheUsersPathBesideTheMachines) {
             "pathshrink --user --shadows\n");
   const ProcessResult shadows = Run({"--user", "--shadows"});
   EXPECT_EQ(shadows.status, 0) << shadows.err;
-  EXPECT_NE(shadows.out.find("  cmd.exe  CreateProcess  file\n"), std::string::npos)
+  EXPECT_NE(shadows.out.find("  cmd.exe  CreateProcess  pwsh   file\n"), std::string::npos)
       << shadows.out << shadows.err;
 }
 
@@ -1100,14 +1100,14 @@ TEST_F(WineEndToEndTest, ShadowsNameWhatCmdAndCreateProcessStart) {
   EXPECT_EQ(shadows.status, 0) << shadows.err;
   EXPECT_EQ(shadows.out,
             "tool\n"
-            "  cmd.exe  CreateProcess  file\n"
-            "  runs     -              " +
+            "  cmd.exe  CreateProcess  pwsh   file\n"
+            "  runs     -              runs   " +
                 Shortest(folders[0], forms[0]) +
                 "\\tool.cmd\n"
-                "  never    runs           " +
+                "  never    runs           never  " +
                 Shortest(folders[1], forms[1]) +
                 "\\tool.exe\n"
-                "  never    never          " +
+                "  never    never          never  " +
                 Shortest(folders[2], forms[2]) + "\\tool.exe\n")
       << shadows.err;
   // Wine's cmd.exe starts what the first column says, on the new list.

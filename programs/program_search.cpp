@@ -69,10 +69,19 @@ std::vector<Place> PlacesOf(const ProgramSearch& search, FileSystemQueries& file
 struct Candidate {
   std::size_t place;
   std::string name;
+  std::string typed;  // what one types to start it: the name without ".ps1" or its extension
   bool executionAlias;
   std::size_t extension;  // its rank in PATHEXT, or kNotSearched
   bool exe;
+  bool executable;  // POSIX: a shell may run it
+  // Its rank in PowerShell's order within one folder, or kNotSearched:
+  // on Windows ".ps1" then PATHEXT's, elsewhere the name itself then ".ps1".
+  std::size_t forPwsh;
 };
+
+bool EndsWithPs1(const std::string& name) {
+  return name.size() > 4 && FoldCase(name.substr(name.size() - 4)) == ".ps1";
+}
 
 }  // namespace
 
@@ -95,8 +104,13 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
     }
     for (FolderFile& file : listed) {
       if (!search.windows) {
-        if (file.executable)
-          byName[file.name].push_back({p, file.name, false, kNotSearched, false});
+        // pwsh takes the file of that name whether it may be run or not.
+        byName[file.name].push_back(
+            {p, file.name, file.name, false, kNotSearched, false, file.executable, 0});
+        if (EndsWithPs1(file.name)) {
+          const std::string typed = file.name.substr(0, file.name.size() - 4);
+          byName[typed].push_back({p, file.name, typed, false, kNotSearched, false, false, 1});
+        }
         continue;
       }
       const std::size_t dot = file.name.rfind('.');
@@ -104,12 +118,16 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
       const std::string extension = FoldCase(file.name.substr(dot));
       const auto rank = std::find(extensions.begin(), extensions.end(), extension);
       const bool exe = extension == ".exe";
-      if (rank == extensions.end() && !exe) continue;
+      const bool ps1 = extension == ".ps1";
+      if (rank == extensions.end() && !exe && !ps1) continue;
+      const std::size_t inPathext = rank == extensions.end()
+                                        ? kNotSearched
+                                        : static_cast<std::size_t>(rank - extensions.begin());
       byName[FoldCase(file.name.substr(0, dot))].push_back(
-          {p, file.name, file.executionAlias,
-           rank == extensions.end() ? kNotSearched
-                                    : static_cast<std::size_t>(rank - extensions.begin()),
-           exe});
+          {p, file.name, file.name.substr(0, dot), file.executionAlias, inPathext, exe, true,
+           ps1                          ? 0
+           : inPathext == kNotSearched ? kNotSearched
+                                        : inPathext + 1});
     }
   }
   for (auto& named : byName) {
@@ -128,7 +146,8 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
     // The order folders are searched in, then PATHEXT's within one.
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) {
-                       return std::tie(a.place, a.extension) < std::tie(b.place, b.extension);
+                       return std::tie(a.place, a.forPwsh, a.extension) <
+                              std::tie(b.place, b.forPwsh, b.extension);
                      });
     // Each search's winner: the first it looks at.
     const auto first = [&](auto sought, auto order) {
@@ -152,19 +171,30 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
       return places[c.place].forCreateProcess;
     };
     const auto posixSought = [&places](const Candidate& c) {
-      return places[c.place].inPath != kNotSearched;
+      return c.executable && c.forPwsh == 0 && places[c.place].inPath != kNotSearched;
     };
     const auto posixOrder = [&places](const Candidate& c) { return places[c.place].inPath; };
+    const auto pwshSought = [&places](const Candidate& c) {
+      return c.forPwsh != kNotSearched && places[c.place].inPath != kNotSearched;
+    };
+    const auto pwshOrder = [&places](const Candidate& c) {
+      return std::make_pair(places[c.place].inPath, c.forPwsh);
+    };
     const Candidate* cmd = search.windows ? first(cmdSought, cmdOrder) : nullptr;
     const Candidate* exe = search.windows ? first(exeSought, exeOrder) : nullptr;
     const Candidate* posix = search.windows ? nullptr : first(posixSought, posixOrder);
+    const Candidate* pwsh = first(pwshSought, pwshOrder);
     const auto fate = [](const Candidate& c, bool sought, const Candidate* winner) {
       if (!sought) return Fate::kNotSought;
       return &c == winner ? Fate::kRuns : Fate::kNever;
     };
     ShadowedName shadowed;
-    const std::string& typed = (cmd ? cmd : exe ? exe : posix ? posix : &candidates.front())->name;
-    shadowed.name = search.windows ? typed.substr(0, typed.rfind('.')) : typed;
+    shadowed.name = (cmd    ? cmd
+                     : exe  ? exe
+                     : posix ? posix
+                     : pwsh  ? pwsh
+                             : &candidates.front())
+                        ->typed;
     for (const Candidate& c : candidates) {
       FoundProgram found;
       const std::string& folder = places[c.place].path;
@@ -181,6 +211,7 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
       } else {
         found.posix = fate(c, posixSought(c), posix);
       }
+      found.pwsh = fate(c, pwshSought(c), pwsh);
       shadowed.files.push_back(std::move(found));
     }
     shadows.names.push_back(std::move(shadowed));

@@ -33,6 +33,7 @@ struct FoundProgram {
   Fate cmd = Fate::kNotSought;            // cmd.exe
   Fate createProcess = Fate::kNotSought;  // a program started without a shell
   Fate posix = Fate::kNotSought;          // a POSIX shell (execvp)
+  Fate pwsh = Fate::kNotSought;           // PowerShell, for an external command
 };
 
 // A name that files in more than one folder answer to.
@@ -53,6 +54,12 @@ struct Shadows {
 // one for the extensions in PATHEXT order; CreateProcess looks for
 // "name.exe" in the system folder, the Windows folder, then the folders in
 // order. POSIX: the first executable file of that name, in order.
+// PowerShell looks in the folders in order (never in the current one) and
+// within each one for "name.ps1" first, then, on Windows, each extension
+// of PATHEXT in its order, elsewhere the file "name" itself, whether it may
+// be run or not (pwsh then fails to start it). Functions, aliases and
+// cmdlets come before any file in PowerShell, but they live in a session,
+// not in a folder: the module asks the session for them.
 Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files);
 
 }  // namespace pathshrink

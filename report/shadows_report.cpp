@@ -35,10 +35,11 @@ std::string ShadowsText(const Shadows& shadows, bool windows) {
   std::string text;
   for (const ShadowedName& shadowed : shadows.names) {
     text += Escaped(shadowed.name) + "\n";
-    text += windows ? "  cmd.exe  CreateProcess  file\n" : "  shell  file\n";
+    text += windows ? "  cmd.exe  CreateProcess  pwsh   file\n" : "  shell  pwsh   file\n";
     for (const FoundProgram& file : shadowed.files) {
       text += "  ";
       text += windows ? cell(file.cmd, 9) + cell(file.createProcess, 15) : cell(file.posix, 7);
+      text += cell(file.pwsh, 7);
       text += Escaped(file.path);
       if (file.executionAlias) text += "  (App execution alias)";
       text += "\n";

@@ -9,7 +9,7 @@ namespace pathshrink {
 // --shadows on standard output: a block for each name, a row for each file
 // that answers to it, aligned: what each way of starting the name makes
 // of the file (on Windows cmd.exe's and CreateProcess's, elsewhere a
-// shell's), then the file. Control characters are shown escaped.
+// shell's, then PowerShell's), then the file. Control characters are shown escaped.
 std::string ShadowsText(const Shadows& shadows, bool windows);
 
 // The lines for standard error: the folders that could not be listed, or

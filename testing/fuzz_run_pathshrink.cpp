@@ -14,7 +14,8 @@
 // - no written entry is longer than the first given entry it stands for;
 // - the tool's own proof never finds a written entry that leads elsewhere;
 // - every program name starts the same file before and after, from cmd.exe
-//   and from CreateProcess, as worked out from the volume's own listing.
+//   from CreateProcess and from PowerShell, as worked out from the volume's
+//   own listing.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -83,6 +84,7 @@ void MakeVolume(FakeFileSystem& fs) {
   fs.AddFile("C:\\Users\\Some Long Name\\.cargo\\bin", {"cargo.exe"});
   fs.AddFile("D:\\Data Files\\x", {"cargo.exe", true, true});
   fs.AddFile("C:\\a b\\c", {"tool.exe"});
+  fs.AddFile("C:\\a b\\c", {"run.ps1"});
 }
 
 std::vector<std::string> SplitAt(const std::string& text, char separator) {
@@ -143,14 +145,17 @@ bool HoldsControlCharacter(const std::string& text) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
+enum class Starter { kCmd, kCreateProcess, kPwsh };
+
 // The file `name` starts from `list`: cmd.exe looks in the entries in
 // order for .COM, .EXE, .BAT, .CMD; CreateProcess in the system folder,
-// the Windows folder, then the entries, for .exe. As the directory it
-// lies in and its name; empty where none.
-std::string Winner(const std::string& list, const std::string& name, bool createProcess,
+// the Windows folder, then the entries, for .exe; PowerShell in the
+// entries for .PS1 and then cmd.exe's. As the directory it lies in and
+// its name; empty where none.
+std::string Winner(const std::string& list, const std::string& name, Starter starter,
                    const std::set<std::string>& junctions, FakeFileSystem& fs) {
   std::vector<std::string> order;
-  if (createProcess) order = {"C:\\Windows\\System32", "C:\\Windows"};
+  if (starter == Starter::kCreateProcess) order = {"C:\\Windows\\System32", "C:\\Windows"};
   for (const std::string& entry : SplitList(list)) {
     // Never looked in: no name holds a control character, and a reference
     // in a live list is text.
@@ -158,9 +163,9 @@ std::string Winner(const std::string& list, const std::string& name, bool create
       order.push_back(WithoutQuotes(entry));
     }
   }
-  const std::vector<std::string> extensions =
-      createProcess ? std::vector<std::string>{".exe"}
-                    : std::vector<std::string>{".com", ".exe", ".bat", ".cmd"};
+  std::vector<std::string> extensions = {".com", ".exe", ".bat", ".cmd"};
+  if (starter == Starter::kCreateProcess) extensions = {".exe"};
+  if (starter == Starter::kPwsh) extensions.insert(extensions.begin(), ".ps1");
   for (const std::string& folder : order) {
     std::vector<FolderFile> files;
     if (!fs.FilesIn(folder, files)) continue;
@@ -268,9 +273,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& list = args[static_cast<std::size_t>(line.listIndex)];
   CheckList(list, written.substr(0, written.size() - 1), junctions, fs);
   for (const char* name : {"tool", "run", "cargo"}) {
-    for (const bool createProcess : {false, true}) {
-      Check(Winner(list, name, createProcess, junctions, fs) ==
-            Winner(written.substr(0, written.size() - 1), name, createProcess, junctions, fs));
+    for (const Starter starter : {Starter::kCmd, Starter::kCreateProcess, Starter::kPwsh}) {
+      Check(Winner(list, name, starter, junctions, fs) ==
+            Winner(written.substr(0, written.size() - 1), name, starter, junctions, fs));
     }
   }
 
