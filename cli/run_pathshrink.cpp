@@ -377,6 +377,7 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
     facts.backup = outcome.stored.backup;
     facts.stored = outcome.stored.stored;
     facts.inState = inState;
+    facts.target = line.target.has_value();
     facts.newWindow = outcome.newWindow;
     if (outcome.shadows) facts.shadows = &*outcome.shadows;
     facts.exitStatus = status;

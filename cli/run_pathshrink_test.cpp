@@ -1096,11 +1096,12 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
     for (const char* record :
          {"{\"index\":0,\"given\":\"C:\\\\Program "
           "Files\\\\Tools\\\\\",\"written\":\"C:\\\\pf\\\\Tools\","
-          "\"outcome\":\"junction\",\"why\":null,\"junction\":\"C:\\\\pf\",\"repeatOf\":null,"
+          "\"outcome\":\"junction\",\"reason\":\"junction C:\\\\pf\",\"saving\":12,\"why\":null,"
+          "\"junction\":\"C:\\\\pf\",\"repeatOf\":null,"
           "\"userChangeable\":null,\"writtenFor\":null}",
           "\"written\":\"\\\"C:\\\\Nope;C:\\\\x\\\"\",\"outcome\":\"unchecked\"",
           "{\"index\":4,\"given\":\"c:\\\\windows\",\"written\":null,\"outcome\":\"repeat\","
-          "\"why\":null,\"junction\":null,\"repeatOf\":3,\"userChangeable\":null,\"writtenFor\":"
+          "\"reason\":\"repeat of #4\",\"saving\":11,\"why\":null,\"junction\":null,\"repeatOf\":3,\"userChangeable\":null,\"writtenFor\":"
           "null}",
           "\"outcome\":\"missing\"",
           "\"given\":\"<user-profile>\\\\bin\",\"written\":\"<user-profile>"

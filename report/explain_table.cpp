@@ -131,6 +131,14 @@ std::string ExplainWhy(const EntryRecord& record, bool target) {
   return why;
 }
 
+long Saving(const EntryRecord& record) {
+  // A put-back entry is not in the list as given: it costs itself and a ';'.
+  if (record.putBack) return -static_cast<long>(Utf16Length(record.written)) - 1;
+  const std::size_t given = Utf16Length(record.given);
+  return Kept(record) ? static_cast<long>(given) - static_cast<long>(Utf16Length(record.written))
+                      : static_cast<long>(given) + 1;
+}
+
 void WriteExplainTable(const RecordWalk& records, std::string_view before, std::string_view after,
                        std::size_t columns, bool target, const Redactor& redact,
                        std::ostream& out) {
@@ -146,14 +154,9 @@ void WriteExplainTable(const RecordWalk& records, std::string_view before, std::
   WriteRow({"#", "entry", "becomes", "why", "saves"}, widths, text);
   std::size_t index = 0;
   const auto row = [&](const EntryRecord& record) {
-    const std::size_t given = Utf16Length(record.given);
-    // A left-out entry saves itself and the ';' that joined it.
-    const long saved =
-        Kept(record) ? static_cast<long>(given) - static_cast<long>(Utf16Length(record.written))
-                     : static_cast<long>(given) + 1;
     WriteRow({std::to_string(++index), Escaped(redact(record.given)),
               Kept(record) ? Escaped(redact(record.written)) : std::string(kLeftOut),
-              redact(ExplainWhy(record, target)), std::to_string(saved)},
+              redact(ExplainWhy(record, target)), std::to_string(Saving(record))},
              widths, text);
     if (text.size() > std::size_t{16} * 1024) {
       out << text;

@@ -25,4 +25,9 @@ void WriteExplainTable(const RecordWalk& records, std::string_view before, std::
 // The reason a record gives in the table's "why" column.
 std::string ExplainWhy(const EntryRecord& record, bool target);
 
+// The characters, in UTF-16 units, the entry's record saves: what it is
+// shorter by, or, left out, itself and the ';' that joined it; put back,
+// less than nothing: it and its ';' are added.
+long Saving(const EntryRecord& record);
+
 }  // namespace pathshrink

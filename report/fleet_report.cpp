@@ -1,8 +1,11 @@
 #include "report/fleet_report.h"
 
+#include "report/explain_table.h"
+
 #include <algorithm>
 
 #include "pathtext/path_spelling.h"
+#include "report/explain_table.h"
 #include "report/json_text.h"
 #include "report/shadows_report.h"
 
@@ -144,16 +147,23 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
     }
     json.Raw(",\"outcome\":\"");
     json.Raw(OutcomeName(record.outcome));
+    // What --explain says of it, for programs that show the table.
+    json.Raw("\",\"reason\":");
+    quoted(ExplainWhy(record, facts.target));
+    json.Raw(",\"saving\":");
+    const long saving = Saving(record);
+    if (saving < 0) json.Raw("-");
+    json.Number(static_cast<std::size_t>(saving < 0 ? -saving : saving));
     // Most records say no more: in one piece.
     if (record.why.empty() && record.junction.empty() && record.outcome != Outcome::kRepeat &&
         record.userChangeable.empty() && record.writtenFor.empty() && record.machineEntry.empty() &&
         !record.putBack) {
       json.Raw(
-          "\",\"why\":null,\"junction\":null,\"repeatOf\":null,\"userChangeable\":null,"
+          ",\"why\":null,\"junction\":null,\"repeatOf\":null,\"userChangeable\":null,"
           "\"writtenFor\":null}");
       return;
     }
-    json.Raw("\",\"why\":");
+    json.Raw(",\"why\":");
     quotedOrNull(record.why);
     json.Raw(",\"junction\":");
     quotedOrNull(record.junction);

@@ -29,6 +29,7 @@ struct ReportFacts {
   std::string backup;  // the backup kept, if any
   bool stored = false;
   bool inState = false;  // the tool would change nothing
+  bool target = false;   // --target: entries written as given may have shorter forms
   // --user, --machine: a new window's PATH, where the other scope's was read.
   std::optional<NewWindowLengths> newWindow;
   const Shadows* shadows = nullptr;  // --shadows: the names more than one folder answers to
