@@ -232,9 +232,9 @@ TEST_F(EndToEndTest, ShadowsNameWhatTheShellRuns) {
   ASSERT_EQ(shell.out, bin + "/tool\n");
   const ProcessResult result = Run({"--shadows", tools + ";" + bin + ";" + again + ";" + other});
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.out,
-            "tool\n  shell  pwsh   file\n  -      runs   " + tools + "/tool\n  runs   never  " + bin +
-                "/tool\n  never  never  " + other + "/tool\n");
+  EXPECT_EQ(result.out, "tool\n  shell  pwsh   file\n  -      runs   " + tools +
+                            "/tool\n  runs   never  " + bin + "/tool\n  never  never  " + other +
+                            "/tool\n");
 }
 
 }  // namespace

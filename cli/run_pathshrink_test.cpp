@@ -680,29 +680,29 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
       "C:\\Program Files\\Git\\usr\\bin;C:\\Tools B;C:\\Python 312";
   const Outcome shadows = Run({"pathshrink", "--shadows", "-j", "C:\\pf", list});
   EXPECT_EQ(shadows.status, 0);
-  EXPECT_EQ(
-      shadows.out,
-      "pip\n"
-      "  cmd.exe  CreateProcess  pwsh   file\n"
-      "  -        -              runs   C:\\Tools B\\pip.ps1\n"
-      "  runs     runs           never  C:\\PYTHON~1\\pip.EXE\n"
-      "python\n"
-      "  cmd.exe  CreateProcess  pwsh   file\n"
-      "  runs     runs           runs   C:\\Users\\me\\AppData\\Local\\MICROS~1\\WINDOW~1\\python.exe"
-      "  (App execution alias)\n"
-      "  never    never          never  C:\\PYTHON~1\\python.exe\n"
-      "tar\n"
-      "  cmd.exe  CreateProcess  pwsh   file\n"
-      "  -        runs           -      C:\\Windows\\System32\\tar.exe\n"
-      "  runs     never          runs   C:\\pf\\Git\\usr\\bin\\tar.exe\n"
-      "tool\n"
-      "  cmd.exe  CreateProcess  pwsh   file\n"
-      "  runs     -              runs   C:\\Tools A\\tool.cmd\n"
-      "  never    runs           never  C:\\Tools B\\tool.exe\n"
-      "where\n"
-      "  cmd.exe  CreateProcess  pwsh   file\n"
-      "  -        runs           -      C:\\Windows\\System32\\where.exe\n"
-      "  runs     -              runs   C:\\pf\\Git\\usr\\bin\\where.cmd\n");
+  EXPECT_EQ(shadows.out,
+            "pip\n"
+            "  cmd.exe  CreateProcess  pwsh   file\n"
+            "  -        -              runs   C:\\Tools B\\pip.ps1\n"
+            "  runs     runs           never  C:\\PYTHON~1\\pip.EXE\n"
+            "python\n"
+            "  cmd.exe  CreateProcess  pwsh   file\n"
+            "  runs     runs           runs   "
+            "C:\\Users\\me\\AppData\\Local\\MICROS~1\\WINDOW~1\\python.exe"
+            "  (App execution alias)\n"
+            "  never    never          never  C:\\PYTHON~1\\python.exe\n"
+            "tar\n"
+            "  cmd.exe  CreateProcess  pwsh   file\n"
+            "  -        runs           -      C:\\Windows\\System32\\tar.exe\n"
+            "  runs     never          runs   C:\\pf\\Git\\usr\\bin\\tar.exe\n"
+            "tool\n"
+            "  cmd.exe  CreateProcess  pwsh   file\n"
+            "  runs     -              runs   C:\\Tools A\\tool.cmd\n"
+            "  never    runs           never  C:\\Tools B\\tool.exe\n"
+            "where\n"
+            "  cmd.exe  CreateProcess  pwsh   file\n"
+            "  -        runs           -      C:\\Windows\\System32\\where.exe\n"
+            "  runs     -              runs   C:\\pf\\Git\\usr\\bin\\where.cmd\n");
   EXPECT_NE(shadows.err.find("[cmd.exe looks in the current folder before the PATH "
                              "(NoDefaultCurrentDirectoryInExePath is not set); it is not listed "
                              "here]\n"),
@@ -1101,7 +1101,9 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
           "\"userChangeable\":null,\"writtenFor\":null}",
           "\"written\":\"\\\"C:\\\\Nope;C:\\\\x\\\"\",\"outcome\":\"unchecked\"",
           "{\"index\":4,\"given\":\"c:\\\\windows\",\"written\":null,\"outcome\":\"repeat\","
-          "\"reason\":\"repeat of #4\",\"saving\":11,\"why\":null,\"junction\":null,\"repeatOf\":3,\"userChangeable\":null,\"writtenFor\":"
+          "\"reason\":\"repeat of "
+          "#4\",\"saving\":11,\"why\":null,\"junction\":null,\"repeatOf\":3,\"userChangeable\":"
+          "null,\"writtenFor\":"
           "null}",
           "\"outcome\":\"missing\"",
           "\"given\":\"<user-profile>\\\\bin\",\"written\":\"<user-profile>"

@@ -9,6 +9,14 @@ else()
   install(FILES "${CMAKE_BINARY_DIR}/pathshrink.1" DESTINATION share/man/man1)
 endif()
 install(FILES README.md LICENSE DESTINATION "${doc_dir}")
+if(WIN32)
+  # The PowerShell module, beside the program it runs.
+  install(FILES
+    integrations/powershell/Pathshrink.psd1
+    integrations/powershell/Pathshrink.psm1
+    integrations/powershell/Pathshrink.Format.ps1xml
+    DESTINATION .)
+endif()
 
 set(CPACK_PACKAGE_NAME pathshrink)
 set(CPACK_PACKAGE_VENDOR "The pathshrink developers")

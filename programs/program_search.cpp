@@ -125,9 +125,9 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
                                         : static_cast<std::size_t>(rank - extensions.begin());
       byName[FoldCase(file.name.substr(0, dot))].push_back(
           {p, file.name, file.name.substr(0, dot), file.executionAlias, inPathext, exe, true,
-           ps1                          ? 0
+           ps1                         ? 0
            : inPathext == kNotSearched ? kNotSearched
-                                        : inPathext + 1});
+                                       : inPathext + 1});
     }
   }
   for (auto& named : byName) {
@@ -189,8 +189,8 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
       return &c == winner ? Fate::kRuns : Fate::kNever;
     };
     ShadowedName shadowed;
-    shadowed.name = (cmd    ? cmd
-                     : exe  ? exe
+    shadowed.name = (cmd     ? cmd
+                     : exe   ? exe
                      : posix ? posix
                      : pwsh  ? pwsh
                              : &candidates.front())

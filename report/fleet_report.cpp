@@ -232,10 +232,10 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
         quoted(file.path);
         json.Raw(",\"executionAlias\":");
         json.Bool(file.executionAlias);
-        for (const auto& [key, fate] : {std::make_pair(",\"cmd\":", file.cmd),
-                                        std::make_pair(",\"createProcess\":", file.createProcess),
-                                        std::make_pair(",\"posix\":", file.posix),
-                                        std::make_pair(",\"pwsh\":", file.pwsh)}) {
+        for (const auto& [key, fate] :
+             {std::make_pair(",\"cmd\":", file.cmd),
+              std::make_pair(",\"createProcess\":", file.createProcess),
+              std::make_pair(",\"posix\":", file.posix), std::make_pair(",\"pwsh\":", file.pwsh)}) {
           json.Raw(key);
           const char* name = FateName(fate);
           if (name != nullptr) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the release packages from the built trees and checks what is in them:
-# the Windows ZIP holds pathshrink.exe, README.md and LICENSE at its root, and the
+# the Windows ZIP holds pathshrink.exe, README.md, LICENSE and the PowerShell
+# module at its root, and the
 # packaged .exe runs under Wine; the .tar.gz and the .deb hold the program
 # and its manual page, and the packaged program runs.
 set -euo pipefail
@@ -9,18 +10,19 @@ version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "check-packages: $*" >&2; exit 1; }
+zip_listing="LICENSE Pathshrink.Format.ps1xml Pathshrink.psd1 Pathshrink.psm1 README.md pathshrink.exe "
 
 echo "== Windows ZIP"
 (cd build-windows && cpack -G ZIP >/dev/null 2>&1)
 zip=build-windows/pathshrink-$version-windows-x64.zip
 [ -f "$zip" ] || fail "no $zip"
 unzip -q "$zip" -d "$work/zip"
-[ "$(cd "$work/zip" && ls | sort | tr '\n' ' ')" = "LICENSE README.md pathshrink.exe " ] ||
-  fail "$zip does not hold exactly pathshrink.exe, README.md and LICENSE at its root"
+[ "$(cd "$work/zip" && ls | LC_ALL=C sort | tr '\n' ' ')" = "$zip_listing" ] ||
+  fail "$zip does not hold exactly $zip_listing at its root"
 out=$(scripts/wine.sh "$work/zip/pathshrink.exe" \
   'C:\windows;C:\No Such Directory;C:\windows' 2>/dev/null | tr -d '\r')
 [ "$out" = 'C:\windows' ] || fail "the packaged pathshrink.exe answered '$out'"
-echo "$zip: pathshrink.exe, README.md, LICENSE; runs under Wine"
+echo "$zip: pathshrink.exe, README.md, LICENSE, the PowerShell module; runs under Wine"
 
 echo "== .tar.gz and .deb"
 (cd build && cpack >/dev/null 2>&1)

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs scripts/release.sh as a release would, with a throwaway certificate
 # and a stand-in for the ARM64 ZIP that the workflow builds on Windows, and
-# checks what it made: each ZIP holds exactly pathshrink.exe, README.md and
-# LICENSE at its root; SHA256SUMS checks; every manifest parses and has the
+# checks what it made: each ZIP holds exactly pathshrink.exe, README.md,
+# LICENSE and the PowerShell module at its root, the module of the project's
+# version, importing in pwsh where it is installed; SHA256SUMS checks; every manifest parses and has the
 # fields its format needs and the ZIPs' hashes; the signature verifies with
 # the certificate; the signed program runs under Wine and says the version.
 set -euo pipefail
@@ -11,6 +12,9 @@ version=$(sed -n 's/^ *VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "check-release: $*" >&2; exit 1; }
+zip_files=(pathshrink.exe README.md LICENSE Pathshrink.psd1 Pathshrink.psm1 Pathshrink.Format.ps1xml)
+zip_listing="LICENSE Pathshrink.Format.ps1xml Pathshrink.psd1 Pathshrink.psm1 README.md pathshrink.exe "
+pwsh=$(scripts/powershell-tools.sh pwsh 2>/dev/null || true)
 
 echo "== A throwaway code-signing certificate"
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" \
@@ -24,9 +28,10 @@ scripts/release.sh 9.9.9 "$work/wrong" >/dev/null 2>&1 && fail "a version that i
 out="$work/out"
 mkdir -p "$out" "$work/arm64"
 cp build-windows/system/short_path_probe.exe "$work/arm64/pathshrink.exe"
-cp README.md LICENSE "$work/arm64/"
+cp README.md LICENSE integrations/powershell/Pathshrink.* "$work/arm64/"
+rm -f "$work/arm64/Pathshrink.Tests.ps1"
 (cd "$work/arm64" && cmake -E tar cf "$out/pathshrink-$version-windows-arm64.zip" --format=zip \
-  pathshrink.exe README.md LICENSE)
+  "${zip_files[@]}")
 
 echo "== scripts/release.sh $version"
 PATHSHRINK_SIGN_PFX="$work/sign.pfx" PATHSHRINK_SIGN_PASSWORD=throwaway \
@@ -40,8 +45,16 @@ for arch in x64 arm64; do
   zip="$out/pathshrink-$version-windows-$arch.zip"
   mkdir "$work/unzipped-$arch"
   (cd "$work/unzipped-$arch" && cmake -E tar xf "$zip")
-  [ "$(cd "$work/unzipped-$arch" && ls | sort | tr '\n' ' ')" = "LICENSE README.md pathshrink.exe " ] ||
-    fail "$zip does not hold exactly pathshrink.exe, README.md and LICENSE at its root"
+  [ "$(cd "$work/unzipped-$arch" && ls | LC_ALL=C sort | tr '\n' ' ')" = "$zip_listing" ] ||
+    fail "$zip does not hold exactly $zip_listing at its root"
+  grep -q "ModuleVersion *= *'$version'" "$work/unzipped-$arch/Pathshrink.psd1" ||
+    fail "the module in $zip is not of version $version"
+  if [ -n "$pwsh" ]; then
+    commands=$("$pwsh" -NoProfile -NonInteractive -Command \
+      "(Import-Module '$work/unzipped-$arch/Pathshrink.psd1' -PassThru).ExportedFunctions.Keys -join ' '")
+    [ "$commands" = "Get-PathshrinkReport Get-PathshrinkShadow Save-Pathshrink Set-PathshrinkSession Undo-Pathshrink" ] ||
+      fail "the module in $zip exports '$commands'"
+  fi
   osslsigncode verify -CAfile "$work/cert.pem" -in "$work/unzipped-$arch/pathshrink.exe" \
     >"$work/verify-$arch.log" 2>&1 || { cat "$work/verify-$arch.log"; fail "the $arch signature does not verify"; }
 done
@@ -101,7 +114,7 @@ given="$work/given"
 mkdir -p "$given"
 for arch in x64 arm64; do
   (cd "$work/arm64" && cmake -E tar cf "$given/pathshrink-$version-windows-$arch.zip" --format=zip \
-    pathshrink.exe README.md LICENSE)
+    "${zip_files[@]}")
 done
 assembled=$(PATHSHRINK_SIGN_PFX="$work/sign.pfx" PATHSHRINK_SIGN_PASSWORD=throwaway \
   PATHSHRINK_TIMESTAMP_URL=http://127.0.0.1:9/ scripts/release.sh "$version" "$given")
@@ -113,4 +126,4 @@ osslsigncode verify -CAfile "$work/cert.pem" -in "$work/given-x64/pathshrink.exe
   fail "the given x64 ZIP's program was not signed"
 (cd "$given" && sha256sum -c SHA256SUMS >/dev/null) || fail "SHA256SUMS of the given ZIPs does not check"
 
-echo "release: both ZIPs signed and laid out, SHA256SUMS checks, manifests parse; runs under Wine"
+echo "release: both ZIPs signed and laid out with the module${pwsh:+ (imported in pwsh)}, SHA256SUMS checks, manifests parse; runs under Wine"

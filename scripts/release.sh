@@ -2,7 +2,8 @@
 # Assembles what a release publishes, in OUTDIR:
 # - pathshrink-VERSION-windows-x64.zip and -arm64.zip, as the workflow's
 #   runners built and tested them and put them in OUTDIR (pathshrink.exe,
-#   README.md and LICENSE at the ZIP's root), each program signed in place
+#   README.md, LICENSE and the PowerShell module's three files at the ZIP's
+#   root), each program signed in place
 #   when PATHSHRINK_SIGN_PFX names a PKCS#12 certificate
 #   (PATHSHRINK_SIGN_PASSWORD its password); where no x64 ZIP is there, one
 #   is made from the MinGW build, so the whole can be checked on Linux;
@@ -30,6 +31,9 @@ repository=${PATHSHRINK_REPOSITORY:-${GITHUB_REPOSITORY:-pathshrink/pathshrink}}
 homepage="https://github.com/$repository"
 download="$homepage/releases/download/v$version"
 
+# What each ZIP holds, at its root.
+zip_files=(pathshrink.exe README.md LICENSE Pathshrink.psd1 Pathshrink.psm1 Pathshrink.Format.ps1xml)
+
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 
@@ -45,7 +49,7 @@ else
   cmake --preset windows >/dev/null
   cmake --build --preset windows
   cmake --install build-windows --prefix "$stage/x64" >/dev/null
-  (cd "$stage/x64" && cmake -E tar cf "$x64" --format=zip pathshrink.exe README.md LICENSE)
+  (cd "$stage/x64" && cmake -E tar cf "$x64" --format=zip "${zip_files[@]}")
   echo "$x64"
 fi
 
@@ -75,7 +79,7 @@ if [ -n "${PATHSHRINK_SIGN_PFX:-}" ]; then
         fail "osslsigncode could not sign with $PATHSHRINK_SIGN_PFX"
     fi
     rm "$zip"
-    (cd "$stage/sign-$arch" && cmake -E tar cf "$zip" --format=zip pathshrink.exe README.md LICENSE)
+    (cd "$stage/sign-$arch" && cmake -E tar cf "$zip" --format=zip "${zip_files[@]}")
   done
 else
   echo "== Not signed: PATHSHRINK_SIGN_PFX names no certificate"

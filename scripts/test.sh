@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The whole test suite: native; the Windows build under Wine; the release
+# The whole test suite: native, with the PowerShell module's cases under
+# pwsh; the Windows build under Wine; the release
 # packages and what a release publishes; each fuzz target for a minute; the
 # house style and the workflows' lint; the native suite
 # again with AddressSanitizer and UBSan.
@@ -24,7 +25,17 @@ for prefix in build/wineprefix build-windows/wineprefix; do
   fi
 done
 
-echo "== Native suite (with memcheck runs of the end-to-end suites)"
+# Where the .NET SDK is, PowerShell 7 and Pester were installed above and
+# the module's cases run in the native suite; elsewhere, one line says not.
+if ! scripts/powershell-tools.sh pwsh >/dev/null; then
+  if command -v dotnet >/dev/null 2>&1; then
+    echo "PowerShell 7 did not install: see scripts/powershell-tools.sh" >&2
+    exit 1
+  fi
+  echo "== PowerShell cases not run: no .NET SDK (dotnet) here to install PowerShell 7 and Pester with"
+fi
+
+echo "== Native suite (with memcheck runs of the end-to-end suites, the PowerShell module's cases)"
 ctest --preset default
 echo "== Windows suite under Wine"
 ctest --preset windows
