@@ -38,9 +38,16 @@ PATHSHRINK_SIGN_PFX="$work/sign.pfx" PATHSHRINK_SIGN_PASSWORD=throwaway \
   PATHSHRINK_TIMESTAMP_URL=http://127.0.0.1:9/ PATHSHRINK_REPOSITORY=example/pathshrink \
   scripts/release.sh "$version" "$out"
 
-# The README's own line for checking a download.
+# The README's own lines for checking a download: sha256sum here, and
+# PowerShell's Get-FileHash in pwsh where it is installed.
 check=$(grep -m1 '^sha256sum -c' README.md)
 (cd "$out" && bash -c "$check" >/dev/null) || fail "SHA256SUMS does not check with: $check"
+if [ -n "$pwsh" ]; then
+  hash_line=$(grep -m1 '^Get-FileHash ' README.md | sed "s/VERSION/$version/")
+  said=$(cd "$out" && "$pwsh" -NoProfile -NonInteractive -Command "($hash_line).Hash")
+  listed=$(sed -n "s/^\([0-9a-f]*\)  pathshrink-$version-windows-x64.zip$/\1/p" "$out/SHA256SUMS")
+  [ "${said,,}" = "$listed" ] || fail "the README's '$hash_line' says '$said', SHA256SUMS '$listed'"
+fi
 for arch in x64 arm64; do
   zip="$out/pathshrink-$version-windows-$arch.zip"
   mkdir "$work/unzipped-$arch"
