@@ -22,17 +22,27 @@ class StoredValueOfItsOwn {
   StoredValueOfItsOwn& operator=(const StoredValueOfItsOwn&) = delete;
 
   const std::string& name() const { return name_; }
-  // The bytes the registry holds, as it answers them.
+  // The bytes the registry holds, exactly: RegQueryValueExW adds nothing
+  // (RegGetValueW adds a missing terminator on Windows, not under Wine).
   std::string Raw() const {
-    DWORD size = 0;
-    if (::RegGetValueW(HKEY_CURRENT_USER, L"Environment", wide_.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
-                       nullptr, nullptr, &size) != ERROR_SUCCESS) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Environment", 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS) {
       return "(none)";
     }
-    std::string bytes(size, '\0');
-    ::RegGetValueW(HKEY_CURRENT_USER, L"Environment", wide_.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
-                   nullptr, bytes.data(), &size);
-    bytes.resize(size);
+    DWORD size = 0;
+    std::string bytes;
+    if (::RegQueryValueExW(key, wide_.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
+      bytes.resize(size);
+      if (::RegQueryValueExW(key, wide_.c_str(), nullptr, nullptr,
+                             reinterpret_cast<BYTE*>(bytes.data()), &size) != ERROR_SUCCESS) {
+        size = 0;
+      }
+      bytes.resize(size);
+    } else {
+      bytes = "(none)";
+    }
+    ::RegCloseKey(key);
     return bytes;
   }
   void SetRaw(const std::string& bytes) const {
