@@ -15,6 +15,7 @@ class CompactPathListTest : public ::testing::Test {
   CompactPathListTest() {
     fs.AddDirectory("C:\\Program Files\\Tools", "C:\\PROGRA~1\\Tools");
     fs.AddDirectory("C:\\Program Files (x86)", "C:\\PROGRA~2");
+    fs.AddDirectory("C:\\Program Files (Arm)\\Common Files", "C:\\PROGRA~3\\COMMON~1");
     fs.AddDirectory("C:\\Programs Ten\\bin", "C:\\PROGRA~10\\bin");
     fs.AddDirectory("C:\\Windows\\System32", "C:\\Windows\\System32");
     fs.AddDirectory("C:\\a b\\.git", "C:\\AB~1\\GIT~1");
@@ -26,6 +27,8 @@ class CompactPathListTest : public ::testing::Test {
     fs.AddUncheckable("\\\\nas\\share", Unresolved::kUnreachable);
     env.Set("SystemRoot", "C:\\Windows");
     env.Set("SystemDrive", "C:");
+    env.Set("ProgramFiles(Arm)", "C:\\Program Files (Arm)");  // ARM64's own
+    env.Set("CommonProgramFiles(Arm)", "C:\\Program Files (Arm)\\Common Files");
     env.Set("PF", "Program Files");
     env.Set("TOOLS", "C:\\Program Files\\Tools\\");
     env.Set("REL", "rel");
@@ -95,6 +98,10 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "%tools%\\Long Name\\;C:\\PROGRA~1\\Tools\\Long Name;%TOOLS%\\long name",
        "%SystemRoot%\\system32;%tools%\\LONGNA~1;C:\\PROGRA~1\\Tools\\LONGNA~1", ""},
       {"references: a literal spelling first stays", "C:\\Windows;%SystemRoot%", "C:\\Windows", ""},
+      {"references: ARM64's own variables are Windows' own, not followed",
+       "%CommonProgramFiles(Arm)%;%ProgramFiles(Arm)%\\Common Files;"
+       "C:\\Program Files (Arm)\\Common Files",
+       "%CommonProgramFiles(Arm)%", ""},
       {"references: two in one entry, and one inside a component",
        "%SystemDrive%\\%PF%\\Tools\\Long Name;C:\\%PF%\\Tools",
        "%SystemDrive%\\%PF%\\Tools\\LONGNA~1;C:\\%PF%\\Tools", ""},

@@ -108,6 +108,8 @@ bool IsWindowsOwnVariable(std::string_view name) {
                                               "CommonProgramFiles",
                                               "CommonProgramFiles(x86)",
                                               "CommonProgramW6432",
+                                              "ProgramFiles(Arm)",  // ARM64
+                                              "CommonProgramFiles(Arm)",
                                               "ProgramData",
                                               "PUBLIC",
                                               "ALLUSERSPROFILE",

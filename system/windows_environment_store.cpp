@@ -224,6 +224,11 @@ std::vector<StoredVariable> WindowsEnvironmentStore::SystemVariables() {
       {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"CommonFilesDir (x86)",
        "CommonProgramFiles(x86)"},
       {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"CommonW6432Dir", "CommonProgramW6432"},
+      // ARM64 only: the folders of 32-bit Arm programs.
+      {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"ProgramFilesDir (Arm)",
+       "ProgramFiles(Arm)"},
+      {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion", L"CommonFilesDir (Arm)",
+       "CommonProgramFiles(Arm)"},
   };
   for (const auto& place : recorded) {
     KeyGuard key;
