@@ -124,7 +124,8 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
   // tell apart (a subst drive and its folder, a junction and its target)
   // open to one directory.
   KeySet opened(split.size());
-  const std::unique_ptr<char[]> openedBytes(new char[split.size() * 16 + 1]);
+  constexpr std::size_t kIdentityBytes = 24;
+  const std::unique_ptr<char[]> openedBytes(new char[split.size() * kIdentityBytes + 1]);
   std::vector<std::size_t> openedBy;
   openedBy.reserve(split.size());
   // A repeat of an entry resolved before is of no use to anyone after this:
@@ -135,10 +136,11 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
     std::string_view directory;
     std::uint32_t directoryHash = 0;
     if (identity) {
-      char* const bytes = openedBytes.get() + openedBy.size() * 16;
+      char* const bytes = openedBytes.get() + openedBy.size() * kIdentityBytes;
       std::memcpy(bytes, &identity->volume, 8);
       std::memcpy(bytes + 8, &identity->file, 8);
-      directory = std::string_view(bytes, 16);
+      std::memcpy(bytes + 16, &identity->fileHigh, 8);
+      directory = std::string_view(bytes, kIdentityBytes);
       directoryHash = KeySet::Hash(directory);
       const std::size_t first = opened.InsertOrFind(directory, directoryHash);
       if (first != KeySet::npos) {

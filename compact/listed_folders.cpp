@@ -18,8 +18,7 @@ ListedFolders::ListedFolders(const ResolvedList& list) {
     given_.push_back(entry.Given());
     byKey_.emplace(entry.Key(), given_.size() - 1);
     if (i < list.identities.size() && list.identities[i]) {
-      byIdentity_.emplace(std::make_pair(list.identities[i]->volume, list.identities[i]->file),
-                          given_.size() - 1);
+      byIdentity_.emplace(*list.identities[i], given_.size() - 1);
     }
   }
 }
@@ -28,7 +27,7 @@ const std::string* ListedFolders::Find(const ResolvedEntry& entry,
                                        const DirectoryIdentity* identity) const {
   if (!Judged(entry)) return nullptr;
   if (identity != nullptr) {
-    const auto found = byIdentity_.find(std::make_pair(identity->volume, identity->file));
+    const auto found = byIdentity_.find(*identity);
     if (found != byIdentity_.end()) return &given_[found->second];
   }
   const auto found = byKey_.find(entry.Key());

@@ -31,7 +31,7 @@ class ListedFolders {
 
  private:
   std::map<std::string, std::size_t> byKey_;
-  std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> byIdentity_;
+  std::map<DirectoryIdentity, std::size_t> byIdentity_;
   std::vector<std::string> given_;
 };
 

@@ -25,7 +25,7 @@ struct Place {
 // each directory: two spellings of one folder are looked in once.
 std::vector<Place> PlacesOf(const ProgramSearch& search, FileSystemQueries& files) {
   std::vector<Place> places;
-  std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> byIdentity;
+  std::map<DirectoryIdentity, std::size_t> byIdentity;
   std::map<std::string, std::size_t> byText;
   const auto placeOf = [&](const std::string& path) {
     std::string text = search.windows ? FoldCase(path) : path;
@@ -35,12 +35,11 @@ std::vector<Place> PlacesOf(const ProgramSearch& search, FileSystemQueries& file
     if (const auto found = byText.find(text); found != byText.end()) return found->second;
     const std::optional<DirectoryIdentity> identity = files.Identity(path);
     if (identity) {
-      const auto key = std::make_pair(identity->volume, identity->file);
-      if (const auto found = byIdentity.find(key); found != byIdentity.end()) {
+      if (const auto found = byIdentity.find(*identity); found != byIdentity.end()) {
         byText.emplace(text, found->second);
         return found->second;
       }
-      byIdentity.emplace(key, places.size());
+      byIdentity.emplace(*identity, places.size());
     }
     byText.emplace(text, places.size());
     places.push_back({path});

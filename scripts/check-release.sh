@@ -23,6 +23,8 @@ openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/s
   -passout pass:throwaway
 
 scripts/release.sh 9.9.9 "$work/wrong" >/dev/null 2>&1 && fail "a version that is not the project's was taken"
+GITHUB_ACTIONS=true scripts/release.sh "$version" "$work/in-workflow" >/dev/null 2>&1 &&
+  fail "inside the workflow, an x64 ZIP was built here instead of taken from its runner"
 
 # The stand-in for the ARM64 ZIP: any program will do for the signature.
 out="$work/out"

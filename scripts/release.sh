@@ -43,6 +43,10 @@ trap 'rm -rf "$stage"' EXIT
 x64="$out/pathshrink-$version-windows-x64.zip"
 if [ -f "$x64" ]; then
   echo "== Windows x64: $x64, as its runner built it"
+elif [ -n "${GITHUB_ACTIONS:-}" ]; then
+  # In the workflow each ZIP comes from the runner that built and tested it:
+  # one made here would ship MinGW's program in place of MSVC's.
+  fail "no $x64 from its runner: the workflow builds no ZIP here"
 else
   echo "== Windows x64 build (MinGW, here)"
   cd "$root"

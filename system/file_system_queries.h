@@ -30,16 +30,22 @@ struct OrdinaryUserRights {
 };
 
 // The directory a path opens to, whatever its spelling: a volume and a file
-// number on it (the volume's serial number and the file ID on Windows,
-// st_dev and st_ino on POSIX). Two paths with one identity name one
-// directory: a junction and its target, a subst drive and its folder.
+// number on it (the volume's serial number and the 128-bit file ID on
+// Windows, st_dev and st_ino on POSIX). Two paths with one identity name
+// one directory: a junction and its target, a subst drive and its folder.
 struct DirectoryIdentity {
   std::uint64_t volume = 0;
-  std::uint64_t file = 0;
+  std::uint64_t file = 0;      // the file number, or the low half of a 128-bit ID
+  std::uint64_t fileHigh = 0;  // the high half of a 128-bit ID (ReFS); else 0
   bool operator==(const DirectoryIdentity& other) const {
-    return volume == other.volume && file == other.file;
+    return volume == other.volume && file == other.file && fileHigh == other.fileHigh;
   }
   bool operator!=(const DirectoryIdentity& other) const { return !(*this == other); }
+  bool operator<(const DirectoryIdentity& other) const {
+    if (volume != other.volume) return volume < other.volume;
+    if (fileHigh != other.fileHigh) return fileHigh < other.fileHigh;
+    return file < other.file;
+  }
 };
 
 // A file in a folder, as a search for a program sees it.

@@ -44,11 +44,10 @@ bool PosixFileSystem::ShortPathName(std::string path, std::string& shortPath) {
     lastFailed_.swap(path);
     return false;
   }
-  lastIdentity_ =
-      S_ISDIR(info.st_mode)
-          ? std::optional<DirectoryIdentity>(DirectoryIdentity{
-                static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)})
-          : std::nullopt;
+  lastIdentity_ = S_ISDIR(info.st_mode) ? std::optional<DirectoryIdentity>(DirectoryIdentity{
+                                              static_cast<std::uint64_t>(info.st_dev),
+                                              static_cast<std::uint64_t>(info.st_ino), 0})
+                                        : std::nullopt;
   shortPath.swap(path);
   lastFound_ = shortPath;
   return true;
@@ -66,7 +65,7 @@ std::optional<DirectoryIdentity> PosixFileSystem::Identity(const std::string& pa
     return std::nullopt;
   }
   return DirectoryIdentity{static_cast<std::uint64_t>(info.st_dev),
-                           static_cast<std::uint64_t>(info.st_ino)};
+                           static_cast<std::uint64_t>(info.st_ino), 0};
 }
 
 bool PosixFileSystem::FilesIn(const std::string& folder, std::vector<FolderFile>& files) {

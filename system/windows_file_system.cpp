@@ -5,6 +5,7 @@
 #include <aclapi.h>
 #include <winioctl.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -80,11 +81,27 @@ std::optional<DirectoryIdentity> WindowsFileSystem::Identity(const std::string& 
   if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
   BY_HANDLE_FILE_INFORMATION information{};
   const bool read = ::GetFileInformationByHandle(handle, &information) != 0;
+  if (!read || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    ::CloseHandle(handle);
+    return std::nullopt;
+  }
+  // The 64-bit file index is not unique on ReFS (Dev Drive): two folders
+  // would be judged one and a real entry dropped as a repeat. The 128-bit
+  // ID with the 64-bit serial is; FAT32 and exFAT refuse it, and there the
+  // index is all there is, and unique.
+  FILE_ID_INFO id{};
+  const bool has128 = ::GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id) != 0;
   ::CloseHandle(handle);
-  if (!read || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::nullopt;
+  if (has128) {
+    DirectoryIdentity identity{id.VolumeSerialNumber, 0, 0};
+    std::memcpy(&identity.file, id.FileId.Identifier, 8);
+    std::memcpy(&identity.fileHigh, id.FileId.Identifier + 8, 8);
+    return identity;
+  }
   return DirectoryIdentity{
       information.dwVolumeSerialNumber,
-      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow};
+      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow,
+      0};
 }
 
 bool WindowsFileSystem::HasShortNameSiblings(const std::string& folder,

@@ -271,7 +271,7 @@ std::optional<DirectoryIdentity> FakeFileSystem::Identity(const std::string& pat
   const std::optional<std::string> named = DirectoryNamed(path, ReadableJunctions());
   if (!named) return std::nullopt;
   const auto [at, added] = identities_.emplace(*named, identities_.size() + 1);
-  return DirectoryIdentity{1, at->second};
+  return DirectoryIdentity{1, at->second, 0};
 }
 
 std::optional<std::string> FakeFileSystem::DirectoryNamed(

@@ -152,9 +152,13 @@ std::vector<std::string> ToolCommand(const std::string& built) { return {ToolBin
 TemporaryDirectory::TemporaryDirectory() {
   std::random_device random;
   const std::filesystem::path base = std::filesystem::temp_directory_path();
+  // A name 8.3 takes as it is ("ps" and six digits): it gets no short name
+  // of its own, so a folder an earlier suite left beside it (PATHSH~1) never
+  // numbers it (PATHSH~2) and no case meets a name said not to last.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::filesystem::path candidate =
-        base / ("pathshrink-test-" + std::to_string(random() % 1000000));
+    std::string digits = std::to_string(random() % 1000000);
+    digits.insert(0, 6 - digits.size(), '0');
+    const std::filesystem::path candidate = base / ("ps" + digits);
     std::error_code error;
     if (std::filesystem::create_directory(candidate, error)) {
       path_ = candidate.u8string();
