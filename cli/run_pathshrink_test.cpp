@@ -1437,11 +1437,20 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
   fs.AddDirectory("C:\\Users\\me\\AppData\\Local2\\Tool Folder",
                   "C:\\Users\\me\\AppData\\LOCAL2~1\\TOOLFO~1");
   fs.AddDirectory("C:\\L\\Tool Folder", "C:\\L\\TOOLFO~1");
+  fs.AddDirectory("C:\\Users\\Some Long User\\AppData\\Local\\Temp\\Tool Folder",
+                  "C:\\Users\\SOMELO~1\\AppData\\Local\\Temp\\TOOLFO~1");
   for (const auto& [folder, entry, written] :
        std::vector<std::tuple<std::string, std::string, std::string>>{
            {"C:\\Users\\me\\AppData\\Local", "C:\\Users\\me\\AppData\\Local2\\Tool Folder",
             "C:\\Users\\me\\AppData\\Local2\\TOOLFO~1"},
-           {"C:\\L", "C:\\L\\Tool Folder", "C:\\L\\TOOLFO~1"}}) {
+           {"C:\\L", "C:\\L\\Tool Folder", "C:\\L\\TOOLFO~1"},
+           // Spelled through the profile's short name, as %TEMP% is.
+           {"C:\\Users\\Some Long User\\AppData\\Local",
+            "C:\\Users\\SOMELO~1\\AppData\\Local\\Temp\\Tool Folder",
+            "%LOCALAPPDATA%\\Temp\\TOOLFO~1"},
+           {"C:\\Users\\SOMELO~1\\AppData\\Local",
+            "C:\\Users\\Some Long User\\AppData\\Local\\Temp\\Tool Folder",
+            "%LOCALAPPDATA%\\Temp\\TOOLFO~1"}}) {
     store = InMemoryEnvironmentStore();
     store.Set(Scope::kProfile, "LOCALAPPDATA", {folder, StoredType::kString, {}});
     store.Set(Scope::kUser, "Path", {entry, StoredType::kExpandString, {}});

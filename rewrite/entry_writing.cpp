@@ -38,8 +38,8 @@ DecidedList DecideEntries(std::string_view given, const ResolvedList& resolved, 
   // A user's stored Path is written with the profile's variables where
   // they are shorter: they name the same folders on every machine.
   if (rules.profile != nullptr && !rules.target) {
-    decided.notes.profileVariable =
-        ProfileVariablesForTheUser(written, entries, *rules.profile, conventions);
+    decided.notes.profileVariable = ProfileVariablesForTheUser(
+        written, entries, ProfileFoldersOf(*rules.profile, files), conventions);
   }
   if (rules.verbose) WriteRepeatsMadeByJunctions(resolved, written, err);
   if (rules.asGiven) {

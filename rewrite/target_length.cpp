@@ -59,12 +59,14 @@ std::size_t RewriteWithinTarget(std::size_t target, WrittenList& written, Writte
       rewritings.push_back({entry.resolvedIndex, entry.text, Rewriting::kJunction});
     }
   }
+  const std::vector<ProfileFolder> folders =
+      profile != nullptr ? ProfileFoldersOf(*profile, files) : std::vector<ProfileFolder>();
   for (const WrittenEntry& entry : plain.entries) {
     const std::size_t i = entry.resolvedIndex;
     rewritings.push_back(
         {i, entry.text, fragile[i] ? Rewriting::kFragileShortForm : Rewriting::kShortForm});
     if (profile == nullptr) continue;
-    const std::string text = WithProfileVariable(entries[i], givenOf[i], *profile, conventions);
+    const std::string text = WithProfileVariable(entries[i], givenOf[i], folders, conventions);
     if (!text.empty()) rewritings.push_back({i, plain.texts.Add(text), Rewriting::kLasting});
   }
   std::vector<int> chosen;
