@@ -151,7 +151,14 @@ std::vector<std::string> ToolCommand(const std::string& built) { return {ToolBin
 
 TemporaryDirectory::TemporaryDirectory() {
   std::random_device random;
-  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  // PATHSHRINK_TEST_TEMP, where set, in place of the temporary folder: a
+  // runner's lies below the profile, where a user's stored Path is written
+  // with the profile's variables, which the cases of other folders do not
+  // expect.
+  const char* const chosen = std::getenv("PATHSHRINK_TEST_TEMP");
+  const std::filesystem::path base = chosen != nullptr && *chosen != '\0'
+                                         ? std::filesystem::u8path(chosen)
+                                         : std::filesystem::temp_directory_path();
   // A name 8.3 takes as it is ("ps" and six digits): it gets no short name
   // of its own, so a folder an earlier suite left beside it (PATHSH~1) never
   // numbers it (PATHSH~2) and no case meets a name said not to last.
