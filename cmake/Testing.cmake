@@ -16,14 +16,14 @@ set(PATHSHRINK_TEST_ENVIRONMENT
   "WINEDEBUG=-all"
   "WINEDLLOVERRIDES=mscoree,mshtml=")
 
-# pathshrink_test(NAME SOURCES ... LIBRARIES ...): one GoogleTest program,
-# registered with CTest as one test. A program whose every test skips is
-# reported as skipped, never as passed.
+# pathshrink_test(NAME SOURCES ... LIBRARIES ... [ARGS ...]): one GoogleTest
+# program, registered with CTest as one test run with ARGS. A program whose
+# every test skips is reported as skipped, never as passed.
 function(pathshrink_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;LIBRARIES;ARGS")
   add_executable(${name} ${arg_SOURCES})
   target_link_libraries(${name} PRIVATE ${arg_LIBRARIES} GTest::gmock GTest::gtest_main)
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${name} ${arg_ARGS})
   set_tests_properties(${name} PROPERTIES
     ENVIRONMENT "${PATHSHRINK_TEST_ENVIRONMENT}"
     SKIP_REGULAR_EXPRESSION "\\[  PASSED  \\] 0 tests\\.\n\\[  SKIPPED \\]")
