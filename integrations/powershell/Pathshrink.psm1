@@ -64,7 +64,7 @@ function Invoke-PathshrinkProgram {
         # not wanted, and its status says why.
         try {
             if ($null -ne $InputText) {
-                $bytes = [System.Text.UTF8Encoding]::new($true).GetPreamble() + $utf8.GetBytes($InputText)
+                [byte[]]$bytes = [System.Text.UTF8Encoding]::new($true).GetPreamble() + $utf8.GetBytes($InputText)
                 $process.StandardInput.BaseStream.Write($bytes, 0, $bytes.Length)
             }
             $process.StandardInput.Close()
