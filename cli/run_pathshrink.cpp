@@ -395,10 +395,12 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
                       system.outputColumns != 0 ? system.outputColumns : kExplainColumns,
                       line.target.has_value(), redact, out);
     delivered = Delivered(out, err);
-  } else {
+  } else if (status == kExitDone) {
     decided.text.push_back('\n');  // one write, the list and its line break
     delivered = Deliver(decided.text, out, err);
   }
+  // Else the run failed (the Path was not stored): no list, which a script
+  // that ignores the status would take for the one stored.
   if (outcome.stored.stored && delivered != kExitDone) {
     err << "[the new Path was stored all the same]\n";
   }

@@ -967,6 +967,9 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     const Outcome outcome = Run(args);
     EXPECT_EQ(outcome.status, c.status) << c.name;
+    // The new list only where the run succeeded: a script that ignores the
+    // status must not take a list that was not stored for one that was.
+    EXPECT_EQ(outcome.out.empty(), c.status != 0) << c.name << ": " << outcome.out;
     const std::optional<StoredValue> now = store.Get(Scope::kUser, "Path");
     EXPECT_EQ(now ? now->text : "", c.storedAfter) << c.name;
     // Changed meanwhile by someone else, it is theirs.
