@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "report/exit_status.h"
@@ -61,7 +62,8 @@ std::string HelpText(bool windows) {
       "\n"
       "The list, exactly one of:\n"
       "  fullpath              the list itself, as one argument\n"
-      "  -                     the list from standard input (UTF-8)\n"
+      "  -                     the list from standard input (UTF-8, or UTF-16 with a\n"
+      "                        byte-order mark; else the console's code page)\n"
       "  --env NAME            the value of the environment variable NAME\n"
       "  --user, --machine     the Path stored for the user or the machine (Windows),\n"
       "                        references such as %SystemRoot% kept\n"
@@ -133,8 +135,20 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     }
     return false;
   };
+  // Each option once: a second one is a mistake the user should hear of,
+  // whatever the option (-j alone names one junction a time).
+  std::vector<std::string_view> seen;
+  std::string helpAs = "--help";
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg != "-j" && isFlag(arg)) {
+      const std::string_view as = arg == "-h" || arg == "/?" ? "--help" : arg;
+      if (std::find(seen.begin(), seen.end(), as) != seen.end()) {
+        return fail("Option [" + std::string(arg) + "] given twice");
+      }
+      seen.push_back(as);
+      if (as == "--help") helpAs = std::string(arg);
+    }
     // A Windows user types /user for --user: as a list, it would print
     // that word as the new PATH.
     if (arg.size() > 2 && arg.size() < 16 && arg[0] == '/' &&
@@ -204,7 +218,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   if (line.help || line.version) {
     // Help or the version, and nothing else: a list after /? is a typo.
     if (argc > 2) {
-      return fail(std::string("Option [") + (line.help ? "--help" : "--version") + "] goes alone");
+      return fail("Option [" + (line.help ? helpAs : std::string("--version")) + "] goes alone");
     }
     return parsed;
   }

@@ -220,7 +220,12 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
        1,
        "",
        "Unknown flag [/check]: did you mean --check?\n" + usage},
-      {"help and a list", {"/?", "L"}, 1, "", "Option [--help] goes alone\n" + usage},
+      {"help and a list", {"/?", "L"}, 1, "", "Option [/?] goes alone\n" + usage},
+      {"the version and a list",
+       {"L", "--version"},
+       1,
+       "",
+       "Option [--version] goes alone\n" + usage},
       {"a target past what a variable holds",
        {"--target", "32767", "L"},
        1,
@@ -231,6 +236,16 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
        1,
        "",
        "Option [--target] given twice\n" + usage},
+      {"a switch twice, as any option",
+       {"--json", "L", "--json"},
+       1,
+       "",
+       "Option [--json] given twice\n" + usage},
+      {"a switch twice beside --check, which says it cannot answer",
+       {"--check", "--redact", "L", "--redact"},
+       10,
+       "",
+       "Option [--redact] given twice\n" + usage},
       {"--junctions-in without --suggest",
        {"L", "--junctions-in", "C:\\"},
        1,
@@ -1124,7 +1139,7 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
   store.Set(Scope::kUser, "Path", {"%SystemRoot%", StoredType::kExpandString, {}});
   EXPECT_EQ(
       Run({"pathshrink", "--check", "--user"}).out,
-      "pathshrink: in the desired state: 12 characters; 1 entries, 0 missing, 0 repeated, 0 "
+      "pathshrink: in the desired state: 12 characters; 1 entry, 0 missing, 0 repeated, 0 "
       "with control characters, 0 to shorten, 0 unchecked, 0 drifted; a new window's PATH (the "
       "machine's Path, then the user's): 10 characters before, 10 after\n");
 

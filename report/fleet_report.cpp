@@ -52,8 +52,9 @@ std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
   line += facts.inState ? "in the desired state" : "not in the desired state";
   line += ": " + Number(Utf16Length(facts.before)) + " characters";
   if (!facts.inState) line += ", " + Number(Utf16Length(facts.after)) + " after";
-  line += "; " + Number(counts.given) + " entries, " + Number(counts.Of(Outcome::kMissing)) +
-          " missing, " + Number(counts.Of(Outcome::kRepeat)) + " repeated, " +
+  line += "; " + Number(counts.given) + (counts.given == 1 ? " entry, " : " entries, ") +
+          Number(counts.Of(Outcome::kMissing)) + " missing, " +
+          Number(counts.Of(Outcome::kRepeat)) + " repeated, " +
           Number(counts.Of(Outcome::kControlCharacters)) + " with control characters, " +
           Number(counts.shortened) + " to shorten, " + Number(counts.Of(Outcome::kUnchecked)) +
           " unchecked";
