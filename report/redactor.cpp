@@ -40,10 +40,11 @@ std::string FoldedAsWindows(std::string_view text) {
 }
 
 // Whether the byte can stand beside a name without being part of it: a
-// separator, the end of an entry or of a quoted text, a line break.
+// separator, the end of an entry or of a quoted text, a line break. Not a
+// space: a folder's name goes on after one ("C:\Users\ann x" is not ann's).
 bool Boundary(char c) {
   return c == '\\' || c == '/' || c == ';' || c == '"' || c == '\'' || c == ']' || c == '[' ||
-         c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == ',' || c == ':' || c == '=';
+         c == '\n' || c == '\r' || c == '\t' || c == ',' || c == ':' || c == '=';
 }
 
 }  // namespace
@@ -71,7 +72,10 @@ std::string Redactor::operator()(std::string_view text) const {
       if (at < done) continue;
       const std::size_t end = at + folded.size();
       const bool endsWhole = end == haystack.size() || Boundary(haystack[end]);
-      const bool startsWhole = at == 0 || Boundary(haystack[at - 1]);
+      // A folder is an absolute path: one that stands after a space begins
+      // there, where a name after a space goes on from the word before it.
+      const bool startsWhole = at == 0 || Boundary(haystack[at - 1]) ||
+                               (mark == kProfileMark && haystack[at - 1] == ' ');
       if (!endsWhole || !startsWhole) continue;
       out.append(redacted, done, at - done).append(mark);
       done = end;
