@@ -723,9 +723,10 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
                              "here]\n"),
             std::string::npos)
       << shadows.err;
-  // With the variable set, and PATHEXT putting .CMD before .EXE.
+  // With the variable set, and PATHEXT putting .CMD before .EXE, its items
+  // with a trailing space or dot, which cmd.exe trims as Windows trims names.
   env.Set("NoDefaultCurrentDirectoryInExePath", "1");
-  env.Set("PATHEXT", ".CMD;.EXE");
+  env.Set("PATHEXT", ".CMD ;.EXE.");
   const Outcome own = Run({"pathshrink", "--shadows", "C:\\Tools B;C:\\Tools A"});
   EXPECT_EQ(own.out,
             "tool\n"

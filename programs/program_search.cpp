@@ -90,7 +90,12 @@ Shadows FindShadows(const ProgramSearch& search, FileSystemQueries& files) {
   for (std::size_t start = 0; start <= search.pathext.size();) {
     std::size_t end = search.pathext.find(';', start);
     if (end == std::string::npos) end = search.pathext.size();
-    if (end > start) extensions.push_back(FoldCase(search.pathext.substr(start, end - start)));
+    // Trailing spaces and dots go, as Windows trims a file name's.
+    std::size_t last = end;
+    while (last > start && (search.pathext[last - 1] == ' ' || search.pathext[last - 1] == '.')) {
+      --last;
+    }
+    if (last > start) extensions.push_back(FoldCase(search.pathext.substr(start, last - start)));
     start = end + 1;
   }
   const std::vector<Place> places = PlacesOf(search, files);
