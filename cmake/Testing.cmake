@@ -15,6 +15,14 @@ set(PATHSHRINK_TEST_ENVIRONMENT
   "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
   "WINEDEBUG=-all"
   "WINEDLLOVERRIDES=mscoree,mshtml=")
+if(CMAKE_CROSSCOMPILING)
+  # As a hosted runner has it (scripts/wine-as-runner.sh readies the
+  # prefix): the user runneradmin, whose profile's name needs a short form
+  # and below which the temporary folder lies, spelled short; the cases'
+  # folders outside the profile, as the workflow puts them.
+  list(APPEND PATHSHRINK_TEST_ENVIRONMENT
+    "USER=runneradmin" "LOGNAME=runneradmin" "PATHSHRINK_TEST_TEMP=C:\\pathshrink-temp")
+endif()
 
 # pathshrink_test(NAME SOURCES ... LIBRARIES ... [ARGS ...]): one GoogleTest
 # program, registered with CTest as one test run with ARGS. A program whose

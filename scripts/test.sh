@@ -35,6 +35,10 @@ if ! scripts/powershell-tools.sh pwsh >/dev/null; then
   echo "== PowerShell cases not run: no .NET SDK (dotnet) here to install PowerShell 7 and Pester with"
 fi
 
+# The Windows build's cases meet a hosted runner's user, profile and
+# temporary folder.
+scripts/wine-as-runner.sh build-windows/wineprefix build-windows/system/short_path_probe.exe
+
 echo "== Native suite (with memcheck runs of the end-to-end suites, the PowerShell module's cases)"
 ctest --preset default
 echo "== Windows suite under Wine"
