@@ -365,6 +365,12 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
   const CommandLine& line = plan.line;
   const bool inState = decided.text == plan.source.list;
   int status = outcome.status;
+  // --check answers what --write would do: where it would refuse to store
+  // the new list, with the status it would refuse with.
+  std::string refusal;
+  if (line.check && status == kExitDone && !inState && plan.source.stored) {
+    status = StoreRefusal(plan.source.stored->value, decided.text, refusal);
+  }
   if (line.check && status == kExitDone && !inState) status = kExitCheckWouldChange;
   int delivered = kExitDone;
   if (line.check || line.json) {
@@ -378,6 +384,7 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
     facts.stored = outcome.stored.stored;
     facts.inState = inState;
     facts.target = line.target.has_value();
+    facts.refusal = std::move(refusal);
     facts.newWindow = outcome.newWindow;
     if (outcome.shadows) facts.shadows = &*outcome.shadows;
     facts.exitStatus = status;

@@ -1024,6 +1024,23 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
   store.Set(Scope::kUser, "Only", {"C:\\Windows", StoredType::kString, {}});
   EXPECT_EQ(Run({"pathshrink", "--machine"}).out, "%Only%;%SystemRoot%\n");
 
+  // --check says what --write does, status included, so that a pair that
+  // remediates (write where the check says 1) never loops: 0 where the
+  // write stores nothing, 1 where it stores, its refusal where it refuses.
+  for (const std::string value :
+       {"C:\\Missing", ";", "C:\\Missing;;C:\\Gone", "C:\\Windows;C:\\a\tb",
+        "C:\\Program Files\\Tools;C:\\Missing", "C:\\Windows"}) {
+    store = InMemoryEnvironmentStore();
+    store.Set(Scope::kUser, "Path", {value, StoredType::kExpandString, {}});
+    const Outcome check = Run({"pathshrink", "--user", "--check"});
+    const int write = Run({"pathshrink", "--user", "--write"}).status;
+    const bool stored = store.Get(Scope::kUser, "Path")->text != value;
+    EXPECT_EQ(check.status, write != 0 ? write : stored ? 1 : 0) << value << "\n" << check.out;
+    if (write != 0) {
+      EXPECT_NE(check.out.find("; --write would store nothing: "), std::string::npos) << check.out;
+    }
+  }
+
   // A list that cannot be written after the value was stored: said so.
   store = InMemoryEnvironmentStore();
   store.Set(Scope::kUser, "Path", {"C:\\Program Files\\Tools", StoredType::kExpandString, {}});
@@ -1550,8 +1567,12 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
         << check.out;
     EXPECT_EQ(Run({"pathshrink", "--user", "--target", "1000"}).out, c.withinTarget + "\n")
         << c.name;
+    // (Where the one entry's folder is gone, --write would refuse to store
+    // an empty Path, and --check says so.)
     EXPECT_EQ(Run({"pathshrink", "--user", "--target", "1000", "--check"}).status,
-              c.drifted ? 1 : 0)
+              !c.drifted               ? 0
+              : c.withinTarget.empty() ? 6
+                                       : 1)
         << c.name;
   }
 

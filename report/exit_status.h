@@ -44,7 +44,9 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {kExitStoredChanged,
      "--write: the stored Path changed after it was read (an installer ran meanwhile); nothing "
      "stored: run again"},
-    {kExitEmptyResult, "--write: a Path that is not empty would become empty; nothing stored"},
+    {kExitEmptyResult,
+     "--write: a Path that is not empty would become empty; nothing stored (--check: --write "
+     "would refuse so)"},
     {kExitAccessDenied,
      "--write: access denied (the machine's Path needs an administrator); nothing stored"},
     {kExitStoreFailed,
@@ -52,7 +54,7 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
      "written again"},
     {kExitControlCharacters,
      "--write: the stored Path holds a control character (a line break, a tab), which no "
-     "directory's name can hold; nothing stored"},
+     "directory's name can hold; nothing stored (--check: --write would refuse so)"},
     {kExitCheckUnanswered,
      "--check: the question could not be answered, because an argument was not understood, "
      "no list was given or its variable is not set (a stored Path that cannot be read is 3, a "

@@ -74,6 +74,7 @@ std::string CheckLine(const ReportFacts& facts, const Redactor& redact) {
     line += "; " + Number(counts.userChangeable) +
             " in folders users other than administrators can change";
   }
+  if (!facts.refusal.empty()) line += "; --write would store nothing: " + facts.refusal;
   if (facts.newWindow) line += "; " + NewWindowLine(*facts.newWindow);
   for (const UseWarning& warning : facts.warnings) line += "; " + warning.message;
   line = redact(line);

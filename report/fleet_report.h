@@ -30,6 +30,9 @@ struct ReportFacts {
   bool stored = false;
   bool inState = false;  // the tool would change nothing
   bool target = false;   // --target: entries written as given may have shorter forms
+  // Why --write would refuse to store the new list (a stored source); empty
+  // where it would not.
+  std::string refusal;
   // --user, --machine: a new window's PATH, where the other scope's was read.
   std::optional<NewWindowLengths> newWindow;
   const Shadows* shadows = nullptr;  // --shadows: the names more than one folder answers to

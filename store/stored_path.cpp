@@ -67,6 +67,20 @@ class Backup {
 
 }  // namespace
 
+int StoreRefusal(const StoredValue& before, const std::string& newText, std::string& why) {
+  if (HoldsControlCharacter(before.text)) {
+    why =
+        "holds a control character (a line break, a tab), which no directory's name can hold: "
+        "mend it by hand";
+    return kExitControlCharacters;
+  }
+  if (newText.empty() && !before.text.empty()) {
+    why = "the new Path would be empty";
+    return kExitEmptyResult;
+  }
+  return kExitDone;
+}
+
 int StorePath(Scope scope, const StoredValue& before, const std::string& newText,
               EnvironmentStore& store, Environment* environment, std::ostream& err,
               StoreOutcome& outcome) {
@@ -96,20 +110,16 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
   }
 
   // 3. Something worth storing, and nothing it would lose without a word.
-  if (HoldsControlCharacter(before.text)) {
-    err << "[the Path in " + key +
-               " holds a control character (a line break, a tab), which no directory's name"
-               " can hold: mend it by hand; nothing stored]\n";
-    return backup.Discard(kExitControlCharacters);
+  std::string why;
+  if (const int refused = StoreRefusal(before, newText, why); refused != kExitDone) {
+    err << "[" + (refused == kExitControlCharacters ? "the Path in " + key + " " : std::string()) +
+               why + "; nothing stored]\n";
+    return backup.Discard(refused);
   }
   // (An empty Path stays empty: nothing changes, which is no failure.)
   if (newText == before.text) {
     err << "The stored Path is as short as it gets; nothing stored.\n";
     return backup.Discard(kExitDone);
-  }
-  if (newText.empty()) {
-    err << "[the new Path would be empty; nothing stored]\n";
-    return backup.Discard(kExitEmptyResult);
   }
 
   // 4. The same type: REG_EXPAND_SZ stays REG_EXPAND_SZ, or every %NAME%

@@ -27,4 +27,11 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
               EnvironmentStore& store, Environment* environment, std::ostream& err,
               StoreOutcome& outcome);
 
+// Whether storing `newText` in place of `before` is refused, whatever the
+// store says: kExitControlCharacters where `before` holds a control
+// character, kExitEmptyResult where a Path that is not empty would become
+// empty; else kExitDone. `why` says it, without brackets. --write and
+// --check judge by it alike.
+int StoreRefusal(const StoredValue& before, const std::string& newText, std::string& why);
+
 }  // namespace pathshrink
