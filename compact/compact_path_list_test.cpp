@@ -19,6 +19,8 @@ class CompactPathListTest : public ::testing::Test {
     fs.AddDirectory("C:\\Programs Ten\\bin", "C:\\PROGRA~10\\bin");
     fs.AddDirectory("C:\\Windows\\System32", "C:\\Windows\\System32");
     fs.AddDirectory("C:\\a b\\.git", "C:\\AB~1\\GIT~1");
+    // Résumé with combining acutes: eight UTF-16 units, as many as its short name.
+    fs.AddDirectory("C:\\Re\xCC\x81sume\xCC\x81", "C:\\RESUME~1");
     fs.AddDirectory("C:\\semi;colon", "C:\\semi;colon");  // no short name
     fs.AddDirectory("C:\\J\\Tools", "C:\\J\\Tools");
     fs.AddDirectory("C:\\Program Files\\Tools\\Long Name", "C:\\PROGRA~1\\Tools\\LONGNA~1");
@@ -85,6 +87,8 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "C:/Windows/System32;C:\\Windows\\\\System32;C:\\Windows\\.\\System32;"
        "C:\\Windows\\System32\\..\\System32;C:\\Nope\\..\\Windows\\System32",
        "C:\\Windows\\System32", ""},
+      {"a short name no shorter than the name given (combining accents): as given",
+       "C:\\Re\xCC\x81sume\xCC\x81", "C:\\Re\xCC\x81sume\xCC\x81", ""},
       {"a short name longer than the name given", "C:\\a b\\.git;C:\\AB~1\\GIT~1", "C:\\a b\\.git",
        ""},
       {"quotes group, and are written only around a ';'",

@@ -58,8 +58,10 @@ std::string ShortestSpelling(const std::string& shortForm, const std::string& gi
   std::vector<std::string_view> parts;
   parts.reserve(shortParts.size());
   for (std::size_t i = 0; i < shortParts.size(); ++i) {
-    const bool givenShorter = Utf16Length(givenParts[i]) < Utf16Length(shortParts[i]);
-    parts.push_back(givenShorter ? givenParts[i] : shortParts[i]);
+    // A short name that saves nothing is no gain, and it may not last: the
+    // name as given, unless the short one is shorter.
+    const bool shortShorter = Utf16Length(shortParts[i]) < Utf16Length(givenParts[i]);
+    parts.push_back(shortShorter ? shortParts[i] : givenParts[i]);
   }
   if (parts.size() == 1 && parts[0].empty()) return shortForm;  // a root alone
   return Joined(root, parts, conventions);
