@@ -317,18 +317,26 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
         << c.name;
   }
   EXPECT_EQ(store.writes, 0);  // a preview changes nothing
-  // NUL bytes outside UTF-16 are no list: refused, never an empty one.
-  for (const std::string& notText :
-       {utf16(list, false).substr(2), std::string("C:\\Windows\0;C:\\Tools", 20),
-        utf16(list, false) + "x"}) {
+  // NUL bytes outside UTF-16 are no list: refused, never an empty one, and
+  // said as what they are.
+  const std::string nul = "it holds a NUL byte, and is not UTF-16 with a byte-order mark";
+  const std::string mark = "it begins with a UTF-16 byte-order mark, and ";
+  for (const auto& [notText, why] : std::vector<std::pair<std::string, std::string>>{
+           {utf16(list, false).substr(2), nul},
+           {std::string("C:\\Windows\0;C:\\Tools", 20), nul},
+           {utf16(list, false) + "x", mark + "its last character has one byte of two"}}) {
     input.clear();
     input.str(notText);
     const Outcome refused = Run({"pathshrink", "-"});
-    EXPECT_EQ(refused.status, 11);
+    EXPECT_EQ(refused.status, 11) << why;
     EXPECT_EQ(refused.out, "");
-    EXPECT_EQ(refused.err,
-              "[standard input is not text: it holds a NUL byte, and is not UTF-16 with a "
-              "byte-order mark]\n");
+    EXPECT_EQ(refused.err, "[standard input is not text: " + why + "]\n");
+  }
+  // A byte-order mark alone is empty input, not a NUL byte.
+  for (const char* alone : {"\xFF\xFE", "\xFE\xFF"}) {
+    input.clear();
+    input.str(alone);
+    EXPECT_EQ(Run({"pathshrink", "-"}).status, 0);
   }
 
   // A live list is what programs search, and Windows never expands %NAME%

@@ -35,10 +35,10 @@ int ReadSource(const CommandLine& line, const char* const* argv, SystemAccess& s
       }
       std::string bytes{std::istreambuf_iterator<char>(*system.input),
                         std::istreambuf_iterator<char>()};
+      std::string why;
       if (!ListFromStandardInput(std::move(bytes), system.files.Conventions().win32Syntax,
-                                 system.decodeInputCodePage, source.owned)) {
-        err << "[standard input is not text: it holds a NUL byte, and is not UTF-16 with a"
-               " byte-order mark]\n";
+                                 system.decodeInputCodePage, source.owned, why)) {
+        err << "[standard input is not text: " + why + "]\n";
         return kExitInputNotText;
       }
       source.list = source.owned;

@@ -61,7 +61,7 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
      "standard output that cannot be written 2)"},
     {kExitInputNotText,
      "-: standard input is not text (it holds a NUL byte and is not UTF-16 with a byte-order "
-     "mark); nothing written"},
+     "mark, or it is UTF-16 whose last character has one byte of two); nothing written"},
 };
 
 }  // namespace pathshrink

@@ -28,28 +28,36 @@ std::string AsUtf8(const std::string& list, const CodePageDecoder& decode) {
   return decoded;
 }
 
-// `bytes` after a UTF-16 byte-order mark, as UTF-8; false where they are
-// not UTF-16 (an odd count, a lone surrogate).
-bool FromUtf16(std::string_view bytes, bool bigEndian, std::string& utf8) {
-  if (bytes.size() % 2 != 0) return false;
+// `bytes` after a UTF-16 byte-order mark, as UTF-8 (a surrogate without its
+// partner as U+FFFD); false where they are not UTF-16, an odd count, `why`
+// saying so.
+bool FromUtf16(std::string_view bytes, bool bigEndian, std::string& utf8, std::string& why) {
+  const std::string mark = "it begins with a UTF-16 byte-order mark, ";
+  if (bytes.size() % 2 != 0) {
+    why = mark + "and its last character has one byte of two";
+    return false;
+  }
+  utf8.clear();
+  if (bytes.empty()) return true;  // the mark alone: empty input
   std::u16string units(bytes.size() / 2, u'\0');
   for (std::size_t i = 0; i < units.size(); ++i) {
     const auto first = static_cast<unsigned char>(bytes[2 * i]);
     const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
     units[i] = static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
   }
-  return PortableUtf16ToUtf8(units, utf8);
+  PortableUtf16ToUtf8(units, utf8);  // fails on no units alone
+  return true;
 }
 
 }  // namespace
 
 bool ListFromStandardInput(std::string bytes, bool windows, const CodePageDecoder& decode,
-                           std::string& list) {
+                           std::string& list, std::string& why) {
   list.clear();
   const bool little = bytes.compare(0, 2, "\xFF\xFE") == 0;
   if (little || bytes.compare(0, 2, "\xFE\xFF") == 0) {
     std::string utf8;
-    if (!FromUtf16(std::string_view(bytes).substr(2), !little, utf8)) return false;
+    if (!FromUtf16(std::string_view(bytes).substr(2), !little, utf8, why)) return false;
     bytes = std::move(utf8);
   }
   if (windows) {
@@ -59,7 +67,10 @@ bool ListFromStandardInput(std::string bytes, bool windows, const CodePageDecode
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
   // A NUL is in no text but UTF-16's: entries full of them would all be
   // left out, and the list come out empty.
-  if (bytes.find('\0') != std::string::npos) return false;
+  if (bytes.find('\0') != std::string::npos) {
+    why = "it holds a NUL byte, and is not UTF-16 with a byte-order mark";
+    return false;
+  }
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t end = bytes.find('\n', start);

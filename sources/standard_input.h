@@ -18,9 +18,10 @@ using CodePageDecoder = std::function<bool(std::string_view bytes, std::string& 
 // with ';' (a line break ends an entry, never joins two). Input that is not
 // UTF-8 is decoded with `decode` (the console's code page), where there is
 // one; an entry that still cannot be decoded is kept as sent. Returns false
-// where the input is not text: a NUL byte outside UTF-16, or UTF-16 that
-// does not decode.
+// where the input is not text, `why` saying how (without brackets): a NUL
+// byte outside UTF-16, or UTF-16 that does not decode. A byte-order mark
+// with nothing after it is empty input.
 bool ListFromStandardInput(std::string bytes, bool windows, const CodePageDecoder& decode,
-                           std::string& list);
+                           std::string& list, std::string& why);
 
 }  // namespace pathshrink
