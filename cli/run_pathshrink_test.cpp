@@ -1261,6 +1261,22 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
 #ifndef _WIN32
   EXPECT_EQ(testing::SchemaProblems(proof.out), "") << proof.out;
 #endif
+  // An entry that follows a variable of the user's is proved too, expanded
+  // as the logon will: spelled short after its reference, it would open
+  // the other folder, so it stays as given, and the other one is proved.
+  store = InMemoryEnvironmentStore();
+  store.Set(Scope::kUser, "TOOLHOME", {"C:", StoredType::kString, {}});
+  store.Set(
+      Scope::kUser, "Path",
+      {"%TOOLHOME%\\Lying Folder;%TOOLHOME%\\Program Files\\Tools", StoredType::kExpandString, {}});
+  const Outcome followed = Run({"pathshrink", "--user", "--json"});
+  EXPECT_NE(followed.out.find("\"given\":\"%TOOLHOME%\\\\Lying Folder\",\"written\":\"%TOOLHOME%"
+                              "\\\\Lying Folder\",\"outcome\":\"unproven\""),
+            std::string::npos)
+      << followed.out;
+  EXPECT_NE(followed.out.find("\"written\":\"%TOOLHOME%\\\\PROGRA~1\\\\Tools\""), std::string::npos)
+      << followed.out;
+  EXPECT_NE(followed.out.find("\"proved\":1,"), std::string::npos) << followed.out;
 
   // A Path that an engine lengthens again (an installer adds the long
   // spelling) comes back to the same fixed point.

@@ -54,24 +54,39 @@ std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
   EntryNotes& notes = decided.notes;
   notes.proved.assign(resolved.entries.size(), false);
   notes.unproven.assign(resolved.entries.size(), false);
+  // Each entry as the list gives it, by resolved index; asked for only
+  // where an entry with references is written otherwise.
+  std::vector<std::string_view> givenOf;
+  const auto typed = [&](std::size_t r) {
+    if (givenOf.empty()) {
+      givenOf.resize(resolved.entries.size());
+      ForEachRecord(resolved, decided.written, notes, [&givenOf](const EntryRecord& record) {
+        if (record.resolvedIndex < givenOf.size()) givenOf[record.resolvedIndex] = record.given;
+      });
+    }
+    return givenOf[r];
+  };
   std::vector<std::size_t> unproven;  // by resolved index
   std::size_t proved = 0;
   for (const WrittenEntry& entry : decided.written.entries) {
     const std::size_t r = entry.resolvedIndex;
     const ResolvedEntry& resolvedEntry = resolved.entries[r];
     // Written as given (its spelling normalized at most): nothing to prove.
-    // (An entry kept as typed, with no reference, is as given too.)
-    if (entry.text == resolvedEntry.Given() ||
-        (resolvedEntry.IsWrittenAsTyped() && !HoldsEnvironmentReference(entry.text))) {
+    // (An entry kept as typed, with no reference, is as given too.) One
+    // kept as typed with its references is spelled anew after them (short
+    // names below %TOOLS%): written otherwise than the list gives it unless
+    // it is that text.
+    const bool withReferences = resolvedEntry.IsWrittenAsTyped();
+    if (withReferences && !HoldsEnvironmentReference(entry.text)) continue;
+    if (withReferences ? entry.text == Unquoted(typed(r)) : entry.text == resolvedEntry.Given()) {
       continue;
     }
     // The directory the given entry opened to: as resolving found it, or,
-    // for one written with its references, where they lead.
+    // for one written with its references, where the references as typed
+    // lead.
     std::optional<DirectoryIdentity> meant =
         r < resolved.identities.size() ? resolved.identities[r] : std::nullopt;
-    if (!meant && resolvedEntry.IsWrittenAsTyped()) {
-      meant = Opened(resolvedEntry.Given(), references, files);
-    }
+    if (!meant && withReferences) meant = Opened(typed(r), references, files);
     if (!meant) continue;  // nothing opened: judged by its text alone
     const std::string_view text = entry.text;
     if (!entry.junction.empty() && text.substr(0, entry.junction.size()) == entry.junction &&
@@ -91,10 +106,7 @@ std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
   }
   if (unproven.empty()) return proved;
   // Written exactly as the list gives them, instead, and said.
-  std::vector<std::string_view> givenOf(resolved.entries.size());
-  ForEachRecord(resolved, decided.written, notes, [&givenOf](const EntryRecord& record) {
-    if (record.resolvedIndex < givenOf.size()) givenOf[record.resolvedIndex] = record.given;
-  });
+  typed(0);
   std::string lines;
   for (WrittenEntry& entry : decided.written.entries) {
     const std::size_t r = entry.resolvedIndex;
