@@ -559,6 +559,46 @@ TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
         << c.name;
   }
 
+  // Two left out at once, then put back one by one: each before the entry
+  // it stood before (places count the entries stored, not the others left
+  // out); an entry the user typed again in another spelling is the user's,
+  // where the user put it; an entry written with a variable of Windows'
+  // own comes back as it was left out.
+  fs.AddDirectory("C:\\Users\\me\\one", "C:\\Users\\me\\one");
+  fs.AddDirectory("C:\\Users\\me\\two", "C:\\Users\\me\\two");
+  const auto userPath = [&] { return store.Get(Scope::kUser, "Path")->text; };
+  const auto machineLists = [&](const std::string& machine) {
+    store.Set(Scope::kMachine, "Path", {machine, StoredType::kString, {}});
+    EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, 0) << machine;
+  };
+  store = InMemoryEnvironmentStore();
+  store.Set(Scope::kUser, "Path",
+            {"C:\\Users\\me\\bin;C:\\Users\\me\\one;C:\\Users\\me\\two;C:\\Windows",
+             StoredType::kExpandString,
+             {}});
+  machineLists("C:\\Users\\me\\one;C:\\Users\\me\\two");
+  EXPECT_EQ(userPath(), "C:\\Users\\me\\bin;C:\\Windows");
+  machineLists("C:\\Users\\me\\one");
+  EXPECT_EQ(userPath(), "C:\\Users\\me\\bin;C:\\Users\\me\\two;C:\\Windows");
+  machineLists("C:\\Nowhere");
+  EXPECT_EQ(userPath(), "C:\\Users\\me\\bin;C:\\Users\\me\\one;C:\\Users\\me\\two;C:\\Windows");
+  machineLists("C:\\Users\\me\\two");
+  EXPECT_EQ(userPath(), "C:\\Users\\me\\bin;C:\\Users\\me\\one;C:\\Windows");
+  store.Set(Scope::kUser, "Path",
+            {"C:\\Users\\me\\bin;C:\\Users\\me\\one;C:\\Windows;c:\\users\\me\\TWO\\",
+             StoredType::kExpandString,
+             {}});
+  machineLists("C:\\Nowhere");
+  EXPECT_EQ(userPath(), "C:\\Users\\me\\bin;C:\\Users\\me\\one;C:\\Windows;c:\\users\\me\\TWO");
+  store = InMemoryEnvironmentStore();
+  store.Set(Scope::kProfile, "USERPROFILE", {"C:\\Users\\me", StoredType::kString, {}});
+  store.Set(Scope::kUser, "Path",
+            {"%USERPROFILE%\\bin;C:\\Windows", StoredType::kExpandString, {}});
+  machineLists("C:\\Users\\me\\bin");
+  EXPECT_EQ(userPath(), "C:\\Windows");
+  machineLists("C:\\Nowhere");
+  EXPECT_EQ(userPath(), "%USERPROFILE%\\bin;C:\\Windows");
+
   // A new window's length against what breaks: the machine's 8170
   // characters, a ';', and the user's 38 before and 15 after.
   store = InMemoryEnvironmentStore();

@@ -98,6 +98,20 @@ std::string ReferenceSpelling(const std::string& entry, const Expansion& expansi
 
 }  // namespace
 
+std::optional<DirectoryIdentity> EntryOpensTo(std::string_view entry, Environment* references,
+                                              FileSystemQueries& files) {
+  const PathConventions conventions = files.Conventions();
+  std::string path = conventions.win32Syntax ? Unquoted(entry) : std::string(entry);
+  if (conventions.win32Syntax && HoldsEnvironmentReference(path)) {
+    if (references == nullptr) return std::nullopt;
+    const Expansion expansion = ExpandReferences(path, *references);
+    if (expansion.outcome != Expansion::kExpanded) return std::nullopt;
+    path = expansion.text;
+  }
+  if (!IsAbsolutePath(path, conventions)) return std::nullopt;
+  return files.Identity(NormalizedPath(std::move(path), conventions));
+}
+
 ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
                             const ResolveOptions& options) {
   const PathConventions conventions = queries.Conventions();

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -91,6 +92,12 @@ struct ResolvedList {
   std::vector<EntryFinding> findings;  // in the list's order
   TextArena whys;                      // where the findings' `why` point
 };
+
+// The directory `entry`, as a list holds it, opens to: its quotes gone and
+// its references expanded with `references` (none, or one it cannot
+// expand: nothing); nothing where it is not absolute or opens nothing.
+std::optional<DirectoryIdentity> EntryOpensTo(std::string_view entry, Environment* references,
+                                              FileSystemQueries& files);
 
 // Splits the list and resolves every entry in order. The findings point
 // into `list`, which must outlive them. An entry that the

@@ -10,25 +10,6 @@
 #include "pathtext/path_parts.h"
 
 namespace pathshrink {
-namespace {
-
-// The directory `text` (an entry as a list holds it) opens to, once its
-// quotes are gone and its references expanded.
-std::optional<DirectoryIdentity> Opened(std::string_view text, Environment* references,
-                                        FileSystemQueries& files) {
-  const PathConventions conventions = files.Conventions();
-  std::string path = conventions.win32Syntax ? Unquoted(text) : std::string(text);
-  if (conventions.win32Syntax && HoldsEnvironmentReference(path)) {
-    if (references == nullptr) return std::nullopt;
-    const Expansion expansion = ExpandReferences(path, *references);
-    if (expansion.outcome != Expansion::kExpanded) return std::nullopt;
-    path = expansion.text;
-  }
-  if (!IsAbsolutePath(path, conventions)) return std::nullopt;
-  return files.Identity(NormalizedPath(std::move(path), conventions));
-}
-
-}  // namespace
 
 std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
                          const JunctionTable& junctions, Environment* references,
@@ -86,7 +67,7 @@ std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
     // lead.
     std::optional<DirectoryIdentity> meant =
         r < resolved.identities.size() ? resolved.identities[r] : std::nullopt;
-    if (!meant && withReferences) meant = Opened(typed(r), references, files);
+    if (!meant && withReferences) meant = EntryOpensTo(typed(r), references, files);
     if (!meant) continue;  // nothing opened: judged by its text alone
     const std::string_view text = entry.text;
     if (!entry.junction.empty() && text.substr(0, entry.junction.size()) == entry.junction &&
@@ -96,7 +77,7 @@ std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
       ++proved;
       continue;
     }
-    const std::optional<DirectoryIdentity> opened = Opened(text, references, files);
+    const std::optional<DirectoryIdentity> opened = EntryOpensTo(text, references, files);
     if (opened && *opened == *meant) {
       notes.proved[r] = true;
       ++proved;

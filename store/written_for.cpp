@@ -185,6 +185,19 @@ std::vector<LeftOut> PutBackLeftOut(const std::vector<LeftOut>& leftOut,
   std::vector<LeftOut> ordered = leftOut;
   std::stable_sort(ordered.begin(), ordered.end(),
                    [](const LeftOut& a, const LeftOut& b) { return a.place < b.place; });
+  // The directory each entry of the list opens to, asked only once an
+  // entry is to go back.
+  std::vector<std::optional<DirectoryIdentity>> opened;
+  const auto listed = [&](const DirectoryIdentity& identity) {
+    if (opened.empty()) {
+      for (const std::string& entry : entries) {
+        opened.push_back(EntryOpensTo(entry, references, files));
+      }
+    }
+    return std::any_of(opened.begin(), opened.end(),
+                       [&identity](const auto& other) { return other && *other == identity; });
+  };
+  std::size_t inserted = 0;  // put back so far, each before the ones after it
   for (const LeftOut& out : ordered) {
     const std::string key = FoldCase(out.entry);
     // Typed in again by hand: nothing to put back, nothing to remember.
@@ -197,16 +210,24 @@ std::vector<LeftOut> PutBackLeftOut(const std::vector<LeftOut>& leftOut,
       // Gone for good is forgotten; anything else is kept to judge again.
       const bool gone = !resolved.findings.empty() &&
                         resolved.findings.front().kind == EntryFinding::Kind::kInvalid;
-      if (!gone) still.push_back(out);
+      if (!gone) still.push_back({out.place + inserted, out.entry, out.machineEntry});
       continue;
     }
     const ResolvedEntry& entry = resolved.entries.front();
-    if (entry.IsWrittenAsTyped() || !resolved.identities.front() ||
-        machine.Find(entry, &*resolved.identities.front()) != nullptr) {
-      still.push_back(out);
+    // Where it opens: as resolved, or, written with references (of
+    // Windows' own, or it would not have been left out), where they lead.
+    std::optional<DirectoryIdentity> identity = resolved.identities.front();
+    if (!identity && entry.IsWrittenAsTyped())
+      identity = EntryOpensTo(out.entry, references, files);
+    if (!identity || machine.Find(entry, &*identity) != nullptr) {
+      still.push_back({out.place + inserted, out.entry, out.machineEntry});
       continue;
     }
-    const std::size_t at = std::min(out.place, entries.size());
+    // In the list again in another spelling: the user's stays.
+    if (listed(*identity)) continue;
+    const std::size_t at = std::min(out.place + inserted, entries.size());
+    ++inserted;
+    if (!opened.empty()) opened.insert(opened.begin() + static_cast<std::ptrdiff_t>(at), identity);
     entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), out.entry);
     check.writtenFor.insert(check.writtenFor.begin() + static_cast<std::ptrdiff_t>(at), "");
     check.putBack.insert(check.putBack.begin() + static_cast<std::ptrdiff_t>(at), true);
@@ -242,14 +263,20 @@ void NoteDrift(std::string_view stored, const DriftCheck& drift, const PathConve
 std::vector<LeftOut> LeftOutOf(const std::vector<EntryRecord>& records,
                                const std::vector<LeftOut>& still) {
   std::vector<LeftOut> leftOut;
-  std::size_t place = 0;
-  for (const EntryRecord& record : records) {
+  // keptBefore[i]: how many of the first i records the list keeps.
+  std::vector<std::size_t> keptBefore(records.size() + 1, 0);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const EntryRecord& record = records[i];
     if (record.outcome == EntryRecord::Outcome::kListedByMachine) {
-      leftOut.push_back({place, std::string(record.given), std::string(record.machineEntry)});
+      leftOut.push_back(
+          {keptBefore[i], std::string(record.given), std::string(record.machineEntry)});
     }
-    if (Kept(record) || record.outcome == EntryRecord::Outcome::kListedByMachine) ++place;
+    keptBefore[i + 1] = keptBefore[i] + (Kept(record) ? 1 : 0);
   }
-  leftOut.insert(leftOut.end(), still.begin(), still.end());
+  for (const LeftOut& out : still) {
+    leftOut.push_back(
+        {keptBefore[std::min(out.place, records.size())], out.entry, out.machineEntry});
+  }
   return leftOut;
 }
 

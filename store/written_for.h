@@ -30,7 +30,9 @@ using WrittenFor = std::map<std::string, std::string>;  // as written -> long pa
 
 // A user's entry left out while the machine's Path listed its folder.
 struct LeftOut {
-  std::size_t place = 0;     // its index in the list, the entries left out before it counted
+  // Its index in the list as stored, counting only the entries stored (not
+  // others left out), so that it goes back before the entry it stood before.
+  std::size_t place = 0;
   std::string entry;         // as it stood in the user's Path
   std::string machineEntry;  // the machine's entry that listed its folder
   bool operator==(const LeftOut& other) const {
@@ -66,9 +68,12 @@ DriftCheck CheckDrift(std::string_view stored, const WrittenFor& memory, FileSys
 
 // Puts each entry left out before back into `check.list`, at its place,
 // where the machine's Path (`machine`) no longer lists its folder and the
-// folder is there; says so on `err`. An entry the list holds again is
-// forgotten, and so is one that is gone. Returns the ones still left out
-// (or that cannot be judged now), to be remembered again.
+// folder is there; says so on `err`. An entry the list holds again, in any
+// spelling that opens its folder, is forgotten: the user's spelling and
+// place win; so is one that is gone. An entry with references is judged
+// where they lead (`references`), as it was left out. Returns the ones
+// still left out (or that cannot be judged now), to be remembered again,
+// each with its place as an index into the new `check.list`.
 std::vector<LeftOut> PutBackLeftOut(const std::vector<LeftOut>& leftOut,
                                     const ListedFolders& machine, FileSystemQueries& files,
                                     Environment* references, DriftCheck& check, std::ostream& err);
@@ -85,7 +90,9 @@ WrittenFor WrittenForOf(const std::vector<EntryRecord>& records,
                         const std::vector<ResolvedEntry>& entries, const WrittenFor& before,
                         Environment* references);
 // The entries left out because the machine's Path lists their folders:
-// those the records say, then `still` (left out before, and not put back).
+// those the records say, then `still` (left out before, and not put back;
+// their places indexes into the list the records are of), each placed
+// among the entries the records keep.
 std::vector<LeftOut> LeftOutOf(const std::vector<EntryRecord>& records,
                                const std::vector<LeftOut>& still);
 
