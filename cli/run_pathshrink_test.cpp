@@ -543,6 +543,8 @@ TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
         std::string::npos)
         << json.out;
     EXPECT_NE(json.out.find("\"putBack\":true"), std::string::npos) << json.out;
+    // Given: the two entries stored, not the one put back.
+    EXPECT_NE(json.out.find("\"counts\":{\"given\":2,"), std::string::npos) << json.out;
     const Outcome back = Run({"pathshrink", "--user", "--write"});
     EXPECT_EQ(back.status, 0) << c.name;
     EXPECT_NE(back.err.find("[entry 'C:\\Program Files\\Tools' put back as entry 2: the machine's "

@@ -114,11 +114,13 @@ std::vector<EntryRecord> AsGivenRecords(const ResolvedList& resolved, const Writ
 }
 
 void RecordCounts::Add(const EntryRecord& record) {
-  ++given;
+  if (!record.putBack) ++given;  // a put-back entry is not in the list as given
   ++outcomes[static_cast<std::size_t>(record.outcome)];
   if (!record.userChangeable.empty()) ++userChangeable;
   if (!record.writtenFor.empty()) ++drifted;
-  if (record.proved) ++proved;
+  // Proved counts what is written otherwise than given (under --target, an
+  // entry may have been proved and then kept as given).
+  if (record.proved && record.written != record.given) ++proved;
   if (record.putBack) ++putBack;
   if (!record.written.empty() && record.written != record.given &&
       record.outcome != EntryRecord::Outcome::kUnchecked) {
