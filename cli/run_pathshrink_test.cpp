@@ -1282,6 +1282,26 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
     EXPECT_NE(lines.back().find("before " + std::to_string(explained[0].size())), std::string::npos)
         << lines.back();
   }
+  // Columns stay in line by what a terminal shows: a CJK character takes
+  // two columns (three bytes), a combining mark none (two bytes), so the
+  // left-out entry's "becomes" stands 5 bytes further right than its column.
+  const Outcome wide = Run(
+      {"pathshrink", "--explain", "C:\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9Ee\xCC\x81;C:\\Windows"});
+  std::vector<std::string> wideLines;
+  for (std::size_t at = 0; at < wide.out.size();) {
+    const std::size_t end = wide.out.find('\n', at);
+    wideLines.push_back(wide.out.substr(at, end - at));
+    at = end + 1;
+  }
+  ASSERT_EQ(wideLines.size(), 4u) << wide.out;
+  const std::size_t windowsBecomes = wideLines[2].find("C:\\Windows", 8);
+  EXPECT_EQ(wideLines[1].find("(left out)"), windowsBecomes + 5) << wide.out;
+  // Ten thousand rows: '#' as wide as the last one's number.
+  std::string many;
+  for (int i = 0; i < 10000; ++i) many += "C:\\Windows;";
+  const Outcome rows = Run({"pathshrink", "--explain", many});
+  EXPECT_EQ(rows.out.rfind("    #  entry", 0), 0u) << rows.out.substr(0, 200);
+  EXPECT_NE(rows.out.find("\n10000  C:\\Windows "), std::string::npos);
   columns = 0;
 
   // A volume that answers a short name which leads to another folder: the

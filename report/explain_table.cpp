@@ -15,9 +15,46 @@ using Outcome = EntryRecord::Outcome;
 
 constexpr std::string_view kLeftOut = "(left out)";
 
-// The lines `text` takes in a column `width` characters wide: cut after a
-// separator, a space or a '-', '.' or '_' in the second half of the line,
-// else at the width; a character is never split.
+// The code point that starts at `at` in `text`, and its length in bytes;
+// a byte that starts no sequence is one of its own.
+char32_t CodePointAt(std::string_view text, std::size_t at, std::size_t& length) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  length = std::max<std::size_t>(1, Utf8SequenceLength(lead));
+  if (at + length > text.size()) length = 1;
+  if (length == 1) return lead;
+  char32_t point = lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    point = (point << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
+  }
+  return point;
+}
+
+// The columns a terminal gives a code point: none to a combining mark, a
+// joiner or a variation selector (they stand on the one before), two to an
+// East Asian wide or fullwidth character and to an emoji, else one.
+std::size_t DisplayColumns(char32_t c) {
+  if ((c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) ||
+      (c >= 0x1DC0 && c <= 0x1DFF) || (c >= 0x20D0 && c <= 0x20FF) ||
+      (c >= 0xFE20 && c <= 0xFE2F) || (c >= 0xFE00 && c <= 0xFE0F) || c == 0x200B || c == 0x200C ||
+      c == 0x200D || (c >= 0xE0100 && c <= 0xE01EF)) {
+    return 0;
+  }
+  if ((c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0x303E) ||
+      (c >= 0x3041 && c <= 0x33FF) || (c >= 0x3400 && c <= 0x4DBF) ||
+      (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xA000 && c <= 0xA4CF) ||
+      (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+      (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+      (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1F64F) ||
+      (c >= 0x1F900 && c <= 0x1F9FF) || (c >= 0x20000 && c <= 0x3FFFD)) {
+    return 2;
+  }
+  return 1;
+}
+
+// The lines `text` takes in a column `width` display columns wide: cut
+// after a separator, a space or a '-', '.' or '_' in the second half of the
+// line, else at the width; a character is never split, nor parted from the
+// marks that stand on it.
 std::vector<std::string> Wrapped(const std::string& text, std::size_t width) {
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -25,12 +62,13 @@ std::vector<std::string> Wrapped(const std::string& text, std::size_t width) {
     std::size_t at = start;
     std::size_t count = 0;
     std::size_t lastBreak = std::string::npos;
-    while (at < text.size() && count < width) {
-      const std::size_t length =
-          std::max<std::size_t>(1, Utf8SequenceLength(static_cast<unsigned char>(text[at])));
+    while (at < text.size()) {
+      std::size_t length = 0;
+      const std::size_t columns = DisplayColumns(CodePointAt(text, at, length));
+      if (columns > 0 && count + columns > width && at > start) break;
       const char c = text[at];
-      at = std::min(text.size(), at + length);
-      ++count;
+      at += length;
+      count += columns;
       if (c == '\\' || c == '/' || c == ' ' || c == ';' || c == '-' || c == '.' || c == '_') {
         lastBreak = at;
       }
@@ -46,9 +84,11 @@ std::vector<std::string> Wrapped(const std::string& text, std::size_t width) {
   return lines;
 }
 
-std::size_t Characters(std::string_view text) {
+std::size_t Columns(std::string_view text) {
   std::size_t count = 0;
-  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  for (std::size_t at = 0, length = 0; at < text.size(); at += length) {
+    count += DisplayColumns(CodePointAt(text, at, length));
+  }
   return count;
 }
 
@@ -66,7 +106,7 @@ void WriteRow(const std::vector<std::string>& cells, const std::vector<std::size
     std::string row;
     for (std::size_t i = 0; i < cells.size(); ++i) {
       const std::string piece = line < wrapped[i].size() ? wrapped[i][line] : std::string();
-      const std::string pad(widths[i] - std::min(widths[i], Characters(piece)), ' ');
+      const std::string pad(widths[i] - std::min(widths[i], Columns(piece)), ' ');
       const bool right = i == 0 || i + 1 == cells.size();
       if (i > 0) row += "  ";
       row += right ? pad + piece : piece + pad;
@@ -143,8 +183,10 @@ void WriteExplainTable(const RecordWalk& records, std::string_view before, std::
                        std::size_t columns, bool target, const Redactor& redact,
                        std::ostream& out) {
   // #, entry, becomes, why, saves: the three texts share what the number
-  // columns and the gaps between them leave.
-  const std::size_t number = 4;
+  // columns and the gaps between them leave; '#' as wide as the last row's.
+  std::size_t rows = 0;
+  if (records) records([&rows](const EntryRecord&) { ++rows; });
+  const std::size_t number = std::max<std::size_t>(4, std::to_string(rows).size());
   const std::size_t saves = 6;
   const std::size_t room = std::max<std::size_t>(columns, 60) - number - saves - std::size_t{4} * 2;
   const std::size_t entry = room * 36 / 100;
