@@ -308,8 +308,9 @@ TEST_F(WineEndToEndTest, ShortFormsNoRepeatsAndInvalidEntries) {
   EXPECT_EQ(std::count(expected.begin(), expected.end(), ';'), 1) << expected;
 }
 
-// Each component of the system's short form, or the one given where that
-// is shorter (counted in UTF-16 units, as Windows counts).
+// Each component of the system's short form where that is shorter than the
+// one given (counted in UTF-16 units, as Windows counts), else the one
+// given: a short name that saves nothing is not written.
 std::string Shortest(const std::string& given, const std::string& shortForm) {
   const auto units = [](const std::string& name) {
     std::size_t n = 0;
@@ -336,7 +337,7 @@ std::string Shortest(const std::string& given, const std::string& shortForm) {
   std::string spelled;
   for (std::size_t i = 0; i < shortParts.size(); ++i) {
     spelled += (i == 0 ? "" : "\\");
-    spelled += units(givenParts[i]) < units(shortParts[i]) ? givenParts[i] : shortParts[i];
+    spelled += units(shortParts[i]) < units(givenParts[i]) ? shortParts[i] : givenParts[i];
   }
   return spelled;
 }
