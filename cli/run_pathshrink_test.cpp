@@ -1285,8 +1285,9 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
   // Columns stay in line by what a terminal shows: a CJK character takes
   // two columns (three bytes), a combining mark none (two bytes), so the
   // left-out entry's "becomes" stands 5 bytes further right than its column.
-  const Outcome wide = Run(
-      {"pathshrink", "--explain", "C:\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9Ee\xCC\x81;C:\\Windows"});
+  const Outcome wide = Run({"pathshrink", "--explain",
+                            "C:\\\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"
+                            "e\xCC\x81;C:\\Windows"});
   std::vector<std::string> wideLines;
   for (std::size_t at = 0; at < wide.out.size();) {
     const std::size_t end = wide.out.find('\n', at);
