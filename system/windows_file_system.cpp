@@ -6,6 +6,7 @@
 #include <winioctl.h>
 
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 #include <vector>
 
@@ -86,11 +87,21 @@ std::optional<DirectoryIdentity> WindowsFileSystem::Identity(const std::string& 
     return std::nullopt;
   }
   // The 64-bit file index is not unique on ReFS (Dev Drive): two folders
-  // would be judged one and a real entry dropped as a repeat. The 128-bit
-  // ID with the 64-bit serial is; FAT32 and exFAT refuse it, and there the
-  // index is all there is, and unique.
+  // would be judged one and a real entry dropped as a repeat. There the
+  // 128-bit ID with the 64-bit serial is asked; elsewhere (NTFS, and FAT32
+  // and exFAT, which refuse it) the index is unique, and no more is asked.
+  const auto known = refs_.find(information.dwVolumeSerialNumber);
+  bool refs = known != refs_.end() && known->second;
+  if (known == refs_.end()) {
+    wchar_t fileSystem[MAX_PATH + 1] = {};
+    refs = ::GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, nullptr,
+                                           fileSystem, MAX_PATH + 1) != 0 &&
+           std::wcscmp(fileSystem, L"ReFS") == 0;
+    refs_.emplace(information.dwVolumeSerialNumber, refs);
+  }
   FILE_ID_INFO id{};
-  const bool has128 = ::GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id) != 0;
+  const bool has128 =
+      refs && ::GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id) != 0;
   ::CloseHandle(handle);
   if (has128) {
     DirectoryIdentity identity{id.VolumeSerialNumber, 0, 0};

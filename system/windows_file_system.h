@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "system/file_system_queries.h"
@@ -31,6 +32,9 @@ class WindowsFileSystem : public FileSystemQueries {
 
  private:
   unsigned long shortPathBufferSize_;
+  // By volume serial number: whether its file system is ReFS, whose 64-bit
+  // file index is not unique (asked once a volume).
+  std::map<unsigned long, bool> refs_;
 };
 
 // UTF-16 to UTF-8 through WideCharToMultiByte, sized by asking it first.
