@@ -369,7 +369,7 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
   // the new list, with the status it would refuse with.
   std::string refusal;
   if (line.check && status == kExitDone && !inState && plan.source.stored) {
-    status = StoreRefusal(plan.source.stored->value, decided.text, refusal);
+    status = StoreRefusal(plan.source.stored->value, decided.text, "the stored Path", refusal);
   }
   if (line.check && status == kExitDone && !inState) status = kExitCheckWouldChange;
   int delivered = kExitDone;

@@ -1,7 +1,5 @@
 #include "report/fleet_report.h"
 
-#include "report/explain_table.h"
-
 #include <algorithm>
 
 #include "pathtext/path_spelling.h"
@@ -153,9 +151,7 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
     json.Raw("\",\"reason\":");
     quoted(ExplainWhy(record, facts.target));
     json.Raw(",\"saving\":");
-    const long saving = Saving(record);
-    if (saving < 0) json.Raw("-");
-    json.Number(static_cast<std::size_t>(saving < 0 ? -saving : saving));
+    json.Signed(Saving(record));
     // Most records say no more: in one piece.
     if (record.why.empty() && record.junction.empty() && record.outcome != Outcome::kRepeat &&
         record.userChangeable.empty() && record.writtenFor.empty() && record.machineEntry.empty() &&

@@ -114,6 +114,12 @@ void JsonText::Number(std::size_t n) {
   at_ = std::to_chars(at_, end_, n).ptr;
 }
 
+void JsonText::Signed(long n) {
+  constexpr std::size_t kDigits = 20;  // of the most negative long, with its sign
+  Room(kDigits);
+  at_ = std::to_chars(at_, end_, n).ptr;
+}
+
 void JsonText::Quoted(std::string_view text) {
   // Nearly always there is room and the text is plain: then in one step
   // that calls nothing else.

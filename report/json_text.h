@@ -27,6 +27,7 @@ class JsonText {
   }
   void Raw(std::string_view json) { Put(json.data(), json.size()); }
   void Number(std::size_t n);
+  void Signed(long n);
   void Bool(bool value) { value ? Raw("true") : Raw("false"); }
   // `text` as a JSON string. Bytes that are not UTF-8 (an entry read as
   // bytes) become U+FFFD: JSON holds text only.

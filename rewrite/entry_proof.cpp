@@ -35,18 +35,20 @@ std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
   EntryNotes& notes = decided.notes;
   notes.proved.assign(resolved.entries.size(), false);
   notes.unproven.assign(resolved.entries.size(), false);
-  // Each entry as the list gives it, by resolved index; asked for only
-  // where an entry with references is written otherwise.
+  // Each entry as the list gives it, by resolved index: worked out the
+  // first time it is needed (an entry with references written otherwise,
+  // or one to write as given after all).
   std::vector<std::string_view> givenOf;
-  const auto typed = [&](std::size_t r) {
+  const auto givenList = [&]() -> const std::vector<std::string_view>& {
     if (givenOf.empty()) {
       givenOf.resize(resolved.entries.size());
       ForEachRecord(resolved, decided.written, notes, [&givenOf](const EntryRecord& record) {
         if (record.resolvedIndex < givenOf.size()) givenOf[record.resolvedIndex] = record.given;
       });
     }
-    return givenOf[r];
+    return givenOf;
   };
+  const auto typed = [&](std::size_t r) { return givenList()[r]; };
   std::vector<std::size_t> unproven;  // by resolved index
   std::size_t proved = 0;
   for (const WrittenEntry& entry : decided.written.entries) {
@@ -87,7 +89,7 @@ std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
   }
   if (unproven.empty()) return proved;
   // Written exactly as the list gives them, instead, and said.
-  typed(0);
+  givenList();
   std::string lines;
   for (WrittenEntry& entry : decided.written.entries) {
     const std::size_t r = entry.resolvedIndex;

@@ -67,11 +67,12 @@ class Backup {
 
 }  // namespace
 
-int StoreRefusal(const StoredValue& before, const std::string& newText, std::string& why) {
+int StoreRefusal(const StoredValue& before, const std::string& newText, const std::string& stored,
+                 std::string& why) {
   if (HoldsControlCharacter(before.text)) {
-    why =
-        "holds a control character (a line break, a tab), which no directory's name can hold: "
-        "mend it by hand";
+    why = stored +
+          " holds a control character (a line break, a tab), which no directory's name can hold: "
+          "mend it by hand";
     return kExitControlCharacters;
   }
   if (newText.empty() && !before.text.empty()) {
@@ -111,9 +112,9 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
 
   // 3. Something worth storing, and nothing it would lose without a word.
   std::string why;
-  if (const int refused = StoreRefusal(before, newText, why); refused != kExitDone) {
-    err << "[" + (refused == kExitControlCharacters ? "the Path in " + key + " " : std::string()) +
-               why + "; nothing stored]\n";
+  if (const int refused = StoreRefusal(before, newText, "the Path in " + key, why);
+      refused != kExitDone) {
+    err << "[" + why + "; nothing stored]\n";
     return backup.Discard(refused);
   }
   // (An empty Path stays empty: nothing changes, which is no failure.)

@@ -30,8 +30,9 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
 // Whether storing `newText` in place of `before` is refused, whatever the
 // store says: kExitControlCharacters where `before` holds a control
 // character, kExitEmptyResult where a Path that is not empty would become
-// empty; else kExitDone. `why` says it, without brackets. --write and
-// --check judge by it alike.
-int StoreRefusal(const StoredValue& before, const std::string& newText, std::string& why);
+// empty; else kExitDone. `why` says it, of the value named `stored`,
+// without brackets. --write and --check judge by it alike.
+int StoreRefusal(const StoredValue& before, const std::string& newText, const std::string& stored,
+                 std::string& why);
 
 }  // namespace pathshrink

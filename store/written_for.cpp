@@ -217,8 +217,9 @@ std::vector<LeftOut> PutBackLeftOut(const std::vector<LeftOut>& leftOut,
     // Where it opens: as resolved, or, written with references (of
     // Windows' own, or it would not have been left out), where they lead.
     std::optional<DirectoryIdentity> identity = resolved.identities.front();
-    if (!identity && entry.IsWrittenAsTyped())
+    if (!identity && entry.IsWrittenAsTyped()) {
       identity = EntryOpensTo(out.entry, references, files);
+    }
     if (!identity || machine.Find(entry, &*identity) != nullptr) {
       still.push_back({out.place + inserted, out.entry, out.machineEntry});
       continue;

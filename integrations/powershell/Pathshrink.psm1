@@ -419,21 +419,18 @@ function Get-PathshrinkShadow {
         # What the session itself holds of that name; never this module's own helpers.
         $own = Get-Command -Name $shadowed.name -CommandType Alias, Function, Cmdlet -ErrorAction SilentlyContinue |
             Where-Object { -not $_.Module -or $_.Module.Name -ne 'Pathshrink' } | Select-Object -First 1
+        # The session's own first: no file search looks for it, and PowerShell
+        # runs it before any file.
+        $files = @($shadowed.files)
         if ($own) {
-            [pscustomobject]@{
-                PSTypeName     = 'Pathshrink.Shadow'
-                Name           = $shadowed.name
-                Path           = "$($own.CommandType): $($own.Name)"
-                ExecutionAlias = $false
-                Cmd            = $null
-                CreateProcess  = $null
-                Posix          = $null
-                Pwsh           = 'runs'
-            }
+            $files = @([pscustomobject]@{
+                    path = "$($own.CommandType): $($own.Name)"; executionAlias = $false
+                    cmd = $null; createProcess = $null; posix = $null; pwsh = 'runs'
+                }) + $files
         }
-        foreach ($file in $shadowed.files) {
+        foreach ($file in $files) {
             $pwsh = $file.pwsh
-            if ($own -and $pwsh -eq 'runs') { $pwsh = 'never' }
+            if ($own -and $pwsh -eq 'runs' -and $file -ne $files[0]) { $pwsh = 'never' }
             [pscustomobject]@{
                 PSTypeName     = 'Pathshrink.Shadow'
                 Name           = $shadowed.name
