@@ -40,9 +40,12 @@ int wmain(int argc, wchar_t* argv[]) {
   const HANDLE stdErr = ::GetStdHandle(STD_ERROR_HANDLE);
   pathshrink::WindowsConsoleStreamBuf outConsole(stdOut);
   pathshrink::WindowsConsoleStreamBuf errConsole(stdErr);
+  pathshrink::WindowsFileStreamBuf outFile(stdOut);
+  pathshrink::WindowsFileStreamBuf errFile(stdErr);
   const bool outIsConsole = pathshrink::IsConsole(stdOut);
-  std::ostream out(outIsConsole ? &outConsole : std::cout.rdbuf());
-  std::ostream err(pathshrink::IsConsole(stdErr) ? &errConsole : std::cerr.rdbuf());
+  std::ostream out(outIsConsole ? static_cast<std::streambuf*>(&outConsole) : &outFile);
+  std::ostream err(pathshrink::IsConsole(stdErr) ? static_cast<std::streambuf*>(&errConsole)
+                                                 : &errFile);
   err.setf(std::ios::unitbuf);
 
   pathshrink::WindowsFileSystem fileSystem;

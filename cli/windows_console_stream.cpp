@@ -46,4 +46,38 @@ int WindowsConsoleStreamBuf::Write(bool final) {
   return 0;
 }
 
+WindowsFileStreamBuf::int_type WindowsFileStreamBuf::overflow(int_type c) {
+  if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+  pending_ += traits_type::to_char_type(c);
+  if (pending_.size() >= kFlushAt && sync() != 0) return traits_type::eof();
+  return c;
+}
+
+std::streamsize WindowsFileStreamBuf::xsputn(const char* text, std::streamsize count) {
+  pending_.append(text, static_cast<std::size_t>(count));
+  if (pending_.size() >= kFlushAt && sync() != 0) return 0;
+  return count;
+}
+
+int WindowsFileStreamBuf::sync() {
+  if (pending_.empty()) return 0;
+  // Lines end in CR LF, as the C runtime's text mode wrote them.
+  std::string text;
+  text.reserve(pending_.size() + pending_.size() / 32);
+  for (const char c : pending_) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  pending_.clear();
+  for (std::size_t done = 0; done < text.size();) {
+    DWORD written = 0;
+    const auto chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1 << 20));
+    // A closed pipe: what is left cannot go anywhere.
+    if (!::WriteFile(file_, text.data() + done, chunk, &written, nullptr) || written == 0)
+      return -1;
+    done += written;
+  }
+  return 0;
+}
+
 }  // namespace pathshrink

@@ -31,4 +31,24 @@ class WindowsConsoleStreamBuf : public std::streambuf {
   std::string pending_;
 };
 
+// Writes to a file or a pipe in a few calls: the text gathers here and goes
+// out with WriteFile when flushed, at the end, or every 64 KiB, its lines
+// ending in CR LF. (The C runtime's stdout may be unbuffered, as MinGW's
+// is on a character device, and then writes a byte a call.)
+class WindowsFileStreamBuf : public std::streambuf {
+ public:
+  explicit WindowsFileStreamBuf(HANDLE file) : file_(file) {}
+  ~WindowsFileStreamBuf() override { sync(); }
+
+ protected:
+  int_type overflow(int_type c) override;
+  std::streamsize xsputn(const char* text, std::streamsize count) override;
+  int sync() override;
+
+ private:
+  static constexpr std::size_t kFlushAt = 64 * 1024;
+  HANDLE file_;
+  std::string pending_;
+};
+
 }  // namespace pathshrink

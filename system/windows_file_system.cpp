@@ -54,9 +54,105 @@ bool AskForPath(const std::string& path, std::size_t firstSize, Ask ask, std::st
   return true;
 }
 
+// Whether `name` may be looked up as it is: no wildcard (the system's own
+// included), no "." or "..", and no trailing dot or space (which the system
+// trims). Any other is left to GetShortPathNameW.
+bool PlainComponent(std::wstring_view name) {
+  return !name.empty() && name != L"." && name != L".." && name.back() != L'.' &&
+         name.back() != L' ' && name.find_first_of(L"*?<>\"/:") == std::wstring_view::npos;
+}
+
 }  // namespace
 
+// GetShortPathNameW asks each component of each path of its parent folder:
+// a list whose entries share "C:\Program Files" and a vendor's folder asks
+// those folders again for every entry. Here each folder's short form is
+// asked once a run, and an entry below it costs one look, at its own name.
+WindowsFileSystem::Walk WindowsFileSystem::WalkShortPath(const std::wstring& path,
+                                                         std::wstring& shortPath) {
+  // The root: "X:\" or "\\server\share\"; "\\?\", "\\.\" and the rest
+  // are the system's to answer.
+  std::size_t start = 0;
+  const auto letter = [](wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+  };
+  if (path.size() > 3 && letter(path[0]) && path[1] == L':' && path[2] == L'\\') {
+    start = 3;
+  } else if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\' && path[2] != L'?' &&
+             path[2] != L'.' && path[2] != L'\\') {
+    const std::size_t server = path.find(L'\\', 2);
+    const std::size_t share =
+        server == std::wstring::npos ? std::wstring::npos : path.find(L'\\', server + 1);
+    if (share == std::wstring::npos || share == server + 1) return Walk::kAskTheSystem;
+    start = share + 1;
+  } else {
+    return Walk::kAskTheSystem;
+  }
+  std::vector<std::size_t> ends;  // of each component
+  for (std::size_t from = start;;) {
+    const std::size_t end = std::min(path.find(L'\\', from), path.size());
+    if (!PlainComponent(std::wstring_view(path).substr(from, end - from))) {
+      return Walk::kAskTheSystem;
+    }
+    ends.push_back(end);
+    if (end == path.size()) break;
+    from = end + 1;
+  }
+  // From the deepest folder on the way whose form this run knows.
+  std::wstring form = path.substr(0, start);
+  std::size_t next = 0;
+  for (std::size_t j = ends.size(); j-- > 0;) {
+    const auto known = shortForms_.find(path.substr(0, ends[j]));
+    if (known != shortForms_.end()) {
+      form = known->second;
+      next = j + 1;
+      break;
+    }
+  }
+  for (std::size_t j = next; j < ends.size(); ++j) {
+    const std::wstring prefix = path.substr(0, ends[j]);
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(prefix.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        return Walk::kAskTheSystem;
+      }
+      // Not in a folder that is there: missing, and known so without
+      // asking again. Below the root alone, the root may be what is not
+      // there, for WhyUnresolved to tell.
+      if (j > 0) missing_.insert(path);
+      return Walk::kNotThere;
+    }
+    ::FindClose(search);
+    if (form.back() != L'\\') form += L'\\';
+    form += found.cAlternateFileName[0] != L'\0' ? found.cAlternateFileName : found.cFileName;
+    shortForms_.emplace(prefix, form);
+    if (j + 1 == ends.size()) {
+      attributes_[path] = found.dwFileAttributes;
+      attributes_[form] = found.dwFileAttributes;
+    }
+  }
+  shortPath = form;
+  return Walk::kAnswered;
+}
+
 bool WindowsFileSystem::ShortPathName(std::string path, std::string& shortPath) {
+  std::wstring wide;
+  if (path.empty() || !Utf8ToWide(path, wide)) return false;
+  std::wstring form;
+  switch (WalkShortPath(wide, form)) {
+    case Walk::kAnswered: {
+      std::string answer;
+      if (!WideToUtf8(form, answer)) return false;
+      shortPath.swap(answer);
+      return true;
+    }
+    case Walk::kNotThere:
+      return false;
+    case Walk::kAskTheSystem:
+      break;
+  }
   return AskForPath(path, shortPathBufferSize_, &::GetShortPathNameW, shortPath);
 }
 
@@ -72,47 +168,51 @@ bool WindowsFileSystem::IsDirectory(const std::string& path) {
 }
 
 std::optional<DirectoryIdentity> WindowsFileSystem::Identity(const std::string& path) {
+  const auto known = identities_.find(path);
+  if (known != identities_.end()) return known->second;
   std::wstring wide;
   if (path.empty() || !Utf8ToWide(path, wide)) return std::nullopt;
   // Opened for its attributes alone, as a directory needs backup
   // semantics to be opened at all; junctions on the way are followed.
-  const HANDLE handle = ::CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
-  BY_HANDLE_FILE_INFORMATION information{};
-  const bool read = ::GetFileInformationByHandle(handle, &information) != 0;
-  if (!read || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    ::CloseHandle(handle);
-    return std::nullopt;
-  }
-  // The 64-bit file index is not unique on ReFS (Dev Drive): two folders
-  // would be judged one and a real entry dropped as a repeat. There the
-  // 128-bit ID with the 64-bit serial is asked; elsewhere (NTFS, and FAT32
-  // and exFAT, which refuse it) the index is unique, and no more is asked.
-  const auto known = refs_.find(information.dwVolumeSerialNumber);
-  bool refs = known != refs_.end() && known->second;
-  if (known == refs_.end()) {
-    wchar_t fileSystem[MAX_PATH + 1] = {};
-    refs = ::GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, nullptr,
-                                           fileSystem, MAX_PATH + 1) != 0 &&
-           std::wcscmp(fileSystem, L"ReFS") == 0;
-    refs_.emplace(information.dwVolumeSerialNumber, refs);
-  }
+  const HandleGuard handle(::CreateFileW(
+      wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) return std::nullopt;
+  // The volume's 64-bit serial and the 128-bit file ID, in one question:
+  // on ReFS (Dev Drive) the 64-bit file index is not unique, and two
+  // folders would be judged one. FAT32 and exFAT, which have no such ID,
+  // answer the classic way.
+  DirectoryIdentity identity;
   FILE_ID_INFO id{};
-  const bool has128 =
-      refs && ::GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id) != 0;
-  ::CloseHandle(handle);
-  if (has128) {
-    DirectoryIdentity identity{id.VolumeSerialNumber, 0, 0};
+  if (::GetFileInformationByHandleEx(handle.get(), FileIdInfo, &id, sizeof id)) {
+    // Whether it is a directory: known from the look that found its short
+    // form, unless that saw a link (whose target is what opened).
+    const auto walked = attributes_.find(wide);
+    bool directory = false;
+    if (walked != attributes_.end() && (walked->second & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+      directory = (walked->second & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    } else {
+      FILE_BASIC_INFO basic{};
+      directory =
+          ::GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &basic, sizeof basic) != 0 &&
+          (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    }
+    if (!directory) return std::nullopt;
+    identity.volume = id.VolumeSerialNumber;
     std::memcpy(&identity.file, id.FileId.Identifier, 8);
     std::memcpy(&identity.fileHigh, id.FileId.Identifier + 8, 8);
-    return identity;
+  } else {
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!::GetFileInformationByHandle(handle.get(), &information) ||
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return std::nullopt;
+    }
+    identity.volume = information.dwVolumeSerialNumber;
+    identity.file =
+        (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
   }
-  return DirectoryIdentity{
-      information.dwVolumeSerialNumber,
-      (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow,
-      0};
+  identities_.emplace(path, identity);
+  return identity;
 }
 
 bool WindowsFileSystem::HasShortNameSiblings(const std::string& folder,
@@ -233,6 +333,7 @@ Unresolved WindowsFileSystem::WhyUnresolved(const std::string& path) {
   std::wstring wide;
   // A name the system cannot be asked about is not known to be missing.
   if (!Utf8ToWide(path, wide)) return Unresolved::kUnreachable;
+  if (missing_.count(wide) != 0) return Unresolved::kMissing;
   // It exists, yet has no short form for this user: a folder on the way
   // may be passed through but not listed.
   if (::GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "system/file_system_queries.h"
@@ -31,10 +32,19 @@ class WindowsFileSystem : public FileSystemQueries {
   PathConventions Conventions() const override { return kWindowsConventions; }
 
  private:
+  enum class Walk { kAnswered, kNotThere, kAskTheSystem };
+  // The short form of `path` a component at a time, each from a look at its
+  // parent folder, with the forms of the folders above held for the next
+  // entry below them; kAskTheSystem where the path is not a plain one.
+  Walk WalkShortPath(const std::wstring& path, std::wstring& shortPath);
+
   unsigned long shortPathBufferSize_;
-  // By volume serial number: whether its file system is ReFS, whose 64-bit
-  // file index is not unique (asked once a volume).
-  std::map<unsigned long, bool> refs_;
+  // What this run has learnt, by the exact text asked (a run is short, and
+  // a list repeats itself: entries share parents, and some come twice).
+  std::map<std::wstring, std::wstring> shortForms_;   // a folder's, and each above it
+  std::map<std::wstring, unsigned long> attributes_;  // a walked path's last component
+  std::map<std::string, DirectoryIdentity> identities_;
+  std::set<std::wstring> missing_;  // not in a folder that is there
 };
 
 // UTF-16 to UTF-8 through WideCharToMultiByte, sized by asking it first.

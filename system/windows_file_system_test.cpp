@@ -8,6 +8,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <iostream>
 #include <stdexcept>
@@ -77,20 +78,59 @@ bool ShortNamesExpected() {
   return expected != nullptr && std::string(expected) == "1";
 }
 
+// The system's own answer for a path, through the wide call.
+std::string SystemShortForm(const std::string& path) {
+  std::wstring wide;
+  if (!Utf8ToWide(path, wide)) return "(not UTF-8)";
+  wchar_t answer[32768];
+  const DWORD length = ::GetShortPathNameW(wide.c_str(), answer, 32768);
+  std::string utf8;
+  if (length == 0 || !WideToUtf8(std::wstring_view(answer, length), utf8)) return "(none)";
+  return utf8;
+}
+
 TEST_F(WindowsFileSystemTest, AnswersTheSystemsShortForm) {
   const std::string path = MakeDirectories("Long Directory Name\\Another Long One");
+  const std::string sibling = MakeDirectories("Long Directory Name\\A Sibling Below It");
+  MakeDirectories("Long Directory Name\\short");
+  std::string shortParent;
+  ASSERT_TRUE(queries.ShortPathName(root + "\\Long Directory Name", shortParent));
+  std::string lower = path;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  // Each spelling as the system answers it, whatever this run asked before
+  // (folders above are asked once a run and remembered).
+  const std::string spellings[] = {
+      path,
+      path,  // again
+      sibling,
+      lower,
+      shortParent + "\\Another Long One",
+      root + "\\Long Directory Name\\SHORT",
+      "\\\\?\\" + path,                                     // the system's to answer
+      root + "\\Long Directory Name\\.\\Another Long One",  // the system's to answer
+  };
+  for (const std::string& spelling : spellings) {
+    std::string answer;
+    ASSERT_TRUE(queries.ShortPathName(spelling, answer)) << spelling;
+    EXPECT_EQ(answer, SystemShortForm(spelling)) << spelling;
+  }
   std::string answer;
   ASSERT_TRUE(queries.ShortPathName(path, answer));
-  char expected[MAX_PATH];
-  const DWORD length = ::GetShortPathNameA(path.c_str(), expected, MAX_PATH);
-  ASSERT_GT(length, 0u);
-  EXPECT_EQ(answer, std::string(expected, length));
   // A volume without 8.3 names (hosted CI runners, ReFS) answers the path
   // itself; where the system made short names, they are what comes back,
   // and where the workflow turned them on, they must.
   if (answer != path || ShortNamesExpected()) {
     EXPECT_EQ(answer.find("Long Directory Name"), std::string::npos) << answer;
   }
+  // Not there, in a folder that is (or below one that is not): missing;
+  // on a drive that is not there: not missing.
+  for (const std::string& gone : {root + "\\Long Directory Name\\Gone\\Below",
+                                  root + "\\Long Directory Name\\Gone", root + "\\Gone"}) {
+    EXPECT_FALSE(queries.ShortPathName(gone, answer)) << gone;
+    EXPECT_EQ(queries.WhyUnresolved(gone), Unresolved::kMissing) << gone;
+  }
+  EXPECT_FALSE(queries.ShortPathName("B:\\Gone\\Below", answer));
+  EXPECT_NE(queries.WhyUnresolved("B:\\Gone\\Below"), Unresolved::kMissing);
 }
 
 TEST_F(WindowsFileSystemTest, AnAnswerLongerThanTheBufferIsFetchedWhole) {
