@@ -102,6 +102,9 @@ std::string HelpText(bool windows) {
       "                        gives the length the list will then have\n"
       "  --junctions-in DIR    with --suggest: make them in DIR (default: the root\n"
       "                        of each target's drive)\n"
+      "  --wait SECONDS        how long each drive or share may take to answer\n"
+      "                        (default 2; 0: as long as it takes); the entries on\n"
+      "                        one that does not are kept as given\n"
       "  --help, -h, /?        this text\n"
       "  --version             the version\n"
       "\n"
@@ -128,9 +131,10 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   };
   // The tool's own flags: never the value of an option that takes one.
   const auto isFlag = [](std::string_view arg) {
-    for (const char* flag : {"-j", "--env", "--junctions-in", "--target", "--user", "--machine",
-                             "--suggest", "--verbose", "--write", "--check", "--json", "--redact",
-                             "--explain", "--shadows", "--help", "-h", "/?", "--version"}) {
+    for (const char* flag :
+         {"-j", "--env", "--junctions-in", "--target", "--wait", "--user", "--machine", "--suggest",
+          "--verbose", "--write", "--check", "--json", "--redact", "--explain", "--shadows",
+          "--help", "-h", "/?", "--version"}) {
       if (arg == flag) return true;
     }
     return false;
@@ -157,7 +161,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
                   std::string(arg.substr(1)) + "?");
     }
     // The options that take the next argument.
-    if (arg == "-j" || arg == "--env" || arg == "--junctions-in" || arg == "--target") {
+    if (arg == "-j" || arg == "--env" || arg == "--junctions-in" || arg == "--target" ||
+        arg == "--wait") {
       if (i + 1 >= argc || isFlag(argv[i + 1])) {
         return fail("Missing value after [" + std::string(arg) + "]");
       }
@@ -174,6 +179,21 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
           return fail("Option [--target] needs a length from 1 to 32766, not [" + value + "]");
         }
         line.target = std::stoul(value);
+      } else if (arg == "--wait") {
+        // Seconds, to the millisecond, up to a day.
+        const std::size_t point = value.find('.');
+        const std::string whole = value.substr(0, point);
+        const std::string fraction = point == std::string::npos ? "" : value.substr(point + 1);
+        const auto digits = [](const std::string& text, std::size_t most) {
+          return text.size() <= most && text.find_first_not_of("0123456789") == std::string::npos;
+        };
+        if (whole.empty() || !digits(whole, 5) || !digits(fraction, 3) ||
+            (point != std::string::npos && fraction.empty()) || std::stoul(whole) > 86400) {
+          return fail("Option [--wait] needs a number of seconds from 0 to 86400, not [" + value +
+                      "]");
+        }
+        line.wait = std::chrono::milliseconds(std::stoul(whole) * 1000 +
+                                              std::stoul((fraction + "000").substr(0, 3)));
       } else if (arg == "-j") {
         line.junctions.push_back(value);
       } else if (arg == "--junctions-in") {

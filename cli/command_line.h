@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,6 +32,8 @@ struct CommandLine {
   bool explain = false;  // --explain: a table of what becomes of each entry, for people
   bool redact = false;   // --redact: no profile folder or user name in the line or JSON
   std::optional<std::size_t> target;  // --target N: rewrite only what it takes to be at most N
+  // --wait SECONDS: how long each drive or share has to answer (0: no limit)
+  std::optional<std::chrono::milliseconds> wait;
   bool write = false;
   bool help = false;
   bool version = false;

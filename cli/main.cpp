@@ -52,6 +52,7 @@ int wmain(int argc, wchar_t* argv[]) {
   pathshrink::SystemEnvironment environment;
   pathshrink::WindowsEnvironmentStore store;
   pathshrink::SystemAccess system{fileSystem, &environment, &store, &std::cin};
+  system.rootProbe = &pathshrink::AskWindowsRoot;
   // Piped into cmd.exe's for /f, the output is read in the console's code
   // page (none where there is no console).
   const UINT codePage = ::GetConsoleOutputCP();

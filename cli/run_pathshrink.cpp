@@ -418,15 +418,20 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
 // The whole tool, stage by stage; `answered` says whether --check gave its
 // answer, `redact` what --redact replaces, once the source says who the
 // user is.
-int Run(int argc, const char* const* argv, SystemAccess& system, std::ostream& out,
+int Run(int argc, const char* const* argv, SystemAccess& given, std::ostream& out,
         std::ostream& err, bool& answered, Redactor& redact) {
   // Some systems start a program with no argument 0 at all.
   const std::string program = argc > 0 && argv[0] != nullptr ? argv[0] : "";
   ParsedCommandLine parsed;
   if (const std::optional<int> ended = ReadCommandLine(
-          argc, argv, program, system.files.Conventions().win32Syntax, out, err, parsed)) {
+          argc, argv, program, given.files.Conventions().win32Syntax, out, err, parsed)) {
     return *ended;
   }
+  // Every question from here on waits for a drive or a share no longer than
+  // --wait says.
+  AnsweringRoots roots(given.files, given.rootProbe,
+                       parsed.line.wait.value_or(AnsweringRoots::kDefaultBound));
+  SystemAccess system = given.AskingInstead(roots);
   RunPlan plan(parsed.line, system.files);
   std::ostringstream said;  // what reading the source says; why, where it cannot be read
   const int read = ReadSource(plan.line, argv, system, plan.source, said);

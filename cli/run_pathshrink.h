@@ -5,6 +5,7 @@
 
 #include "report/exit_status.h"
 #include "sources/standard_input.h"
+#include "system/answering_roots.h"
 #include "system/environment.h"
 #include "system/environment_store.h"
 #include "system/file_system_queries.h"
@@ -26,6 +27,17 @@ struct SystemAccess {
   // The width of the console standard output goes to; 0 where it goes to
   // no console (a file, a pipe).
   std::size_t outputColumns = 0;
+  // Asks a drive or a share whether it answers, on a worker that may be left
+  // waiting; none: every root is taken to answer (POSIX, whose one root is
+  // "/").
+  RootProbe rootProbe = nullptr;
+
+  // The same access, with `other` asked in place of `files`.
+  SystemAccess AskingInstead(FileSystemQueries& other) const {
+    return SystemAccess{
+        other,         environment, store, input, decodeInputCodePage, outputReadInOtherCodePage,
+        outputColumns, rootProbe};
+  }
 };
 
 // The whole tool: the command line in, the new list on `out`, the

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -63,6 +64,7 @@ class RunPathShrinkTest : public ::testing::Test {
     system.outputReadInOtherCodePage = otherCodePage;
     system.decodeInputCodePage = decodeInput;
     system.outputColumns = columns;
+    system.rootProbe = probe;
     const int status = RunPathShrink(static_cast<int>(args.size()), argv.data(), system, out, err);
     const auto* written = dynamic_cast<std::ostringstream*>(&out);
     return {status, written != nullptr ? written->str() : "", err.str()};
@@ -75,6 +77,7 @@ class RunPathShrinkTest : public ::testing::Test {
   bool otherCodePage = false;
   CodePageDecoder decodeInput;
   std::size_t columns = 0;
+  RootProbe probe;
 };
 
 TEST_F(RunPathShrinkTest, WithoutAListPrintsTheUsageLine) {
@@ -231,6 +234,21 @@ TEST_F(RunPathShrinkTest, ArgumentWalk) {
        1,
        "",
        "Option [--target] needs a length from 1 to 32766, not [32767]\n" + usage},
+      {"a wait in minutes",
+       {"--wait", "2m", "L"},
+       1,
+       "",
+       "Option [--wait] needs a number of seconds from 0 to 86400, not [2m]\n" + usage},
+      {"a wait with a point and nothing after it",
+       {"--wait", "2.", "L"},
+       1,
+       "",
+       "Option [--wait] needs a number of seconds from 0 to 86400, not [2.]\n" + usage},
+      {"a wait of half a second",
+       {"--wait", "0.5", "L", "--verbose"},
+       0,
+       "C:\\PROGRA~1\\Tools\n",
+       ""},
       {"--target twice",
        {"--target", "10", "--target", "20", "L"},
        1,
@@ -420,6 +438,41 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
   EXPECT_EQ(unset.status, 1);
   EXPECT_EQ(unset.out, "");
   EXPECT_EQ(unset.err, "[environment variable 'NOPE' is not set]\n");
+}
+
+// A share whose server is gone makes every question about it wait (about a
+// minute each on Windows): its root is asked once, and waited for no
+// longer than --wait; the entries on it are kept, and the run does not wait
+// for the question still open (this one never returns while the volume
+// lasts).
+TEST_F(RunPathShrinkTest, ARootThatDoesNotAnswerCostsTheWaitOnce) {
+  std::string hanging;
+  for (int i = 0; i < 10; ++i) hanging += ";\\\\gone\\share\\Tool " + std::to_string(i);
+  const std::string list = "C:\\Program Files\\Tools" + hanging;
+  fs.HangOnRoot("\\\\GONE\\share");
+  probe = fs.Probe();
+  const std::string line =
+      "': its drive or share '\\\\gone\\share' does not answer; kept as given]";
+  for (const char* option : {"--verbose", "--check"}) {
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome outcome = Run({"pathshrink", "--wait", "0.5", option, list});
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, std::chrono::milliseconds(500)) << option;
+    EXPECT_LT(took, std::chrono::milliseconds(2500)) << option;
+    if (std::string(option) == "--check") {
+      EXPECT_EQ(outcome.status, 1) << outcome.err;
+      EXPECT_NE(outcome.out.find(" 1 to shorten, 10 unchecked"), std::string::npos) << outcome.out;
+      continue;
+    }
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "C:\\PROGRA~1\\Tools" + hanging + "\n");
+    std::size_t lines = 0;
+    for (std::size_t at = outcome.err.find(line); at != std::string::npos;
+         at = outcome.err.find(line, at + 1)) {
+      ++lines;
+    }
+    EXPECT_EQ(lines, 10u) << outcome.err;
+  }
 }
 
 TEST_F(RunPathShrinkTest, VerboseNamesWhatEachRepeatRepeats) {

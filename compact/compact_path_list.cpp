@@ -46,8 +46,11 @@ ResolvedEntry ResolvedEntry::WrittenAsTyped(std::string text, std::string key) {
 
 namespace {
 
-std::string WhyUnchecked(Unresolved why) {
+std::string WhyUnchecked(Unresolved why, std::string_view given,
+                         const PathConventions& conventions) {
   switch (why) {
+    case Unresolved::kNotAnswering:
+      return "its drive or share '" + ParseRoot(given, conventions).text + "' does not answer";
     case Unresolved::kVolumeAbsent:
       return "its drive or share is not there";
     case Unresolved::kAccessDenied:
@@ -268,7 +271,7 @@ ResolvedList ResolveEntries(std::string_view list, FileSystemQueries& queries,
       } else if (why == Unresolved::kMissing) {
         findings.push_back({EntryFinding::Kind::kInvalid, entry, {}});
       } else {
-        keepUnchecked(WhyUnchecked(why));
+        keepUnchecked(WhyUnchecked(why, given, conventions));
       }
       continue;
     }

@@ -15,6 +15,7 @@ enum class Unresolved {
   kVolumeAbsent,  // its drive or share is not there (a removed disk, a mapping)
   kAccessDenied,  // a folder on the way may not be listed by this user
   kUnreachable,   // the system could not check (a device not ready, the network)
+  kNotAnswering,  // its drive or share did not answer in time (AnsweringRoots)
 };
 
 // What users other than administrators, SYSTEM and TrustedInstaller may do

@@ -380,6 +380,13 @@ std::string WindowsFileSystem::AbsolutePath(std::string path) {
   return AskForPath(path, MAX_PATH, ask, answer) ? answer : path;
 }
 
+void AskWindowsRoot(const std::string& root) {
+  std::wstring wide;
+  if (root.empty() || !Utf8ToWide(root, wide)) return;
+  if (wide.back() != L'\\' && wide.back() != L'/') wide += L'\\';
+  ::GetFileAttributesW(wide.c_str());
+}
+
 bool WindowsUtf16ToUtf8(const std::u16string& units, std::string& utf8) {
   // Zero units is a failure to Windows' converter, and so here.
   return !units.empty() &&

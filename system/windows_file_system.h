@@ -47,6 +47,10 @@ class WindowsFileSystem : public FileSystemQueries {
   std::set<std::wstring> missing_;  // not in a folder that is there
 };
 
+// Asks the drive or share `root` for its attributes: a RootProbe, which
+// returns once the volume has answered (whatever it answered).
+void AskWindowsRoot(const std::string& root);
+
 // UTF-16 to UTF-8 through WideCharToMultiByte, sized by asking it first.
 bool WindowsUtf16ToUtf8(const std::u16string& units, std::string& utf8);
 

@@ -1,5 +1,8 @@
 #include "testing/fake_file_system.h"
 
+#include <condition_variable>
+#include <mutex>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -62,8 +65,36 @@ std::vector<std::string> SplitPath(const std::string& path,
 
 }  // namespace
 
-FakeFileSystem::FakeFileSystem() : root_(std::make_unique<Node>()) {}
-FakeFileSystem::~FakeFileSystem() = default;
+// The roots that hang, and the gate their probes wait at until the volume
+// that made them is gone.
+struct FakeFileSystem::Hang {
+  std::mutex mutex;
+  std::condition_variable released;
+  bool over = false;
+  std::set<std::string> roots;  // folded
+};
+
+FakeFileSystem::FakeFileSystem()
+    : root_(std::make_unique<Node>()), hang_(std::make_shared<Hang>()) {}
+
+FakeFileSystem::~FakeFileSystem() {
+  const std::lock_guard<std::mutex> lock(hang_->mutex);
+  hang_->over = true;
+  hang_->released.notify_all();
+}
+
+void FakeFileSystem::HangOnRoot(const std::string& root) {
+  const std::lock_guard<std::mutex> lock(hang_->mutex);
+  hang_->roots.insert(testing::AsciiFolded(root));
+}
+
+RootProbe FakeFileSystem::Probe() const {
+  return [hang = hang_](const std::string& root) {
+    std::unique_lock<std::mutex> lock(hang->mutex);
+    if (hang->roots.count(testing::AsciiFolded(root)) == 0) return;
+    hang->released.wait(lock, [&hang] { return hang->over; });
+  };
+}
 
 void FakeFileSystem::AddDirectory(const std::string& longPath, const std::string& shortPath) {
   const std::vector<std::string> longParts = SplitPath(longPath);

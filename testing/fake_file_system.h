@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "system/answering_roots.h"
 #include "system/file_system_queries.h"
 #include "system/junction_errors.h"
 
@@ -44,6 +45,14 @@ class FakeFileSystem : public FileSystemQueries {
   // Makes every path at or below `path` fail to resolve for `reason`
   // (access denied, unreachable) rather than as missing.
   void AddUncheckable(const std::string& path, Unresolved reason);
+
+  // Makes the root `root` ("C:\\", "\\\\server\\share", as the path's root
+  // is written) not answer: Probe() waits on it until this volume is gone.
+  void HangOnRoot(const std::string& root);
+
+  // Asks a root of this volume whether it answers: at once, but for one
+  // that hangs. It holds what it needs itself, and may outlive the volume.
+  RootProbe Probe() const;
 
   // Puts `file` in the existing directory `folder` (its own, not through a
   // junction).
@@ -97,6 +106,8 @@ class FakeFileSystem : public FileSystemQueries {
   std::set<std::string> ReadableJunctions() const;
 
   std::unique_ptr<Node> root_;
+  struct Hang;
+  std::shared_ptr<Hang> hang_;
   struct JunctionAnswer {
     std::optional<JunctionError::Kind> failure;  // what reading it raises, if it fails
     std::string target;
