@@ -208,13 +208,14 @@ std::optional<Shadows> ShadowsOf(const RunPlan& plan, const DecidedList& decided
 
 // The warnings about where the new list is used, and the report of its
 // length (and a new window's), on standard error.
-void ReportList(const RunPlan& plan, const ResolvedRun& resolved, const DecidedList& decided,
+void ReportList(const RunPlan& plan, const ResolvedRun& resolved, DecidedList& decided,
                 SystemAccess& system, std::ostream& err, RunOutcome& outcome) {
   std::vector<UseWarning> warnings =
       WarningsAboutUse(decided.text, system.outputReadInOtherCodePage, plan.conventions);
   if (plan.conventions.win32Syntax && !plan.rules.asGiven) {
     FragileShortNames(decided.written, resolved.list.entries, system.files, warnings);
-    VolumesWithoutShortNames(decided.written, resolved.list.entries, system.files, warnings);
+    decided.notes.withoutShortName =
+        VolumesWithoutShortNames(decided.written, resolved.list.entries, system.files, warnings);
   }
   WriteWarnings(warnings, err);
   outcome.newWindow = NewWindow(plan, decided);

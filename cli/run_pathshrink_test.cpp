@@ -507,6 +507,9 @@ TEST_F(RunPathShrinkTest, WarnsOfListsThatWindowsOrItsReaderCannotTake) {
        "[the new list holds letters outside ASCII, written as UTF-8, and the console's code page"
        " is not UTF-8: run chcp 65001 first, or they may be misread]\n"},
   };
+  // A volume that makes short names, whose folders here were made without
+  // (the lines of a volume that makes none are not these).
+  fs.SetMakesShortNames("C:\\", true);
   for (const auto& c : cases) {
     const std::string entry = "C:\\" + c.name;
     fs.AddDirectory(entry, entry);
@@ -1651,6 +1654,37 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
                 ExpectedReport(fragileList, fragile.out.substr(0, fragile.out.size() - 1)));
   EXPECT_EQ(Run({"pathshrink", "--target", "62", fragileList}).out,
             code + ";C:\\PROGRA~1\\Tools\\LONGFO~1\n");
+
+  // Folders with no short name stay long: on a volume that cannot tell,
+  // judged from names that need one (said once for the volume); on one
+  // that makes them, the folder was made without. Each has its own reason.
+  fs.AddDirectory("D:\\Dev Tools\\Long Folder Name", "D:\\Dev Tools\\Long Folder Name");
+  fs.AddDirectory("D:\\Dev Tools\\Other Long Folder", "D:\\Dev Tools\\Other Long Folder");
+  fs.AddDirectory("D:\\bin", "D:\\bin");
+  fs.AddDirectory("E:\\Made Without\\bin", "E:\\Made Without\\bin");
+  fs.SetMakesShortNames("E:\\", true);
+  const std::string longList =
+      "D:\\Dev Tools\\Long Folder Name;D:\\bin;D:\\Dev Tools\\Other Long Folder;"
+      "E:\\Made Without\\bin";
+  const Outcome stayLong = Run({"pathshrink", longList});
+  EXPECT_EQ(stayLong.out, longList + "\n");
+  EXPECT_EQ(stayLong.err,
+            "[the volume 'D:\\' makes no short names: 2 entries on it stay as long as given; "
+            "--suggest proposes junctions for them]\n" +
+                ExpectedReport(longList, longList));
+  const std::string json = Run({"pathshrink", "--json", longList}).out;
+  const std::string reasons[] = {
+      "no short name: the volume 'D:\\\\' makes none; --suggest proposes a junction for it",
+      "as short as it gets",
+      "no short name: the volume 'D:\\\\' makes none; --suggest proposes a junction for it",
+      "no short name: its folder 'E:\\\\Made Without' has none; --suggest proposes a junction "
+      "for it"};
+  std::size_t at = 0;
+  for (const std::string& reason : reasons) {
+    at = json.find("\"reason\":\"" + reason + "\"", at);
+    ASSERT_NE(at, std::string::npos) << reason << "\n" << json;
+    ++at;
+  }
 
   // What each stored entry was written for is kept; a name that now leads
   // elsewhere is written for its folder again, or left out where it is gone.

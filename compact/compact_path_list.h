@@ -43,6 +43,9 @@ class ResolvedEntry {
   // The key's hash, worked out once: sets of keys are asked more than once.
   std::uint32_t KeyHash() const { return keyHash_; }
   bool IsWrittenAsTyped() const { return shortForm_.empty(); }
+  // The short form as the system answered it (normalized); empty for one
+  // written as typed.
+  const std::string& ShortForm() const { return shortForm_; }
 
  private:
   // The spellings that differ from the short form; an empty one does not.

@@ -40,6 +40,18 @@ std::size_t Utf16Length(std::string_view text) {
   return units;
 }
 
+bool NeedsShortName(std::string_view name) {
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  const std::size_t dot = name.find('.');
+  if (dot == 0 || name.find_first_of(" +,;=[]") != std::string_view::npos) return true;
+  if (dot == std::string_view::npos) return name.size() > 8;
+  const std::string_view extension = name.substr(dot + 1);
+  return dot > 8 || extension.empty() || extension.size() > 3 ||
+         extension.find('.') != std::string_view::npos;
+}
+
 std::string ShortestSpelling(const std::string& shortForm, const std::string& given,
                              const PathConventions& conventions) {
   if (shortForm == given) return shortForm;

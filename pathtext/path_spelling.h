@@ -20,6 +20,13 @@ std::size_t Utf16Length(std::string_view text);
 std::string ShortestSpelling(const std::string& shortForm, const std::string& given,
                              const PathConventions& conventions);
 
+// Whether a volume that makes short names gives `name` one of its own: a
+// name 8.3 cannot hold as it is (more than eight letters before its dot or
+// three after it, a second dot, a leading one, a space or one of + , ; = [
+// ]). A name with letters outside ASCII is not judged (false): whether it
+// fits depends on the OEM code page.
+bool NeedsShortName(std::string_view name);
+
 // RestStart where `other` is `path` itself. Requires `length` > 0. Inline:
 // it is asked of every entry a junction rewrites.
 inline std::size_t RestStartIn(std::string_view path, std::size_t length,

@@ -79,6 +79,9 @@ void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
           record.outcome = Outcome::kReference;
         } else {
           record.outcome = entry.text == record.given ? Outcome::kAsGiven : Outcome::kShortForm;
+          if (record.outcome == Outcome::kAsGiven && r < notes.withoutShortName.size()) {
+            record.withoutShortName = notes.withoutShortName[r];
+          }
         }
       }
     }

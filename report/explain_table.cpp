@@ -122,7 +122,9 @@ std::string ExplainWhy(const EntryRecord& record, bool target) {
   std::string why;
   switch (record.outcome) {
     case Outcome::kAsGiven:
-      why = target ? "as given: the target needs it no shorter" : "as short as it gets";
+      why = target                             ? "as given: the target needs it no shorter"
+            : !record.withoutShortName.empty() ? std::string(record.withoutShortName)
+                                               : "as short as it gets";
       break;
     case Outcome::kShortForm:
       why = "short name";

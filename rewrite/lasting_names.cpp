@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "pathtext/path_parts.h"
+#include "pathtext/path_spelling.h"
 
 namespace pathshrink {
 namespace {
@@ -74,25 +75,78 @@ std::vector<bool> FragileShortNames(const WrittenList& written,
   return fragile;
 }
 
-void VolumesWithoutShortNames(const WrittenList& written, const std::vector<ResolvedEntry>& entries,
-                              FileSystemQueries& files, std::vector<UseWarning>& warnings) {
+std::vector<std::string> VolumesWithoutShortNames(const WrittenList& written,
+                                                  const std::vector<ResolvedEntry>& entries,
+                                                  FileSystemQueries& files,
+                                                  std::vector<UseWarning>& warnings) {
   const PathConventions conventions = files.Conventions();
-  std::set<std::string> roots;
+  std::vector<std::string> withoutShortName(entries.size());
+  // By volume: whether entries use short names on it, and the entries
+  // written as given because a folder on their way has none (with that
+  // folder).
+  struct OnVolume {
+    bool usesShortNames = false;
+    std::vector<std::pair<std::size_t, std::string>> long_;
+  };
+  std::map<std::string, OnVolume> volumes;
   for (const WrittenEntry& entry : written.entries) {
-    ForEachShortName(entry, entries[entry.resolvedIndex], conventions,
+    const ResolvedEntry& resolved = entries[entry.resolvedIndex];
+    ForEachShortName(entry, resolved, conventions,
                      [&](const std::string& folder, std::string_view) {
-                       roots.insert(ParseRoot(folder, conventions).text);
+                       volumes[ParseRoot(folder, conventions).text].usesShortNames = true;
                      });
+    if (!entry.junction.empty() || resolved.IsWrittenAsTyped() || entry.text != resolved.Given()) {
+      continue;
+    }
+    // The system answered a name that needs a short name with the name
+    // itself: its folder has none.
+    const std::string& answer = resolved.ShortForm();
+    const PathRoot root = ParseRoot(answer, conventions);
+    if (!root.anchored) continue;
+    std::size_t start = root.length;
+    for (const std::size_t end : ComponentEnds(answer, root.length, conventions)) {
+      while (start < end && conventions.IsSeparator(answer[start])) ++start;
+      if (start < end && NeedsShortName(std::string_view(answer).substr(start, end - start))) {
+        volumes[root.text].long_.emplace_back(entry.resolvedIndex, answer.substr(0, end));
+        break;
+      }
+      start = end + 1;
+    }
   }
-  for (const std::string& root : roots) {
+  for (const auto& [root, on] : volumes) {
     const std::optional<bool> makes = files.MakesShortNames(root);
-    if (!makes || *makes) continue;
-    warnings.push_back(
-        {"noShortNames", "the volume '" + root +
-                             "' makes no short names for folders made from now on: they will "
-                             "have none, and a short name written here lasts only while its "
-                             "folder keeps it"});
+    const std::string lasting = "a short name written here lasts only while its folder keeps it";
+    if (on.long_.empty()) {
+      if (makes.value_or(true)) continue;
+      warnings.push_back({"noShortNames", "the volume '" + root +
+                                              "' makes no short names for folders made from now "
+                                              "on: they will have none, and " +
+                                              lasting});
+      continue;
+    }
+    const std::string advice = "; --suggest proposes a junction for it";
+    if (makes.value_or(false)) {
+      // The volume makes them: the folder was made while it did not (or
+      // they were taken away).
+      for (const auto& [r, folder] : on.long_) {
+        withoutShortName[r] = "no short name: its folder '" + folder + "' has none" + advice;
+      }
+      continue;
+    }
+    // The volume says it makes none, or cannot tell and a folder that needs
+    // one has none.
+    for (const auto& [r, folder] : on.long_) {
+      withoutShortName[r] = "no short name: the volume '" + root + "' makes none" + advice;
+    }
+    const std::size_t count = on.long_.size();
+    warnings.push_back({"noShortNames",
+                        "the volume '" + root + "' makes no short names: " + std::to_string(count) +
+                            (count == 1 ? " entry" : " entries") + " on it stay" +
+                            (count == 1 ? "s" : "") +
+                            " as long as given; --suggest proposes junctions for them" +
+                            (on.usesShortNames ? "; " + lasting : "")});
   }
+  return withoutShortName;
 }
 
 }  // namespace pathshrink

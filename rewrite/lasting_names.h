@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "compact/compact_path_list.h"
@@ -19,9 +20,14 @@ std::vector<bool> FragileShortNames(const WrittenList& written,
                                     const std::vector<ResolvedEntry>& entries,
                                     FileSystemQueries& files, std::vector<UseWarning>& warnings);
 
-// A warning for each volume that the written entries use short names on
-// and that makes none for folders made from now on.
-void VolumesWithoutShortNames(const WrittenList& written, const std::vector<ResolvedEntry>& entries,
-                              FileSystemQueries& files, std::vector<UseWarning>& warnings);
+// By resolved entry: for one written as given because a folder on its way
+// has no short name, why (else empty). Adds a warning for each volume that
+// makes no short names where entries stay long on it for want of one, or
+// where the written entries use short names on it (folders made from now
+// on will have none).
+std::vector<std::string> VolumesWithoutShortNames(const WrittenList& written,
+                                                  const std::vector<ResolvedEntry>& entries,
+                                                  FileSystemQueries& files,
+                                                  std::vector<UseWarning>& warnings);
 
 }  // namespace pathshrink

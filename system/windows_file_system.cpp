@@ -273,6 +273,31 @@ bool WindowsFileSystem::FilesIn(const std::string& folder, std::vector<FolderFil
 }
 
 std::optional<bool> WindowsFileSystem::MakesShortNames(const std::string& root) {
+  std::wstring wideRoot;
+  if (root.empty() || !Utf8ToWide(root, wideRoot)) return std::nullopt;
+  if (wideRoot.back() != L'\\' && wideRoot.back() != L'/') wideRoot += L'\\';
+  // The volume's own answer, where Windows has the call (Windows 11 24H2
+  // and later; looked up, as older systems and Wine lack it).
+  using AreEnabled = BOOL(WINAPI*)(HANDLE, BOOL*);
+  static const auto areEnabled = reinterpret_cast<AreEnabled>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "AreShortNamesEnabled")));
+  if (areEnabled != nullptr) {
+    const HandleGuard handle(::CreateFileW(wideRoot.c_str(), FILE_READ_ATTRIBUTES,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                           nullptr));
+    BOOL enabled = FALSE;  // documented as a BOOLEAN: the rest stays zero
+    if (handle.get() != INVALID_HANDLE_VALUE && areEnabled(handle.get(), &enabled)) {
+      return enabled != FALSE;
+    }
+  }
+  // ReFS, and so a Dev Drive, makes none, whatever the setting below says.
+  wchar_t fileSystem[MAX_PATH + 1] = {};
+  if (::GetVolumeInformationW(wideRoot.c_str(), nullptr, 0, nullptr, nullptr, nullptr, fileSystem,
+                              MAX_PATH + 1) &&
+      std::wcscmp(fileSystem, L"ReFS") == 0) {
+    return false;
+  }
   // The system's setting: 0 all volumes make short names, 1 none, 2 each
   // volume as it is set, 3 the system volume only.
   DWORD setting = 0;

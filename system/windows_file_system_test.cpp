@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "pathtext/path_spelling.h"
 #include "system/junction_errors.h"
 #include "system/windows_utf8.h"
 #include "testing/junction_target_for_tests.h"
@@ -131,6 +132,34 @@ TEST_F(WindowsFileSystemTest, AnswersTheSystemsShortForm) {
   }
   EXPECT_FALSE(queries.ShortPathName("B:\\Gone\\Below", answer));
   EXPECT_NE(queries.WhyUnresolved("B:\\Gone\\Below"), Unresolved::kMissing);
+}
+
+// Which names a volume that makes short names gives one of their own: as
+// the system's own RtlIsNameLegalDOS8Dot3 judges (a legal name with spaces
+// gets one too).
+TEST(NeedsShortNameTest, AsTheSystemJudges) {
+  struct CountedUnicode {
+    USHORT Length;
+    USHORT MaximumLength;
+    PWSTR Buffer;
+  };
+  using IsLegal = BOOLEAN(WINAPI*)(CountedUnicode*, void*, BOOLEAN*);
+  const auto isLegal = reinterpret_cast<IsLegal>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlIsNameLegalDOS8Dot3")));
+  ASSERT_NE(isLegal, nullptr);
+  for (const char* name : {"bin",      "README.TXT", "readme.txt",   "Long Folder Name",
+                           "abcdefgh", "abcdefghi",  "abcdefgh.ext", "abcdefgh.exte",
+                           "a.b.c",    ".git",       "a+b",          "a,b",
+                           "a;b",      "a=b",        "a[1]",         "Tools",
+                           "x64",      "Python311",  "MICROS~1",     "a b",
+                           "1.0",      "v1.2.3"}) {
+    std::wstring wide = Widen(name);
+    CountedUnicode counted{static_cast<USHORT>(wide.size() * 2),
+                           static_cast<USHORT>(wide.size() * 2), wide.data()};
+    BOOLEAN spaces = FALSE;
+    const bool legal = isLegal(&counted, nullptr, &spaces) != 0 && !spaces;
+    EXPECT_EQ(NeedsShortName(name), !legal) << name;
+  }
 }
 
 TEST_F(WindowsFileSystemTest, AnAnswerLongerThanTheBufferIsFetchedWhole) {
