@@ -44,6 +44,7 @@ Expectation Expect(const std::vector<std::string>& entries, const std::set<std::
   std::set<std::string> seen;
   std::string complaints;
   for (const std::string& entry : entries) {
+    if (entry.empty()) continue;  // names nothing: no entry, and nothing said
     if (existing.count(entry) == 0) {
       complaints += "[invalid entry '" + entry + "']\n";
     } else if (seen.insert(entry).second) {

@@ -147,11 +147,15 @@ TEST_F(RunPathShrinkTest, OptionsInPlaceOfAList) {
   }
 }
 
-TEST_F(RunPathShrinkTest, AnEmptyListIsOneEmptyEntry) {
-  const Outcome outcome = Run({"pathshrink", ""});
-  EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.out, "\n");
-  EXPECT_EQ(outcome.err, "[invalid entry '']\nOriginal path [0]:\n\n\nNew path [0]:\n");
+TEST_F(RunPathShrinkTest, AnEmptyListHasNoEntries) {
+  for (const char* list : {"", ";", ";;"}) {
+    const Outcome outcome = Run({"pathshrink", list});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "\n");
+    EXPECT_EQ(outcome.err, ExpectedReport(list, "")) << list;
+    const std::string check = Run({"pathshrink", "--check", list}).out;
+    EXPECT_NE(check.find("; 0 entries, 0 missing, "), std::string::npos) << check;
+  }
 }
 
 TEST_F(RunPathShrinkTest, ArgumentWalk) {

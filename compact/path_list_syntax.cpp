@@ -29,10 +29,10 @@ std::vector<std::string_view> SplitPathList(std::string_view list, bool quotesGr
       if (close != std::string_view::npos) at = close;  // the ';' inside stay
       continue;
     }
-    entries.push_back(list.substr(start, at - start));
+    if (at > start) entries.push_back(list.substr(start, at - start));
     start = at + 1;
   }
-  entries.push_back(list.substr(start));
+  if (list.size() > start) entries.push_back(list.substr(start));
   return entries;
 }
 

@@ -11,8 +11,10 @@ namespace pathshrink {
 // Splits a ';'-separated list as cmd.exe reads PATH: every ';' separates,
 // except inside a pair of double quotes when `quotesGroup`, which is how a
 // name that holds a ';' is listed. A quote without a partner is an ordinary
-// character, so it never hides the rest of the list. n separators give
-// n + 1 entries, empty ones included, in order; the views point into `list`.
+// character, so it never hides the rest of the list. The entries come in
+// order, and the views point into `list`. An empty one (";;", a ';' at
+// either end, an empty list) names nothing and is no entry: it is skipped,
+// as cmd.exe skips it.
 std::vector<std::string_view> SplitPathList(std::string_view list, bool quotesGroup);
 
 // The entry without its double quotes: quotes only group, and no Windows
