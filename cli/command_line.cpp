@@ -34,10 +34,12 @@ std::string Wrapped(const std::string& line, std::size_t indent) {
 
 }  // namespace
 
-std::string UsageLine(const std::string& program) { return program + " fullpath [-j junction]+\n"; }
+std::string UsageLine(const std::string& program) {
+  return program + " [options] (fullpath | - | --env NAME | --user | --machine)\n";
+}
 
 std::string UsageForms(const std::string& program) {
-  std::string text = UsageLine(program);
+  std::string text;
   for (const char* form : {" [options] fullpath\n", " [options] -\n", " [options] --env NAME\n",
                            " [options] --user [--write]\n", " [options] --machine [--write]\n",
                            " --help | -h | /? | --version\n"}) {
@@ -49,8 +51,7 @@ std::string UsageForms(const std::string& program) {
 std::string HelpText(bool windows) {
   const std::string make = windows ? "mklink /J" : "ln -s";
   std::string text =
-      "usage: pathshrink fullpath [-j junction]+\n"
-      "       pathshrink [options] (fullpath | - | --env NAME | --user | --machine)\n"
+      "usage: pathshrink [options] (fullpath | - | --env NAME | --user | --machine)\n"
       "\n"
       "Shortens a ';'-separated list of directories such as PATH: writes every\n"
       "entry in its short (8.3) form, drops entries that do not exist and entries\n"

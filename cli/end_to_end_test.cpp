@@ -65,7 +65,8 @@ TEST_F(EndToEndTest, UsageAndUnknownFlag) {
   EXPECT_EQ(result.err,
             "[no list given: name one as an argument, - (standard input), --env NAME, "
             "--user or --machine]\n" +
-                testing::ToolBinary(PATHSHRINK_BINARY) + " fullpath [-j junction]+\n");
+                testing::ToolBinary(PATHSHRINK_BINARY) +
+                " [options] (fullpath | - | --env NAME | --user | --machine)\n");
   EXPECT_EQ(result.out, "");
 
   result = Run({tools, "-j", tools, "-J", tools});
@@ -73,7 +74,7 @@ TEST_F(EndToEndTest, UsageAndUnknownFlag) {
   // Nothing is registered before the whole command line is understood.
   // The usage that follows (its every form) is the in-process tests' to pin.
   EXPECT_EQ(result.err.rfind("Unknown flag [-J]\n" + testing::ToolBinary(PATHSHRINK_BINARY) +
-                                 " fullpath [-j junction]+\n",
+                                 " [options] fullpath\n",
                              0),
             0u)
       << result.err;

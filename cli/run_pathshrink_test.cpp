@@ -86,7 +86,7 @@ TEST_F(RunPathShrinkTest, WithoutAListPrintsTheUsageLine) {
   EXPECT_EQ(outcome.err,
             "[no list given: name one as an argument, - (standard input), --env NAME, --user or "
             "--machine]\n"
-            "C:\\bin\\pathshrink.exe fullpath [-j junction]+\n");
+            "C:\\bin\\pathshrink.exe [options] (fullpath | - | --env NAME | --user | --machine)\n");
   EXPECT_EQ(outcome.out, "");
 }
 
@@ -98,7 +98,7 @@ TEST_F(RunPathShrinkTest, WithoutEvenAProgramNameUsesAnEmptyOne) {
   EXPECT_EQ(err.str(),
             "[no list given: name one as an argument, - (standard input), --env NAME, --user or "
             "--machine]\n"
-            " fullpath [-j junction]+\n");
+            " [options] (fullpath | - | --env NAME | --user | --machine)\n");
   EXPECT_EQ(out.str(), "");
 }
 
@@ -124,9 +124,10 @@ TEST_F(RunPathShrinkTest, OptionsInPlaceOfAList) {
     const char* option;
     const char* start;
   } cases[] = {
-      {"--help", "usage: pathshrink fullpath [-j junction]+\n"},
-      {"-h", "usage: pathshrink fullpath [-j junction]+\n"},
-      {"/?", "usage: pathshrink fullpath [-j junction]+\n"},
+      {"--help",
+       "usage: pathshrink [options] (fullpath | - | --env NAME | --user | --machine)\n\n"},
+      {"-h", "usage: pathshrink [options] (fullpath | - | --env NAME | --user | --machine)\n\n"},
+      {"/?", "usage: pathshrink [options] (fullpath | - | --env NAME | --user | --machine)\n\n"},
       {"--version", "pathshrink " PATHSHRINK_VERSION "\n"},
   };
   for (const auto& c : cases) {
@@ -143,7 +144,7 @@ TEST_F(RunPathShrinkTest, OptionsInPlaceOfAList) {
     EXPECT_EQ(outcome.err,
               "[no list given: name one as an argument, - (standard input), --env NAME, --user or "
               "--machine]\n"
-              "pathshrink fullpath [-j junction]+\n");
+              "pathshrink [options] (fullpath | - | --env NAME | --user | --machine)\n");
   }
 }
 
@@ -161,7 +162,6 @@ TEST_F(RunPathShrinkTest, AnEmptyListHasNoEntries) {
 TEST_F(RunPathShrinkTest, ArgumentWalk) {
   const std::string list = "C:\\Program Files\\Tools\\";
   const std::string usage =
-      "pathshrink fullpath [-j junction]+\n"
       "pathshrink [options] fullpath\n"
       "pathshrink [options] -\n"
       "pathshrink [options] --env NAME\n"
