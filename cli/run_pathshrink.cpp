@@ -16,6 +16,7 @@
 #include "report/entry_records.h"
 #include "report/explain_table.h"
 #include "report/fleet_report.h"
+#include "report/redactor.h"
 #include "report/report.h"
 #include "report/shadows_report.h"
 #include "rewrite/entry_proof.h"
@@ -269,7 +270,8 @@ void ProveList(RunPlan& plan, const ResolvedRun& resolved, DecidedList& decided,
 void StoreList(const RunPlan& plan, const DecidedList& decided, SystemAccess& system,
                std::ostream& err, RunOutcome& outcome) {
   if (!plan.line.write) return;
-  err << "[" + std::to_string(outcome.proved) + " entries proved to lead where they led]\n";
+  err << "[" + std::to_string(outcome.proved) + (outcome.proved == 1 ? " entry" : " entries") +
+             " proved to lead where they led]\n";
   const StoredList& stored = *plan.source.stored;
   outcome.status = StorePath(stored.scope, stored.value, decided.text, *system.store,
                              system.environment, err, outcome.stored);
@@ -416,6 +418,19 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
   return delivered != kExitDone ? delivered : status;
 }
 
+// `text` (redacted) with a note after an undo line that a mark stands in:
+// as printed, it names no file that exists.
+std::string WithRedactedUndoSaid(std::string text) {
+  const std::string undo = "To undo: reg import \"";
+  for (std::size_t at = text.find(undo); at != std::string::npos; at = text.find(undo, at + 1)) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    if (text.substr(at, end - at).find(kProfileMark) == std::string::npos) continue;
+    text.insert(end, " (redacted: run it with your profile folder, %USERPROFILE%, in place of " +
+                         std::string(kProfileMark) + ")");
+  }
+  return text;
+}
+
 // The whole tool, stage by stage; `answered` says whether --check gave its
 // answer, `redact` what --redact replaces, once the source says who the
 // user is.
@@ -474,7 +489,7 @@ int RunPathShrink(int argc, const char* const* argv, SystemAccess system, std::o
     std::ostringstream held;
     status = Run(argc, argv, system, out, held, answered, redact);
     if (redact.Empty()) redact = RedactorFor(nullptr, system);
-    err << redact(held.str());
+    err << WithRedactedUndoSaid(redact(held.str()));
   } else {
     status = Run(argc, argv, system, out, err, answered, redact);
   }

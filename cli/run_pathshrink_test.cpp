@@ -1261,6 +1261,21 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
     }
   }
 
+  // Stored and redacted: the undo line names the backup through the mark,
+  // which no one can run as printed, and says so.
+  store = InMemoryEnvironmentStore();
+  env.Set("LOCALAPPDATA", "C:\\Users\\Some Long Name\\AppData\\Local");
+  store.Set(Scope::kUser, "Path", {"C:\\Program Files\\Tools", StoredType::kExpandString, {}});
+  const Outcome stored = Run({"pathshrink", "--user", "--write", "--explain", "--redact"});
+  EXPECT_EQ(stored.status, 0) << stored.err;
+  const std::size_t undo =
+      stored.err.find("To undo: reg import \"<user-profile>\\AppData\\Local\\pathshrink\\");
+  ASSERT_NE(undo, std::string::npos) << stored.err;
+  const std::size_t end = stored.err.find(".reg\"", undo);
+  EXPECT_EQ(stored.err.substr(end, stored.err.find('\n', end) - end),
+            ".reg\" (redacted: run it with your profile folder, %USERPROFILE%, in place of "
+            "<user-profile>)");
+
   // References already as short as they get are nothing to shorten.
   store = InMemoryEnvironmentStore();
   store.systemVariables = {{"SystemRoot", {"C:\\Windows", StoredType::kString, {}}}};
