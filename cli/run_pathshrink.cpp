@@ -162,8 +162,12 @@ std::string WindowPath(const RunPlan& plan, const std::string& text) {
 // scope's could be read.
 std::optional<NewWindowLengths> NewWindow(const RunPlan& plan, const DecidedList& decided) {
   if (!plan.otherExpanded || !plan.source.stored) return std::nullopt;
-  return LengthsOf(WindowPath(plan, plan.source.stored->value.text),
-                   WindowPath(plan, decided.text));
+  const bool user = plan.source.stored->scope == Scope::kUser;
+  const auto text = [&](const std::string& mine) {
+    return NewWindowText{WindowPath(plan, mine), user ? plan.otherStored : mine,
+                         user ? mine : plan.otherStored};
+  };
+  return LengthsOf(text(plan.source.stored->value.text), text(decided.text));
 }
 
 // --shadows: the names more than one folder of the new list answers to

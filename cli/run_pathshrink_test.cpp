@@ -670,8 +670,8 @@ TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
             {"C:\\Users\\me\\bin;C:\\Program Files\\Tools", StoredType::kExpandString, {}});
   const std::string window =
       "a new window's PATH (the machine's Path, then the user's): 8209 characters before, 8186 "
-      "after; past 2047 before and after: the Environment Variables dialog refuses it; past "
-      "8191 before: cmd.exe ignores it";
+      "after; the machine's Path past 2047 before and after: the Environment Variables dialog "
+      "refuses it; past 8191 before: cmd.exe ignores it";
   const Outcome preview = Run({"pathshrink", "--user"});
   EXPECT_NE(preview.err.find("[" + window + "]\nOriginal path [38]:"), std::string::npos)
       << preview.err;
@@ -681,13 +681,25 @@ TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
 #ifndef _WIN32
   EXPECT_EQ(testing::SchemaProblems(json.out), "") << json.out;
 #endif
-  EXPECT_NE(
-      json.out.find("\"newWindow\":{\"before\":8209,\"after\":8186,\"limits\":[{\"length\":"
-                    "2047,\"what\":\"the Environment Variables dialog refuses it\",\"before\":"
-                    "true,\"after\":true},{\"length\":8191,\"what\":\"cmd.exe ignores it\","
-                    "\"before\":true,\"after\":false}]}"),
-      std::string::npos)
+  EXPECT_NE(json.out.find(
+                "\"newWindow\":{\"before\":8209,\"after\":8186,\"limits\":[{\"length\":"
+                "2047,\"what\":\"the Environment Variables dialog refuses it\",\"of\":"
+                "\"machine\",\"before\":true,\"after\":true},{\"length\":8191,\"what\":"
+                "\"cmd.exe ignores it\",\"of\":\"newWindow\",\"before\":true,\"after\":false}]}"),
+            std::string::npos)
       << json.out;
+  // Each value within what the dialog takes, the two together past it: the
+  // dialog, which edits one value at a time, refuses neither.
+  store.Set(Scope::kMachine, "Path", {"C:\\" + std::string(1500, 'y'), StoredType::kString, {}});
+  store.Set(Scope::kUser, "Path",
+            {"C:\\Users\\me\\bin;C:\\" + std::string(1000, 'z'), StoredType::kExpandString, {}});
+  const Outcome within = Run({"pathshrink", "--user"});
+  EXPECT_NE(within.err.find("[a new window's PATH (the machine's Path, then the user's): 2523 "
+                            "characters before, 1519 after]\n"),
+            std::string::npos)
+      << within.err;
+  store.Set(Scope::kUser, "Path",
+            {"C:\\Users\\me\\bin;C:\\Program Files\\Tools", StoredType::kExpandString, {}});
   // Where the machine's Path cannot be read, the user's is judged alone.
   store.Set(Scope::kMachine, "Path", {"C:\\PROGRA~1\\Tools", StoredType::kMultiString, {}});
   const Outcome alone = Run({"pathshrink", "--user"});

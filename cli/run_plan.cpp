@@ -87,6 +87,7 @@ void ReadOtherScope(SystemAccess& system, RunPlan& plan, std::ostream& err) {
   std::optional<LogonEnvironment> logon;
   if (path->type == StoredType::kExpandString) logon.emplace(*system.store, other);
   plan.otherExpanded = logon ? logon->Expanded(path->text) : path->text;
+  plan.otherStored = path->text;
   if (scope == Scope::kUser) {
     plan.machineFolders.emplace(
         ResolveEntries(path->text, system.files, {logon ? &*logon : nullptr}));

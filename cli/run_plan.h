@@ -59,6 +59,7 @@ struct RunPlan {
   // logon expands it, for a new window's PATH; nothing where it cannot be
   // read.
   std::optional<std::string> otherExpanded;
+  std::string otherStored;  // the same, as it is stored (the text the dialog edits)
   // --user: the folders the machine's Path lists, which a new window
   // searches before the user's; nothing where it cannot be read.
   std::optional<ListedFolders> machineFolders;

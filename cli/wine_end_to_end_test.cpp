@@ -1070,7 +1070,8 @@ TEST_F(WineEndToEndTest, TheUsersPathBesideTheMachines) {
           .err.find("[a new window's PATH (the machine's Path, then the user's): " +
                     std::to_string(window.size() + 1 + missing.size()) + " characters before, " +
                     std::to_string(after) +
-                    " after; past 2047 before: the Environment Variables dialog refuses it]\n"),
+                    " after; the user's Path past 2047 before: the Environment Variables dialog "
+                    "refuses it]\n"),
       std::string::npos);
 
   const ProcessResult stored = Run({"--user", "--write"});

@@ -206,6 +206,8 @@ void WriteJsonReport(const ReportFacts& facts, const Redactor& redact, std::ostr
       json.Number(crossed.limit.length);
       json.Raw(",\"what\":");
       json.Quoted(crossed.limit.what);
+      json.Raw(",\"of\":");
+      json.Quoted(crossed.of);
       json.Raw(",\"before\":");
       json.Bool(crossed.before);
       json.Raw(",\"after\":");

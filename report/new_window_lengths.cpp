@@ -4,14 +4,23 @@
 
 namespace pathshrink {
 
-NewWindowLengths LengthsOf(const std::string& before, const std::string& after) {
+NewWindowLengths LengthsOf(const NewWindowText& before, const NewWindowText& after) {
   NewWindowLengths lengths;
-  lengths.before = Utf16Length(before);
-  lengths.after = Utf16Length(after);
+  lengths.before = Utf16Length(before.window);
+  lengths.after = Utf16Length(after.window);
+  const auto judge = [&lengths](const LengthLimit& limit, const char* of, std::size_t was,
+                                std::size_t is) {
+    if (was > limit.length || is > limit.length) {
+      lengths.crossed.push_back({limit, of, was > limit.length, is > limit.length});
+    }
+  };
   for (const LengthLimit& limit : kNewWindowLimits) {
-    const bool past = lengths.before > limit.length;
-    const bool pastAfter = lengths.after > limit.length;
-    if (past || pastAfter) lengths.crossed.push_back({limit, past, pastAfter});
+    if (limit.eachValue) {
+      judge(limit, "machine", Utf16Length(before.machine), Utf16Length(after.machine));
+      judge(limit, "user", Utf16Length(before.user), Utf16Length(after.user));
+    } else {
+      judge(limit, "newWindow", lengths.before, lengths.after);
+    }
   }
   return lengths;
 }
@@ -21,7 +30,11 @@ std::string NewWindowLine(const NewWindowLengths& lengths) {
                      std::to_string(lengths.before) + " characters before, " +
                      std::to_string(lengths.after) + " after";
   for (const NewWindowLengths::Crossed& crossed : lengths.crossed) {
-    line += "; past " + std::to_string(crossed.limit.length) + " " +
+    const std::string of = crossed.of;
+    line += of == "machine" ? "; the machine's Path past "
+            : of == "user"  ? "; the user's Path past "
+                            : "; past ";
+    line += std::to_string(crossed.limit.length) + " " +
             (crossed.before && crossed.after ? "before and after"
              : crossed.before                ? "before"
                                              : "after") +
