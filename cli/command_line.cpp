@@ -74,6 +74,9 @@ std::string HelpText(bool windows) {
       "                        entries of the list; as many as you like\n"
       "  --write               with --user or --machine: store the new Path, after a\n"
       "                        backup that reg import restores\n"
+      "  --force               with --write: store it even where the stored Path\n"
+      "                        looks cut by setx (exactly 1024 characters, its last\n"
+      "                        entry naming no folder)\n"
       "  --verbose             a line for every entry left out as a repeat\n"
       "  --target N            rewrite only as many entries as it takes for the list\n"
       "                        to be at most N characters (2047 for the Environment\n"
@@ -133,9 +136,10 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   // The tool's own flags: never the value of an option that takes one.
   const auto isFlag = [](std::string_view arg) {
     for (const char* flag :
-         {"-j", "--env", "--junctions-in", "--target", "--wait", "--user", "--machine", "--suggest",
-          "--verbose", "--write", "--check", "--json", "--redact", "--explain", "--shadows",
-          "--help", "-h", "/?", "--version"}) {
+         {"-j",        "--env",     "--junctions-in", "--target",  "--wait",  "--user",
+          "--machine", "--suggest", "--verbose",      "--write",   "--force", "--check",
+          "--json",    "--redact",  "--explain",      "--shadows", "--help",  "-h",
+          "/?",        "--version"}) {
       if (arg == flag) return true;
     }
     return false;
@@ -225,6 +229,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       line.redact = true;
     } else if (arg == "--write") {
       line.write = true;
+    } else if (arg == "--force") {
+      line.force = true;
     } else if (arg == "--help" || arg == "-h" || arg == "/?") {
       line.help = true;
     } else if (arg == "--version") {
@@ -267,6 +273,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   if (line.redact && !line.check && !line.json && !line.explain && !line.shadows) {
     return fail("Option [--redact] needs --check, --json, --explain or --shadows");
   }
+  if (line.force && !line.write) return fail("Option [--force] needs --write");
   if (line.junctionsInGiven && !line.suggest) {
     return fail("Option [--junctions-in] needs --suggest");
   }

@@ -35,6 +35,7 @@ struct CommandLine {
   // --wait SECONDS: how long each drive or share has to answer (0: no limit)
   std::optional<std::chrono::milliseconds> wait;
   bool write = false;
+  bool force = false;  // --force: with --write, store over a value that bears setx's mark
   bool help = false;
   bool version = false;
 };

@@ -25,6 +25,7 @@
 #include "rewrite/machine_path.h"
 #include "sources/logon_environment.h"
 #include "sources/new_window.h"
+#include "store/setx_cut.h"
 #include "store/stored_path.h"
 #include "store/written_for.h"
 
@@ -144,6 +145,7 @@ struct RunOutcome {
   std::vector<UseWarning> warnings;
   std::optional<NewWindowLengths> newWindow;
   std::optional<Shadows> shadows;
+  SetxCut setxCut;  // the stored Path bears setx's mark
 };
 
 // A new window's PATH with `text` as the stored Path's value: the
@@ -217,6 +219,12 @@ void ReportList(const RunPlan& plan, const ResolvedRun& resolved, DecidedList& d
                 SystemAccess& system, std::ostream& err, RunOutcome& outcome) {
   std::vector<UseWarning> warnings =
       WarningsAboutUse(decided.text, system.outputReadInOtherCodePage, plan.conventions);
+  if (plan.source.stored && system.store != nullptr) {
+    const StoredList& stored = *plan.source.stored;
+    outcome.setxCut = LookForSetxCut(stored.scope, stored.value.text, resolved.list, *system.store,
+                                     system.environment);
+    if (outcome.setxCut.seen) warnings.push_back({"cutBySetx", SetxCutLine(outcome.setxCut)});
+  }
   if (plan.conventions.win32Syntax && !plan.rules.asGiven) {
     FragileShortNames(decided.written, resolved.list.entries, system.files, warnings);
     decided.notes.withoutShortName =
@@ -277,8 +285,9 @@ void StoreList(const RunPlan& plan, const DecidedList& decided, SystemAccess& sy
   err << "[" + std::to_string(outcome.proved) + (outcome.proved == 1 ? " entry" : " entries") +
              " proved to lead where they led]\n";
   const StoredList& stored = *plan.source.stored;
-  outcome.status = StorePath(stored.scope, stored.value, decided.text, *system.store,
-                             system.environment, err, outcome.stored);
+  outcome.status =
+      StorePath(stored.scope, stored.value, decided.text, *system.store, system.environment, err,
+                outcome.stored, outcome.setxCut.seen && !plan.line.force);
 }
 
 // What each stored entry was written for, for the runs to come: only while
@@ -376,7 +385,8 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
   // the new list, with the status it would refuse with.
   std::string refusal;
   if (line.check && status == kExitDone && !inState && plan.source.stored) {
-    status = StoreRefusal(plan.source.stored->value, decided.text, "the stored Path", refusal);
+    status = StoreRefusal(plan.source.stored->value, decided.text, "the stored Path", refusal,
+                          outcome.setxCut.seen);
   }
   if (line.check && status == kExitDone && !inState) status = kExitCheckWouldChange;
   int delivered = kExitDone;

@@ -1149,9 +1149,11 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
   // --check says what --write does, status included, so that a pair that
   // remediates (write where the check says 1) never loops: 0 where the
   // write stores nothing, 1 where it stores, its refusal where it refuses.
-  for (const std::string value :
-       {"C:\\Missing", ";", "C:\\Missing;;C:\\Gone", "C:\\Windows;C:\\a\tb",
-        "C:\\Program Files\\Tools;C:\\Missing", "C:\\Windows"}) {
+  const std::string cut = "C:\\Program Files\\Tools;C:\\Windows;C:\\" + std::string(987, 'x');
+  ASSERT_EQ(cut.size(), 1024u);
+  for (const std::string& value :
+       std::vector<std::string>{"C:\\Missing", ";", "C:\\Missing;;C:\\Gone", "C:\\Windows;C:\\a\tb",
+                                "C:\\Program Files\\Tools;C:\\Missing", "C:\\Windows", cut}) {
     store = InMemoryEnvironmentStore();
     store.Set(Scope::kUser, "Path", {value, StoredType::kExpandString, {}});
     const Outcome check = Run({"pathshrink", "--user", "--check"});
@@ -1161,6 +1163,45 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
     if (write != 0) {
       EXPECT_NE(check.out.find("; --write would store nothing: "), std::string::npos) << check.out;
     }
+  }
+
+  // A value setx cut (1,024 characters, its last entry no folder) is said
+  // to be, with the longer backups of its scope, newest first; it is
+  // stored over only when --write is told twice. One character more or
+  // less, or a last entry that is a folder, is no such mark.
+  store = InMemoryEnvironmentStore();
+  env.Set("LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local");
+  const std::string backups = "C:\\Users\\me\\AppData\\Local\\pathshrink\\backups\\";
+  for (const auto& [name, length] : std::vector<std::pair<std::string, std::size_t>>{
+           {"Path-user-20261201-100000.reg", 2000},
+           {"Path-user-20261205-100000.reg", 1500},
+           {"Path-user-20261205-100000-2.reg", 1025},
+           {"Path-user-20261206-100000.reg", 1024},
+           {"Path-machine-20261207-100000.reg", 3000}}) {
+    store.files[backups + name] = RegistryBackup(
+        name.find("machine") != std::string::npos ? Scope::kMachine : Scope::kUser, "Path",
+        {"C:\\" + std::string(length - 3, 'y'), StoredType::kExpandString, {}});
+  }
+  store.Set(Scope::kUser, "Path", {cut, StoredType::kExpandString, {}});
+  const std::string mark =
+      "[the stored Path is exactly 1024 characters and its last entry, 'C:\\" +
+      std::string(987, 'x') +
+      "', names no folder: the mark of setx, which cuts what it stores at 1024 characters "
+      "without a word; backups held here that are longer, newest first: '" +
+      backups + "Path-user-20261205-100000-2.reg', '" + backups +
+      "Path-user-20261205-100000.reg', '" + backups + "Path-user-20261201-100000.reg']\n";
+  const Outcome seen = Run({"pathshrink", "--user"});
+  EXPECT_NE(seen.err.find(mark), std::string::npos) << seen.err;
+  EXPECT_EQ(Run({"pathshrink", "--user", "--write"}).status, kExitCutBySetx);
+  EXPECT_EQ(store.Get(Scope::kUser, "Path")->text, cut);
+  EXPECT_EQ(store.files.size(), 5u);  // no backup kept of a value not stored over
+  EXPECT_EQ(Run({"pathshrink", "--user", "--write", "--force"}).status, 0);
+  EXPECT_EQ(store.Get(Scope::kUser, "Path")->text, "C:\\PROGRA~1\\Tools;C:\\Windows");
+  for (const std::string& other : {cut + "x", cut.substr(0, 1023),
+                                   "C:\\Windows;C:\\" + std::string(1012, 'x') + ";C:\\Windows"}) {
+    store.Set(Scope::kUser, "Path", {other, StoredType::kExpandString, {}});
+    EXPECT_EQ(Run({"pathshrink", "--user"}).err.find("the mark of setx"), std::string::npos)
+        << other.size();
   }
 
   // A list that cannot be written after the value was stored: said so.

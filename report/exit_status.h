@@ -17,6 +17,7 @@ enum ExitStatus : int {
   kExitControlCharacters = 9,
   kExitCheckUnanswered = 10,
   kExitInputNotText = 11,
+  kExitCutBySetx = 12,
   // --check: the list is not in the desired state (the tool would change
   // it). The same number as kExitUsage, which --check never exits with.
   kExitCheckWouldChange = 1,
@@ -62,6 +63,10 @@ inline constexpr ExitStatusMeaning kExitStatuses[] = {
     {kExitInputNotText,
      "-: standard input is not text (it holds a NUL byte and is not UTF-16 with a byte-order "
      "mark, or it is UTF-16 whose last character has one byte of two); nothing written"},
+    {kExitCutBySetx,
+     "--write: the stored Path is exactly 1024 characters and its last entry names no folder, "
+     "the mark of setx's silent cut; nothing stored unless --force is given too (--check: "
+     "--write would refuse so)"},
 };
 
 }  // namespace pathshrink

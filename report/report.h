@@ -34,7 +34,7 @@ void WriteRepeatsMadeByJunctions(const ResolvedList& resolved, const WrittenList
 // What may go wrong with the new list where it is used: lengths that
 // cmd.exe or Windows cannot take, letters its reader may misread.
 struct UseWarning {
-  const char* kind;     // "length", "codePage", "fragileShortName", "noShortNames"
+  const char* kind;     // "length", "codePage", "fragileShortName", "noShortNames", "cutBySetx"
   std::string message;  // the line, without its brackets
 };
 std::vector<UseWarning> WarningsAboutUse(const PathList& newList, bool readInOtherCodePage,

@@ -30,10 +30,8 @@ class Backup {
   // Writes the backup of `before` below the folder `localAppData`.
   int Write(Scope scope, const StoredValue& before, const std::string& localAppData) {
     const std::string bytes = RegistryBackup(scope, "Path", before);
-    std::string folder = localAppData;
-    if (folder.back() != '\\' && folder.back() != '/') folder += '\\';
-    folder += "pathshrink\\backups\\";
-    const std::string stem = folder + "Path-" + ScopeWord(scope) + "-" + store_.TimeStamp();
+    const std::string stem =
+        BackupFolder(localAppData) + "\\" + BackupStem(scope) + store_.TimeStamp();
     StoreStatus saved = StoreStatus::kFailed;
     // Two runs in one second get names of their own; none is overwritten.
     for (int n = 1; n <= 100 && !bytes.empty(); ++n) {
@@ -67,8 +65,16 @@ class Backup {
 
 }  // namespace
 
+std::string BackupFolder(const std::string& localAppData) {
+  std::string folder = localAppData;
+  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  return folder + "pathshrink\\backups";
+}
+
+std::string BackupStem(Scope scope) { return std::string("Path-") + ScopeWord(scope) + "-"; }
+
 int StoreRefusal(const StoredValue& before, const std::string& newText, const std::string& stored,
-                 std::string& why) {
+                 std::string& why, bool cutBySetx) {
   if (HoldsControlCharacter(before.text)) {
     why = stored +
           " holds a control character (a line break, a tab), which no directory's name can hold: "
@@ -79,12 +85,18 @@ int StoreRefusal(const StoredValue& before, const std::string& newText, const st
     why = "the new Path would be empty";
     return kExitEmptyResult;
   }
+  if (cutBySetx && newText != before.text) {
+    why = stored +
+          " looks cut by setx (exactly 1024 characters, its last entry names no folder): "
+          "restore it from a backup, or store the new Path all the same with --write --force";
+    return kExitCutBySetx;
+  }
   return kExitDone;
 }
 
 int StorePath(Scope scope, const StoredValue& before, const std::string& newText,
               EnvironmentStore& store, Environment* environment, std::ostream& err,
-              StoreOutcome& outcome) {
+              StoreOutcome& outcome, bool cutBySetx) {
   const std::string key = ScopeKeyName(scope);
   outcome = StoreOutcome();
 
@@ -112,7 +124,7 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
 
   // 3. Something worth storing, and nothing it would lose without a word.
   std::string why;
-  if (const int refused = StoreRefusal(before, newText, "the Path in " + key, why);
+  if (const int refused = StoreRefusal(before, newText, "the Path in " + key, why, cutBySetx);
       refused != kExitDone) {
     err << "[" + why + "; nothing stored]\n";
     return backup.Discard(refused);

@@ -23,16 +23,24 @@ struct StoreOutcome {
   bool stored = false;  // the new value is stored
   std::string backup;   // the backup kept, if any
 };
+// `cutBySetx`: `before` bears setx's mark, and --force was not given.
 int StorePath(Scope scope, const StoredValue& before, const std::string& newText,
               EnvironmentStore& store, Environment* environment, std::ostream& err,
-              StoreOutcome& outcome);
+              StoreOutcome& outcome, bool cutBySetx = false);
+
+// Where the backups of a Path go, below the folder `localAppData`, and how
+// the name of each of `scope` starts (the local time follows, then ".reg"
+// or, for a second backup in one second, "-2.reg" and so on).
+std::string BackupFolder(const std::string& localAppData);
+std::string BackupStem(Scope scope);
 
 // Whether storing `newText` in place of `before` is refused, whatever the
 // store says: kExitControlCharacters where `before` holds a control
 // character, kExitEmptyResult where a Path that is not empty would become
-// empty; else kExitDone. `why` says it, of the value named `stored`,
-// without brackets. --write and --check judge by it alike.
+// empty, kExitCutBySetx where `cutBySetx`; else kExitDone. `why` says it,
+// of the value named `stored`, without brackets. --write and --check judge
+// by it alike.
 int StoreRefusal(const StoredValue& before, const std::string& newText, const std::string& stored,
-                 std::string& why);
+                 std::string& why, bool cutBySetx = false);
 
 }  // namespace pathshrink

@@ -95,6 +95,9 @@ class EnvironmentStore {
   // Makes `bytes` the whole of the file `path`, in place of what it held,
   // making its folders as needed.
   virtual StoreStatus OverwriteFile(const std::string& path, const std::string& bytes) = 0;
+  // The names of the files (not folders) in the folder `folder`, in no
+  // particular order; none where it cannot be listed.
+  virtual std::vector<std::string> FileNames(const std::string& folder) = 0;
   // The local time as YYYYMMDD-HHMMSS, for the names of backups.
   virtual std::string TimeStamp() = 0;
   // Tells the running programs that the stored environment changed; false

@@ -350,6 +350,26 @@ StoreStatus WindowsEnvironmentStore::ReadFile(const std::string& path, std::stri
   return read != FALSE ? StoreStatus::kOk : StoreStatus::kFailed;
 }
 
+std::vector<std::string> WindowsEnvironmentStore::FileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  std::wstring pattern;
+  if (folder.empty() || !Utf8ToWide(folder, pattern)) return names;
+  if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  pattern += L'*';
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+        WideToUtf8(found.cFileName, name)) {
+      names.push_back(std::move(name));
+    }
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  return names;
+}
+
 StoreStatus WindowsEnvironmentStore::RemoveFile(const std::string& path) {
   std::wstring widePath;
   if (!Utf8ToWide(path, widePath)) return StoreStatus::kFailed;

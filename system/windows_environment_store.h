@@ -17,6 +17,7 @@ class WindowsEnvironmentStore : public EnvironmentStore {
   StoreStatus RemoveFile(const std::string& path) override;
   StoreStatus ReadFile(const std::string& path, std::string& bytes) override;
   StoreStatus OverwriteFile(const std::string& path, const std::string& bytes) override;
+  std::vector<std::string> FileNames(const std::string& folder) override;
   std::string TimeStamp() override;
   bool AnnounceChange() override;
 };

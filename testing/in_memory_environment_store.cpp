@@ -63,6 +63,19 @@ StoreStatus InMemoryEnvironmentStore::OverwriteFile(const std::string& path,
   return StoreStatus::kOk;
 }
 
+std::vector<std::string> InMemoryEnvironmentStore::FileNames(const std::string& folder) {
+  std::string prefix = folder;
+  if (prefix.empty() || prefix.back() != '\\') prefix += '\\';
+  std::vector<std::string> names;
+  for (const auto& [path, bytes] : files) {
+    if (path.size() > prefix.size() && path.compare(0, prefix.size(), prefix) == 0 &&
+        path.find('\\', prefix.size()) == std::string::npos) {
+      names.push_back(path.substr(prefix.size()));
+    }
+  }
+  return names;
+}
+
 void InMemoryEnvironmentStore::Set(Scope scope, const std::string& name, StoredValue value) {
   const std::pair<Scope, std::string> key{scope, testing::AsciiFolded(name)};
   if (values_.count(key) == 0) order_.push_back(key);

@@ -22,6 +22,8 @@ class InMemoryEnvironmentStore : public EnvironmentStore {
   StoreStatus RemoveFile(const std::string& path) override;
   StoreStatus ReadFile(const std::string& path, std::string& bytes) override;
   StoreStatus OverwriteFile(const std::string& path, const std::string& bytes) override;
+  // The files whose path is `folder`, a '\\' and a name.
+  std::vector<std::string> FileNames(const std::string& folder) override;
   std::string TimeStamp() override { return "20261208-114500"; }
   bool AnnounceChange() override {
     ++announcements;
