@@ -213,12 +213,13 @@ std::optional<Shadows> ShadowsOf(const RunPlan& plan, const DecidedList& decided
   return shadows;
 }
 
-// The warnings about where the new list is used, and the report of its
-// length (and a new window's), on standard error.
-void ReportList(const RunPlan& plan, const ResolvedRun& resolved, DecidedList& decided,
-                SystemAccess& system, std::ostream& err, RunOutcome& outcome) {
-  std::vector<UseWarning> warnings =
-      WarningsAboutUse(decided.text, system.outputReadInOtherCodePage, plan.conventions);
+// What may go wrong with the new list where it is used: its length, its
+// letters, a stored value setx cut, short names that may not last and
+// volumes that make none (which each such entry's note says too).
+void JudgeUse(const RunPlan& plan, const ResolvedRun& resolved, DecidedList& decided,
+              SystemAccess& system, RunOutcome& outcome) {
+  std::vector<UseWarning>& warnings = outcome.warnings;
+  warnings = WarningsAboutUse(decided.text, system.outputReadInOtherCodePage, plan.conventions);
   if (plan.source.stored && system.store != nullptr) {
     const StoredList& stored = *plan.source.stored;
     outcome.setxCut = LookForSetxCut(stored.scope, stored.value.text, resolved.list, *system.store,
@@ -230,11 +231,7 @@ void ReportList(const RunPlan& plan, const ResolvedRun& resolved, DecidedList& d
     decided.notes.withoutShortName =
         VolumesWithoutShortNames(decided.written, resolved.list.entries, system.files, warnings);
   }
-  WriteWarnings(warnings, err);
   outcome.newWindow = NewWindow(plan, decided);
-  if (outcome.newWindow) err << "[" + NewWindowLine(*outcome.newWindow) + "]\n";
-  WriteReport(plan.source.list, decided.text, err);
-  outcome.warnings = std::move(warnings);
 }
 
 // Every entry's record, the one source of the counts and entries that
@@ -249,11 +246,13 @@ struct RunRecords {
   RecordWalk walk;
 };
 
+// `mayStore`: the run may store the list (--write), and keep what each
+// entry was written for.
 void MakeRecords(const RunPlan& plan, const ResolvedRun& resolved, const DecidedList& decided,
-                 bool stored, RunRecords& records) {
+                 bool mayStore, RunRecords& records) {
   if (plan.source.list.empty()) {  // an empty list has no entries, not one empty one
     records.walk = [](const RecordVisit&) {};
-  } else if (stored || plan.rules.asGiven || !plan.drift.writtenFor.empty()) {
+  } else if (mayStore || plan.rules.asGiven || !plan.drift.writtenFor.empty()) {
     records.held = plan.rules.asGiven
                        ? AsGivenRecords(resolved.list, decided.written, decided.notes)
                        : EntryRecords(resolved.list, decided.written, decided.notes);
@@ -272,10 +271,24 @@ void MakeRecords(const RunPlan& plan, const ResolvedRun& resolved, const Decided
 // otherwise than given opens to the folder the given one did, or is
 // written as given (a list kept as given has nothing to prove).
 void ProveList(RunPlan& plan, const ResolvedRun& resolved, DecidedList& decided,
-               SystemAccess& system, std::ostream& err, RunOutcome& outcome) {
+               SystemAccess& system, RunOutcome& outcome) {
   if (plan.rules.asGiven) return;
-  outcome.proved = ProveEntries(resolved.list, decided, plan.junctions, plan.source.References(),
-                                system.files, err);
+  outcome.proved =
+      ProveEntries(resolved.list, decided, plan.junctions, plan.source.References(), system.files);
+}
+
+// The text report on standard error, from the records: a line for each
+// entry that needs one, in the list's order; what deciding said
+// (`decisions`: what it avoided, how far the target is); the warnings; a
+// new window's lengths; the lengths and the list as given.
+void ReportList(const RunPlan& plan, const ResolvedRun& resolved, const DecidedList& decided,
+                const RunRecords& records, const std::string& decisions, const RunOutcome& outcome,
+                std::ostream& err) {
+  if (!plan.rules.asGiven) WriteEntryLines(records.walk, resolved.list, plan.line.verbose, err);
+  err << decisions;
+  WriteWarnings(outcome.warnings, err);
+  if (outcome.newWindow) err << "[" + NewWindowLine(*outcome.newWindow) + "]\n";
+  WriteReport(plan.source.list, decided.text, err);
 }
 
 // --write: the new list stored, after a backup.
@@ -470,17 +483,28 @@ int Run(int argc, const char* const* argv, SystemAccess& given, std::ostream& ou
   if (read != kExitDone) return SourceUnread(plan, read, said.str(), redact, out, err);
   if (const int status = PlanRun(system, plan, err); status != kExitDone) return status;
   ResolvedRun resolved = ResolveList(plan, system.files, err);
-  if (plan.line.suggest) return Suggest(plan, resolved, system.files, out, err);
+  if (plan.line.suggest) {
+    // What resolving found of each entry, before the proposals.
+    const WrittenList none;
+    WriteEntryLines(
+        [&](const RecordVisit& visit) {
+          ForEachRecord(resolved.list, none, resolved.found, visit);
+        },
+        resolved.list, plan.line.verbose, err);
+    return Suggest(plan, resolved, system.files, out, err);
+  }
 
+  std::ostringstream decisions;
   DecidedList decided = DecideEntries(plan.source.list, resolved.list, std::move(resolved.found),
-                                      plan.rules, system.files, err);
+                                      plan.rules, system.files, decisions);
   RunOutcome outcome;
-  ProveList(plan, resolved, decided, system, err, outcome);
-  ReportList(plan, resolved, decided, system, err, outcome);
+  ProveList(plan, resolved, decided, system, outcome);
+  JudgeUse(plan, resolved, decided, system, outcome);
+  RunRecords records;
+  MakeRecords(plan, resolved, decided, plan.line.write, records);
+  ReportList(plan, resolved, decided, records, decisions.str(), outcome, err);
   StoreList(plan, decided, system, err, outcome);
   outcome.shadows = ShadowsOf(plan, decided, system, err);
-  RunRecords records;
-  MakeRecords(plan, resolved, decided, outcome.stored.stored, records);
   RememberWrittenFor(plan, resolved, decided, records, outcome, system, err);
   return DeliverResult(plan, decided, records, outcome, redact, system, out, err, answered);
 }

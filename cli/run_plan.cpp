@@ -162,13 +162,11 @@ int PlanRun(SystemAccess& system, RunPlan& plan, std::ostream& err) {
 ResolvedRun ResolveList(RunPlan& plan, FileSystemQueries& files, std::ostream& err) {
   ResolvedRun run;
   run.list = ResolveEntries(plan.resolving, files, {plan.source.References()});
-  if (!plan.rules.asGiven) WriteFindings(run.list, plan.line.verbose, err);
   if (plan.forMachine) {
     run.found.userChangeable = EntriesUsersCanChange(run.list.entries, plan.reach, err);
   }
   if (plan.machineFolders && !plan.rules.asGiven) {
     run.found.listedByMachine = EntriesListedBefore(run.list, *plan.machineFolders);
-    WriteListedByMachine(run.list, run.found.listedByMachine, err);
   }
   return run;
 }

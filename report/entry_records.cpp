@@ -68,8 +68,9 @@ void ForEachRecord(const ResolvedList& resolved, const WrittenList& written,
         record.written = entry.text;
         if (record.outcome == Outcome::kUnchecked) {
           // kept as given, as said
-        } else if (r < notes.unproven.size() && notes.unproven[r]) {
+        } else if (r < notes.unproven.size() && !notes.unproven[r].empty()) {
           record.outcome = Outcome::kUnproven;
+          record.unprovenForm = notes.unproven[r];
         } else if (r < notes.profileVariable.size() && notes.profileVariable[r]) {
           record.outcome = Outcome::kProfileVariable;
         } else if (!entry.junction.empty()) {

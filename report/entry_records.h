@@ -46,6 +46,9 @@ struct EntryRecord {
   std::string_view machineEntry;
   // kAsGiven, for want of a short name: why a folder on its way has none.
   std::string_view withoutShortName;
+  // kUnproven: the form it would have been written in, which did not lead
+  // to its folder.
+  std::string_view unprovenForm;
   // Not in the list as stored: the tool left it out of a user's Path while
   // the machine's listed its folder, which the machine's no longer does.
   bool putBack = false;
@@ -65,7 +68,7 @@ struct EntryNotes {
   std::vector<std::string> userChangeable;    // what EntriesUsersCanChange found
   std::vector<bool> profileVariable;          // written with a profile variable
   std::vector<bool> proved;                   // seen to open to the folder given
-  std::vector<bool> unproven;                 // kept as given: its form led elsewhere
+  std::vector<std::string> unproven;          // kept as given: the form that led elsewhere
   std::vector<std::string> listedByMachine;   // a user's entry the machine's Path lists: its entry
   std::vector<std::string> withoutShortName;  // written as given for want of a short name: why
 };

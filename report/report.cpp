@@ -40,54 +40,61 @@ std::string Escaped(std::string_view text) {
 
 // The lines go out in one write: standard error writes each piece at once,
 // and a list can have hundreds of entries to report.
-void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err) {
+void WriteEntryLines(const RecordWalk& records, const ResolvedList& resolved, bool verbose,
+                     std::ostream& err) {
+  using Outcome = EntryRecord::Outcome;
+  constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  // As resolving spelled each entry: by record, where it was resolved.
+  const auto spelled = [&resolved](const EntryRecord& record) -> std::string_view {
+    return record.resolvedIndex < resolved.entries.size()
+               ? std::string_view(resolved.entries[record.resolvedIndex].Given())
+               : record.given;
+  };
+  std::vector<std::size_t> resolvedIndexOf;  // by record
   std::string lines;
-  for (const EntryFinding& finding : resolved.findings) {
-    switch (finding.kind) {
-      case EntryFinding::Kind::kInvalid:
-        lines += "[invalid entry '" + std::string(finding.given) + "']\n";
+  records([&](const EntryRecord& record) {
+    resolvedIndexOf.push_back(record.resolvedIndex);
+    switch (record.outcome) {
+      case Outcome::kMissing:
+        if (!Kept(record)) lines += "[invalid entry '" + std::string(record.given) + "']\n";
         break;
-      case EntryFinding::Kind::kUnchecked:
-        lines += "[unchecked entry '" + std::string(finding.given) +
-                 "': " + std::string(finding.why) + "; kept as given]\n";
+      case Outcome::kUnchecked:
+        lines += "[unchecked entry '" + std::string(record.given) +
+                 "': " + std::string(record.why) + "; kept as given]\n";
         break;
-      case EntryFinding::Kind::kControlCharacters:
-        lines += "[entry '" + Escaped(finding.given) +
+      case Outcome::kControlCharacters:
+        lines += "[entry '" + Escaped(record.given) +
                  "' holds a control character, which no directory's name can hold; left out]\n";
         break;
-      case EntryFinding::Kind::kRepeat:
-        if (verbose) AddRepeat(finding.given, resolved.entries[finding.repeats].Given(), lines);
+      case Outcome::kRepeat: {
+        const std::size_t kept =
+            record.repeatOf < resolvedIndexOf.size() ? resolvedIndexOf[record.repeatOf] : kNone;
+        if (verbose && !Kept(record) && kept < resolved.entries.size()) {
+          AddRepeat(spelled(record), resolved.entries[kept].Given(), lines);
+        }
+        break;
+      }
+      case Outcome::kListedByMachine:
+        lines += "[entry '" + std::string(spelled(record)) +
+                 "' left out: the machine's Path lists" + " its folder as '" +
+                 std::string(record.machineEntry) + "', and a new window searches that first]\n";
+        break;
+      case Outcome::kUnproven:
+        lines += "[entry '" + std::string(record.given) + "' kept as given: '" +
+                 std::string(record.unprovenForm) + "' would not lead to the same folder]\n";
+        break;
+      default:
         break;
     }
-  }
-  if (verbose) {
-    for (const ResolvedEntry& entry : resolved.entries) {
-      if (entry.Key().empty() || entry.Key()[0] != kFollowsVariableMark) continue;
-      lines += "[entry '" + entry.Given() +
-               "' follows its variable: it repeats only an entry written the same way, never the"
-               " folder the variable names today]\n";
+    if (verbose && record.resolvedIndex < resolved.entries.size()) {
+      const std::string& key = resolved.entries[record.resolvedIndex].Key();
+      if (!key.empty() && key[0] == kFollowsVariableMark) {
+        lines += "[entry '" + std::string(spelled(record)) +
+                 "' follows its variable: it repeats only an entry written the same way, never "
+                 "the folder the variable names today]\n";
+      }
     }
-  }
-  err << lines;
-}
-
-void WriteListedByMachine(const ResolvedList& resolved, const std::vector<std::string>& listed,
-                          std::ostream& err) {
-  std::string lines;
-  for (std::size_t i = 0; i < listed.size(); ++i) {
-    if (listed[i].empty()) continue;
-    lines += "[entry '" + resolved.entries[i].Given() + "' left out: the machine's Path lists" +
-             " its folder as '" + listed[i] + "', and a new window searches that first]\n";
-  }
-  err << lines;
-}
-
-void WriteRepeatsMadeByJunctions(const ResolvedList& resolved, const WrittenList& written,
-                                 std::ostream& err) {
-  std::string lines;
-  for (const auto& [dropped, kept] : written.repeats) {
-    AddRepeat(resolved.entries[dropped].Given(), resolved.entries[kept].Given(), lines);
-  }
+  });
   err << lines;
 }
 

@@ -7,6 +7,7 @@
 
 #include "compact/compact_path_list.h"
 #include "pathtext/path_conventions.h"
+#include "report/entry_records.h"
 
 namespace pathshrink {
 
@@ -18,18 +19,15 @@ namespace pathshrink {
 // \x and two hex digits), so that a line or a row stays in its lines.
 std::string Escaped(std::string_view text);
 
-// A line for each finding of resolving: entries left out as invalid,
-// entries kept as given, and, with `verbose`, entries left out as repeats.
-void WriteFindings(const ResolvedList& resolved, bool verbose, std::ostream& err);
-
-// A line for each resolved entry of a user's Path that `listed` (by
-// resolved entry) says the machine's Path lists.
-void WriteListedByMachine(const ResolvedList& resolved, const std::vector<std::string>& listed,
-                          std::ostream& err);
-
-// A line for each entry that a junction made a repeat of another.
-void WriteRepeatsMadeByJunctions(const ResolvedList& resolved, const WrittenList& written,
-                                 std::ostream& err);
+// A line for each entry, from its record, in the list's order, where the
+// new list does not hold it in a form of its own: left out as not there,
+// as holding a control character, as one the machine's Path lists; kept
+// as given because it cannot be judged, or because its shorter form did
+// not lead to its folder; and, with `verbose`, left out as a repeat (of
+// the entry named as `resolved` spells it), and following its variable.
+// The same records make --check, --json and --explain.
+void WriteEntryLines(const RecordWalk& records, const ResolvedList& resolved, bool verbose,
+                     std::ostream& err);
 
 // What may go wrong with the new list where it is used: lengths that
 // cmd.exe or Windows cannot take, letters its reader may misread.

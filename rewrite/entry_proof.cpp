@@ -13,7 +13,7 @@ namespace pathshrink {
 
 std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
                          const JunctionTable& junctions, Environment* references,
-                         FileSystemQueries& files, std::ostream& err) {
+                         FileSystemQueries& files) {
   // Whether each junction written through opened to its target when it
   // was registered (entries through one come in runs: the last is at hand).
   std::string_view lastJunction;
@@ -34,7 +34,7 @@ std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
   };
   EntryNotes& notes = decided.notes;
   notes.proved.assign(resolved.entries.size(), false);
-  notes.unproven.assign(resolved.entries.size(), false);
+  notes.unproven.assign(resolved.entries.size(), std::string());
   // Each entry as the list gives it, by resolved index: worked out the
   // first time it is needed (an entry with references written otherwise,
   // or one to write as given after all).
@@ -88,19 +88,15 @@ std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
     unproven.push_back(r);
   }
   if (unproven.empty()) return proved;
-  // Written exactly as the list gives them, instead, and said.
+  // Written exactly as the list gives them, instead (the report says so).
   givenList();
-  std::string lines;
   for (WrittenEntry& entry : decided.written.entries) {
     const std::size_t r = entry.resolvedIndex;
     if (std::find(unproven.begin(), unproven.end(), r) == unproven.end()) continue;
-    lines += "[entry '" + std::string(givenOf[r]) + "' kept as given: '" + std::string(entry.text) +
-             "' would not lead to the same folder]\n";
-    notes.unproven[r] = true;
+    notes.unproven[r] = std::string(entry.text);
     entry.text = givenOf[r];
     entry.junction = {};
   }
-  err << lines;
   decided.text = JoinEntries(decided.written);
   return proved;
 }

@@ -16,16 +16,14 @@ namespace pathshrink {
 // Windows will expand it (with `references` for a stored value, with
 // nothing for a live list), and holds it to the directory the given entry
 // opened to. One that opens elsewhere, or not at all where the given one
-// did, is written exactly as given instead, with a line on `err`; the
-// others count as proved. Where the given entry's directory could not be
-// opened, its text is all there is to judge by, as in resolving. Returns
-// how many were proved; `decided.notes` say which, and which were not.
-// An entry written through one of `junctions` with no short name after it
-// is proved by the junction's own proof, made once as it was registered:
-// it opened to its target, and the same names below one directory name
-// the same folder.
+// did, is written exactly as given instead (its note holds the form that
+// failed, for the report); the others count as proved. Where the given entry's directory could not
+// be opened, its text is all there is to judge by, as in resolving. Returns how many were proved;
+// `decided.notes` say which, and which were not. An entry written through one of `junctions` with
+// no short name after it is proved by the junction's own proof, made once as it was registered: it
+// opened to its target, and the same names below one directory name the same folder.
 std::size_t ProveEntries(const ResolvedList& resolved, DecidedList& decided,
                          const JunctionTable& junctions, Environment* references,
-                         FileSystemQueries& files, std::ostream& err);
+                         FileSystemQueries& files);
 
 }  // namespace pathshrink

@@ -41,7 +41,6 @@ DecidedList DecideEntries(std::string_view given, const ResolvedList& resolved, 
     decided.notes.profileVariable = ProfileVariablesForTheUser(
         written, entries, ProfileFoldersOf(*rules.profile, files), conventions);
   }
-  if (rules.verbose) WriteRepeatsMadeByJunctions(resolved, written, err);
   if (rules.asGiven) {
     decided.text = std::string(given);
     return decided;
