@@ -46,7 +46,7 @@ class WindowsFileStreamBuf : public std::streambuf {
   int sync() override;
 
  private:
-  static constexpr std::size_t kFlushAt = 64 * 1024;
+  static constexpr std::size_t kFlushAt = std::size_t{64} * 1024;
   HANDLE file_;
   std::string pending_;
 };

@@ -115,36 +115,39 @@ std::vector<std::string> VolumesWithoutShortNames(const WrittenList& written,
   }
   for (const auto& [root, on] : volumes) {
     const std::optional<bool> makes = files.MakesShortNames(root);
-    const std::string lasting = "a short name written here lasts only while its folder keeps it";
+    const char* lasting = "a short name written here lasts only while its folder keeps it";
     if (on.long_.empty()) {
       if (makes.value_or(true)) continue;
-      warnings.push_back({"noShortNames", "the volume '" + root +
-                                              "' makes no short names for folders made from now "
-                                              "on: they will have none, and " +
-                                              lasting});
+      std::string line = "the volume '" + root;
+      line.append("' makes no short names for folders made from now on: they will have none, and ")
+          .append(lasting);
+      warnings.push_back({"noShortNames", std::move(line)});
       continue;
     }
-    const std::string advice = "; --suggest proposes a junction for it";
+    const char* advice = "; --suggest proposes a junction for it";
     if (makes.value_or(false)) {
       // The volume makes them: the folder was made while it did not (or
       // they were taken away).
       for (const auto& [r, folder] : on.long_) {
-        withoutShortName[r] = "no short name: its folder '" + folder + "' has none" + advice;
+        withoutShortName[r] = "no short name: its folder '" + folder;
+        withoutShortName[r].append("' has none").append(advice);
       }
       continue;
     }
     // The volume says it makes none, or cannot tell and a folder that needs
     // one has none.
     for (const auto& [r, folder] : on.long_) {
-      withoutShortName[r] = "no short name: the volume '" + root + "' makes none" + advice;
+      withoutShortName[r] = "no short name: the volume '" + root;
+      withoutShortName[r].append("' makes none").append(advice);
     }
     const std::size_t count = on.long_.size();
-    warnings.push_back({"noShortNames",
-                        "the volume '" + root + "' makes no short names: " + std::to_string(count) +
-                            (count == 1 ? " entry" : " entries") + " on it stay" +
-                            (count == 1 ? "s" : "") +
-                            " as long as given; --suggest proposes junctions for them" +
-                            (on.usesShortNames ? "; " + lasting : "")});
+    std::string line = "the volume '" + root;
+    line.append("' makes no short names: ")
+        .append(std::to_string(count))
+        .append(count == 1 ? " entry on it stays" : " entries on it stay")
+        .append(" as long as given; --suggest proposes junctions for them");
+    if (on.usesShortNames) line.append("; ").append(lasting);
+    warnings.push_back({"noShortNames", std::move(line)});
   }
   return withoutShortName;
 }

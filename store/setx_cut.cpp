@@ -98,13 +98,14 @@ SetxCut LookForSetxCut(Scope scope, const std::string& stored, const ResolvedLis
   std::vector<std::pair<std::pair<std::string, int>, std::string>> longer;
   for (const std::string& name : store.FileNames(folder)) {
     std::pair<std::string, int> order;
+    std::string path = folder;
+    path.append("\\").append(name);
     std::string bytes;
-    if (!BackupOrder(name, stem, order) ||
-        store.ReadFile(folder + "\\" + name, bytes) != StoreStatus::kOk ||
+    if (!BackupOrder(name, stem, order) || store.ReadFile(path, bytes) != StoreStatus::kOk ||
         BackupValueLength(bytes) <= static_cast<long>(kSetxLimit)) {
       continue;
     }
-    longer.emplace_back(order, folder + "\\" + name);
+    longer.emplace_back(order, std::move(path));
   }
   std::sort(longer.begin(), longer.end(),
             [](const auto& a, const auto& b) { return a.first > b.first; });
