@@ -720,7 +720,10 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
     const char* shortForm;
     std::vector<FolderFile> files;
   } folders[] = {
-      {"C:\\Windows\\System32", "C:\\Windows\\System32", {{"where.exe"}, {"tar.exe"}}},
+      {"C:\\Windows\\System32",
+       "C:\\Windows\\System32",
+       {{"where.exe"}, {"tar.exe"}, {"notepad.exe"}}},
+      {"C:\\Windows", "C:\\Windows", {{"notepad.exe"}}},
       {"C:\\Windows\\System32\\OpenSSH", "C:\\Windows\\System32\\OpenSSH", {{"ssh.exe"}}},
       {"C:\\Program Files\\Git\\usr\\bin",
        "C:\\PROGRA~1\\Git\\usr\\bin",
@@ -733,6 +736,7 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
       {"C:\\Old Node", "C:\\OLDNOD~1", {{"node.exe"}, {"npm.bat"}, {"NPM.COM"}}},
       {"C:\\Tools A", "C:\\TOOLSA~1", {{"tool.cmd"}, {"readme.txt"}}},
       {"C:\\Tools B", "C:\\TOOLSB~1", {{"tool.exe"}, {"pip.ps1"}, {"npm.PS1"}}},
+      {"C:\\Tools C", "C:\\TOOLSC~1", {{"tool.exe"}, {"tool.cmd"}}},
   };
   for (const auto& folder : folders) {
     fs.AddDirectory(folder.folder, folder.shortForm);
@@ -845,6 +849,20 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
                              "here]\n"),
             std::string::npos)
       << shadows.err;
+  // A program in both the system folder and the Windows folder, which
+  // CreateProcess searches in that order before the PATH; a folder with
+  // tool.cmd and tool.exe only, where PATHEXT puts .EXE first.
+  EXPECT_EQ(Run({"pathshrink", "--shadows", "C:\\Windows"}).out,
+            "notepad\n"
+            "  cmd.exe  CreateProcess  pwsh   file\n"
+            "  -        runs           -      C:\\Windows\\System32\\notepad.exe\n"
+            "  runs     never          runs   C:\\Windows\\notepad.exe\n");
+  EXPECT_EQ(Run({"pathshrink", "--shadows", "C:\\Tools C;C:\\Tools A"}).out,
+            "tool\n"
+            "  cmd.exe  CreateProcess  pwsh   file\n"
+            "  runs     runs           runs   C:\\Tools C\\tool.exe\n"
+            "  never    -              never  C:\\Tools C\\tool.cmd\n"
+            "  never    -              never  C:\\Tools A\\tool.cmd\n");
   // With the variable set, and PATHEXT putting .CMD before .EXE, its items
   // with a trailing space or dot, which cmd.exe trims as Windows trims names.
   env.Set("NoDefaultCurrentDirectoryInExePath", "1");
@@ -1452,6 +1470,26 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
 #ifndef _WIN32
   EXPECT_EQ(testing::SchemaProblems(proof.out), "") << proof.out;
 #endif
+  // A short name that opens nothing, one after a junction that leads to
+  // another folder, and an entry kept as given comes back byte for byte
+  // (its quotes and trailing separator too).
+  fs.AddDirectory("C:\\Ghost Folder", "C:\\GHOST~1");
+  fs.AddUncheckable("C:\\GHOST~1", Unresolved::kUnreachable);
+  fs.AddDirectory("C:\\Program Files\\Other Tools", "C:\\PROGRA~1\\OTHERT~1");
+  fs.AddDirectory("C:\\Program Files\\Lying Tools", "C:\\PROGRA~1\\OTHERT~1");
+  for (const auto& [list, out, line] :
+       std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"C:\\Ghost Folder", "C:\\Ghost Folder", "'C:\\GHOST~1'"},
+           {"C:\\Program Files\\Lying Tools", "C:\\Program Files\\Lying Tools",
+            "'C:\\pf\\OTHERT~1'"},
+           {"\"C:\\Lying Folder\\\"", "\"C:\\Lying Folder\\\"", "'C:\\OTHER~1'"}}) {
+    const Outcome unproven = Run({"pathshrink", list, "-j", "C:\\pf"});
+    EXPECT_EQ(unproven.out, out + "\n") << list;
+    EXPECT_NE(unproven.err.find("[entry '" + list + "' kept as given: " + line +
+                                " would not lead to the same folder]\n"),
+              std::string::npos)
+        << unproven.err;
+  }
   // An entry that follows a variable of the user's is proved too, expanded
   // as the logon will: spelled short after its reference, it would open
   // the other folder, so it stays as given, and the other one is proved.

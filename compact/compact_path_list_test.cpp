@@ -107,6 +107,10 @@ TEST_F(CompactPathListTest, SplitsResolvesAndDeduplicates) {
        "%CommonProgramFiles(Arm)%;%ProgramFiles(Arm)%\\Common Files;"
        "C:\\Program Files (Arm)\\Common Files",
        "%CommonProgramFiles(Arm)%", ""},
+      {"references: one of Windows' and one of the user's in one entry follow the user's, "
+       "beside the folder it names today",
+       "%SystemDrive%\\%PF%\\Tools;C:\\Program Files\\Tools",
+       "%SystemDrive%\\%PF%\\Tools;C:\\PROGRA~1\\Tools", ""},
       {"references: two in one entry, and one inside a component",
        "%SystemDrive%\\%PF%\\Tools\\Long Name;C:\\%PF%\\Tools",
        "%SystemDrive%\\%PF%\\Tools\\LONGNA~1;C:\\%PF%\\Tools", ""},

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -52,6 +53,18 @@ TEST_F(PosixFileSystemTest, AnExistingPathIsItsOwnShortForm) {
     std::string answer = "untouched";
     EXPECT_EQ(queries.ShortPathName(c.path, answer), c.found) << c.path;
     EXPECT_EQ(answer, c.found ? c.path : "untouched") << c.path;
+  }
+  // The directory a path opens to, as stat says: the look just taken
+  // answers for that path alone, not for another of the same length.
+  fs::create_directories(root + "/Other Director");
+  std::string answer;
+  ASSERT_TRUE(queries.ShortPathName(root + "/Long Directory", answer));
+  for (const std::string& path : {answer, root + "/Other Director"}) {
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0) << path;
+    const std::optional<DirectoryIdentity> identity = queries.Identity(path);
+    ASSERT_TRUE(identity) << path;
+    EXPECT_EQ(identity->file, static_cast<std::uint64_t>(info.st_ino)) << path;
   }
 }
 
