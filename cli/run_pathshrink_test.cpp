@@ -660,6 +660,25 @@ TEST_F(RunPathShrinkTest, TheUsersPathBesideTheMachines) {
   EXPECT_EQ(userPath(), "C:\\Windows");
   machineLists("C:\\Nowhere");
   EXPECT_EQ(userPath(), "%USERPROFILE%\\bin;C:\\Windows");
+  // The machine's entry that follows a variable an administrator defines
+  // (beside one of Windows' own) names no folder for good: the user's entry
+  // for the folder it names today stays.
+  store = InMemoryEnvironmentStore();
+  store.systemVariables = {{"ProgramFiles", {"C:\\Program Files", StoredType::kString, {}}}};
+  store.Set(Scope::kMachine, "TOOLS", {"Tools", StoredType::kString, {}});
+  store.Set(Scope::kMachine, "Path", {"%ProgramFiles%\\%TOOLS%", StoredType::kExpandString, {}});
+  store.Set(Scope::kUser, "Path",
+            {"C:\\Program Files\\Tools;C:\\Windows", StoredType::kExpandString, {}});
+  EXPECT_EQ(Run({"pathshrink", "--user"}).out, "C:\\PROGRA~1\\Tools;C:\\Windows\n");
+  // A machine's Path stored as REG_SZ is taken as it stands: its
+  // %SystemRoot% is no folder in a new window.
+  store.systemVariables = {{"SystemRoot", {"C:\\Windows", StoredType::kString, {}}}};
+  store.Set(Scope::kMachine, "Path", {"%SystemRoot%\\System32", StoredType::kString, {}});
+  store.Set(Scope::kUser, "Path", {"C:\\Windows", StoredType::kExpandString, {}});
+  EXPECT_NE(Run({"pathshrink", "--user"})
+                .err.find("[a new window's PATH (the machine's Path, then the user's): 32 "
+                          "characters before, 32 after]\n"),
+            std::string::npos);
 
   // A new window's length against what breaks: the machine's 8170
   // characters, a ';', and the user's 38 before and 15 after.
@@ -874,6 +893,16 @@ TEST_F(RunPathShrinkTest, NothingWrittenChangesWhichProgramANameRuns) {
             "  runs     runs           runs   C:\\Tools B\\tool.exe\n"
             "  never    -              never  C:\\Tools A\\tool.cmd\n");
   EXPECT_EQ(own.err.find("current folder"), std::string::npos) << own.err;
+  // For a stored Path, a new window's whole PATH: the machine's Path, then
+  // the user's (lengths alone could not tell a swap).
+  store.Set(Scope::kMachine, "Path", {"C:\\Tools B", StoredType::kString, {}});
+  store.Set(Scope::kUser, "Path", {"C:\\Tools C", StoredType::kExpandString, {}});
+  EXPECT_EQ(Run({"pathshrink", "--shadows", "--user"}).out,
+            "tool\n"
+            "  cmd.exe  CreateProcess  pwsh   file\n"
+            "  runs     runs           runs   C:\\Tools B\\tool.exe\n"
+            "  never    never          never  C:\\Tools C\\tool.exe\n"
+            "  never    -              never  C:\\Tools C\\tool.cmd\n");
 }
 
 TEST_F(RunPathShrinkTest, StoringAPathForGood) {
@@ -1450,6 +1479,28 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
   EXPECT_EQ(rows.out.rfind("    #  entry", 0), 0u) << rows.out.substr(0, 200);
   EXPECT_NE(rows.out.find("\n10000  C:\\Windows "), std::string::npos);
   columns = 0;
+  // Each row whole, in a window of 100 columns: what it saves (a ';' with
+  // what is left out) and why, word for word, adding up to the total.
+  EXPECT_EQ(
+      Run({"pathshrink", "--explain",
+           "C:\\Program Files\\Tools;C:\\Missing;C:\\Windows;C:\\PROGRA~1\\Tools"})
+          .out,
+      "   #  entry                          becomes                   why                          "
+      "   saves\n"
+      "   1  C:\\Program Files\\Tools         C:\\PROGRA~1\\Tools         short name           "
+      "               5\n"
+      "   2  C:\\Missing                     (left out)                not there                   "
+      " "
+      "      11\n"
+      "   3  C:\\Windows                     C:\\Windows                as short as it gets        "
+      "  "
+      "       0\n"
+      "   4  C:\\PROGRA~1\\Tools              (left out)                repeat of #1               "
+      "  "
+      "      18\n"
+      "      total                          before 62, after 28       characters, as Windows "
+      "counts "
+      "     34\n");
 
   // A volume that answers a short name which leads to another folder: the
   // entry is kept as given, and said so; the others are proved.
