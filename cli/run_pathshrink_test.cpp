@@ -428,10 +428,19 @@ TEST_F(RunPathShrinkTest, EverySourceGivesTheSameList) {
     return true;
   };
   decodeInput = latin1;
+  // UTF-16 with its mark, "C:\\\u011A" among it: one of its bytes is 0x1A,
+  // which ends text only where it is a character.
+  fs.AddDirectory("C:\\\xC4\x9A", "C:\\\xC4\x9A");
+  std::string withCtrlZByte = "\xFF\xFE";
+  for (const char16_t unit : std::u16string(u"C:\\\u011A;C:\\Windows")) {
+    withCtrlZByte += static_cast<char>(unit & 0xFF);
+    withCtrlZByte += static_cast<char>(unit >> 8);
+  }
   for (const auto& [in, newList] : std::vector<std::pair<std::string, std::string>>{
            {"C:\\Windows\r\nC:\\Program Files\\Tools\r\n\r\n", "C:\\Windows;C:\\PROGRA~1\\Tools"},
            {"C:\\\xC4rger;C:\\Windows\x1A;C:\\Program Files\\Tools",
             "C:\\\xC3\x84rger;C:\\Windows"},
+           {withCtrlZByte, "C:\\\xC4\x9A;C:\\Windows"},
        }) {
     input.clear();
     input.str(in);
