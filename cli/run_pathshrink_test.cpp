@@ -1036,6 +1036,18 @@ TEST_F(RunPathShrinkTest, StoringAPathForGood) {
        before,
        "[the Path in " + user + " changed since it was read; nothing stored: run again]\n",
        false},
+      {"its bytes changed since it was read (a terminator added)",
+       {"--user", "--write"},
+       {before, StoredType::kExpandString, StoredBytes(before)},
+       [&before](InMemoryEnvironmentStore& s, InMemoryEnvironment&) {
+         s.changeAfterReads = 1;
+         s.changedValue = {before, StoredType::kExpandString,
+                           StoredBytes(before) + std::string(2, '\0')};
+       },
+       5,
+       before,
+       "[the Path in " + user + " changed since it was read; nothing stored: run again]\n",
+       false},
       {"an empty result is refused",
        {"--user", "--write"},
        {"C:\\Missing", StoredType::kExpandString, {}},

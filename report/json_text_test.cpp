@@ -53,7 +53,10 @@ TEST(JsonTextTest, EveryByteThatNeedsAnEscapeIsFoundWhereverItStands) {
            {" !#~", "\" !#~\""},
            {"C:\\Users\\\xC3\xA4rger-and-more-letters",
             "\"C:\\\\Users\\\\\xC3\xA4rger-and-more-letters\""},
-           {"C:\\x\xFFy", "\"C:\\\\x\xEF\xBF\xBDy\""}}) {
+           {"C:\\x\xFFy", "\"C:\\\\x\xEF\xBF\xBDy\""},
+           // From 8 to 15 bytes, read 8 a step: a high byte that is no UTF-8.
+           {"abcdefg\xFF", "\"abcdefg\xEF\xBF\xBD\""},
+           {"abcdefghijk\xFEmn", "\"abcdefghijk\xEF\xBF\xBDmn\""}}) {
     std::ostringstream out;
     {
       JsonText json(out);
@@ -66,7 +69,9 @@ TEST(JsonTextTest, EveryByteThatNeedsAnEscapeIsFoundWhereverItStands) {
 TEST(JsonTextTest, TextsAroundAndBeyondTheBufferGoOutWhole) {
   // Texts that end just before, at and past the end of the buffer, and one
   // longer than the buffer itself, plain and with escapes.
-  for (const std::size_t before : {16 * 1024 - 30, 16 * 1024 - 12, 16 * 1024 - 2, 16 * 1024}) {
+  // (16 * 1024 - 23: the 20 p's, quoted, leave exactly one byte to spare.)
+  for (const std::size_t before :
+       {16 * 1024 - 30, 16 * 1024 - 23, 16 * 1024 - 12, 16 * 1024 - 2, 16 * 1024}) {
     for (const std::string& text :
          {std::string(20, 'p'), std::string(9, 'q') + "\"" + std::string(9, 'q'),
           std::string(40000, 'r'), std::string(20000, '\n')}) {
