@@ -1645,6 +1645,18 @@ TEST_F(RunPathShrinkTest, TheMachinesPathRunsThroughNoFolderUsersCanChange) {
   const Outcome json = Run({"pathshrink", "--machine", "--json", "-j", "C:\\pf"});
   EXPECT_NE(json.out.find("\"userChangeable\":\"C:\\\\Users\\\\Public\""), std::string::npos)
       << json.out;
+  // A folder where they may add files and nothing else: a program put
+  // there runs for every user all the same.
+  OrdinaryUserRights addFiles;
+  addFiles.addFiles = true;
+  fs.AddDirectory("D:\\Drop", "D:\\Drop");
+  fs.SetRightsOfOrdinaryUsers("D:\\Drop", addFiles);
+  store.Set(Scope::kMachine, "Path", {"D:\\Drop", StoredType::kExpandString, {}});
+  EXPECT_NE(Run({"pathshrink", "--machine"})
+                .err.find("[entry 'D:\\Drop' lies in 'D:\\Drop', which users other than "
+                          "administrators can change: a program put there runs for every user; "
+                          "kept]\n"),
+            std::string::npos);
 
   // Links for the machine's Path go in a folder the script first makes
   // with rights only administrators and SYSTEM can change.
@@ -1717,6 +1729,10 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
        {"--target", "70", "L"},
        tools + ";C:\\PROGRA~1\\Tools\\LONGFO~1;C:\\Windows",
        ""},
+      {"one rewrite that lands on the target exactly: no more",
+       {"--target", "60", "L"},
+       tools + ";C:\\PROGRA~1\\Tools\\LONGFO~1;C:\\Windows",
+       ""},
       {"two",
        {"--target", "56", "L"},
        "C:\\PROGRA~1\\Tools;C:\\PROGRA~1\\Tools\\LONGFO~1;C:\\Windows",
@@ -1745,6 +1761,16 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
     const std::string missing = c.out == list ? "" : "[invalid entry 'C:\\Missing']\n";
     EXPECT_EQ(outcome.err, missing + c.line + ExpectedReport(list, c.out)) << c.name;
   }
+  // An entry a junction could shorten, left as given because the target
+  // is reached without it, is no junction entry.
+  const std::string notJunction =
+      Run({"pathshrink", "--json", "--target", "60", list, "-j", "C:\\tl"}).out;
+  EXPECT_NE(notJunction.find(
+                "\"given\":\"C:\\\\Program Files\\\\Tools\",\"written\":\"C:\\\\Program "
+                "Files\\\\Tools\",\"outcome\":\"asGiven\",\"reason\":\"as given: the target needs "
+                "it no shorter\""),
+            std::string::npos)
+      << notJunction;
   // Within the target all the same, an entry with a line feed is left out:
   // standard output is one line.
   const std::string split = "C:\\Windows;C:\\a\nb";
