@@ -1958,6 +1958,29 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
         << c.name;
   }
 
+  // Drift where the stored entry holds a reference (judged where the
+  // logon's variable leads), and where the folder it was written for holds
+  // a ';' (written again in quotes, one entry).
+  fs.AddDirectory("C:\\semi;colon", "C:\\semi;colon");
+  for (const auto& [stored, writtenFor, out] :
+       std::vector<std::tuple<std::string, std::string, std::string>>{
+           {"%APPS%\\MICROS~1", code, "C:\\PROGRA~1\\MICROS~2"},
+           {misc, "C:\\semi;colon", "\"C:\\semi;colon\""}}) {
+    store = InMemoryEnvironmentStore();
+    store.Set(Scope::kUser, "APPS", {"C:\\Program Files", StoredType::kString, {}});
+    store.Set(Scope::kUser, "Path", {stored, StoredType::kExpandString, {}});
+    store.files[memory] = "pathshrink written-for 1\r\n" + stored + "\t" + writtenFor + "\r\n";
+    const Outcome drifted = Run({"pathshrink", "--user"});
+    EXPECT_EQ(drifted.out, out + "\n") << stored;
+    EXPECT_EQ(drifted.err.rfind("[entry '" + stored + "' was written for '" + writtenFor +
+                                    "' and now leads to 'C:\\Program Files\\Microsoft Office'; "
+                                    "written for '" +
+                                    writtenFor + "' again]\n",
+                                0),
+              0u)
+        << drifted.err;
+  }
+
   // Entries written with a reference or a profile variable are remembered
   // too, keyed as stored, with the folder they name.
   for (const auto& [stored, written] : std::vector<std::pair<std::string, std::string>>{
