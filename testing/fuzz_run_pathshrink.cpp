@@ -31,6 +31,7 @@
 #include "pathtext/path_conventions.h"
 #include "pathtext/path_spelling.h"
 #include "testing/fake_file_system.h"
+#include "testing/in_memory_environment.h"
 #include "testing/in_memory_environment_store.h"
 
 namespace pathshrink {
@@ -218,6 +219,52 @@ void CheckList(const std::string& given, const std::string& written,
   for (const auto& [directory, entry] : firstGiven) Check(named.count(directory) != 0);
 }
 
+// The list stored as a user's Path beside a machine's that lists every
+// other of its entries, then one fewer, then all of them again, stored
+// each time (--write): the user's entries the machine's lists are left out,
+// and come back in their places once it no longer does. Through it all a
+// new window (the machine's Path, then the user's) starts the same file
+// for every name as it would with the user's list as given.
+void CheckLeftOutAndPutBack(const std::string& list, const std::set<std::string>& junctions,
+                            FakeFileSystem& fs) {
+  const std::vector<std::string> entries = SplitList(list);
+  std::vector<std::string> listed;
+  for (std::size_t i = 0; i < entries.size(); i += 2) {
+    if (!entries[i].empty()) listed.push_back(entries[i]);
+  }
+  if (listed.empty()) return;
+  const auto joined = [](const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts) text += (text.empty() ? "" : ";") + part;
+    return text;
+  };
+  std::vector<std::string> fewer(listed.begin() + 1, listed.end());
+  InMemoryEnvironmentStore store;
+  store.Set(Scope::kUser, "Path", {list, StoredType::kExpandString, {}});
+  InMemoryEnvironment environment;
+  environment.Set("LOCALAPPDATA", "C:\\Users\\Some Long Name\\AppData\\Local");
+  for (const std::string& machine : {joined(listed), joined(fewer), joined(listed)}) {
+    store.Set(Scope::kMachine, "Path", {machine, StoredType::kExpandString, {}});
+    std::ostringstream out;
+    std::ostringstream err;
+    const char* write[] = {"pathshrink", "--user", "--write", nullptr};
+    const int status = RunPathShrink(3, write, SystemAccess{fs, &environment, &store}, out, err);
+    // Refused as the guide says: nothing left, a control character, the
+    // mark of setx.
+    if (status != 0) {
+      Check(status == 6 || status == 9 || status == 12);
+      return;
+    }
+    const std::string stored = store.Get(Scope::kUser, "Path")->text;
+    for (const char* name : {"tool", "run", "cargo"}) {
+      for (const Starter starter : {Starter::kCmd, Starter::kCreateProcess, Starter::kPwsh}) {
+        Check(Winner(machine + ";" + list, name, starter, junctions, fs) ==
+              Winner(machine + ";" + stored, name, starter, junctions, fs));
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace pathshrink
 
@@ -294,5 +341,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const char* user[] = {"pathshrink", "--user", nullptr};
   Check(RunPathShrink(2, user, SystemAccess{fs, nullptr, &store}, storedOut, err) == 0);
   Check(storedOut.str().find('\n') == storedOut.str().size() - 1);
+
+  if (!HoldsReference(list)) CheckLeftOutAndPutBack(list, junctions, fs);
   return 0;
 }
