@@ -1824,6 +1824,11 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
   fs.AddDirectory("C:\\Users\\me\\AppData\\Local2\\Tool Folder",
                   "C:\\Users\\me\\AppData\\LOCAL2~1\\TOOLFO~1");
   fs.AddDirectory("C:\\L\\Tool Folder", "C:\\L\\TOOLFO~1");
+  // Folders whose short form is as long as "%LOCALAPPDATA%", or one or two
+  // shorter.
+  fs.AddDirectory("C:\\Folder Tie Long\\x", "C:\\ABCDEFGHIJK\\x");
+  fs.AddDirectory("C:\\Folder One Long\\x", "C:\\ABCDEFGHIJ\\x");
+  fs.AddDirectory("C:\\Folder Two Long\\x", "C:\\ABCDEFGHI\\x");
   fs.AddDirectory("C:\\Users\\Some Long User\\AppData\\Local\\Temp\\Tool Folder",
                   "C:\\Users\\SOMELO~1\\AppData\\Local\\Temp\\TOOLFO~1");
   for (const auto& [folder, entry, written] :
@@ -1831,6 +1836,9 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
            {"C:\\Users\\me\\AppData\\Local", "C:\\Users\\me\\AppData\\Local2\\Tool Folder",
             "C:\\Users\\me\\AppData\\Local2\\TOOLFO~1"},
            {"C:\\L", "C:\\L\\Tool Folder", "C:\\L\\TOOLFO~1"},
+           {"C:\\Folder Tie Long", "C:\\Folder Tie Long\\x", "C:\\ABCDEFGHIJK\\x"},
+           {"C:\\Folder One Long", "C:\\Folder One Long\\x", "C:\\ABCDEFGHIJ\\x"},
+           {"C:\\Folder Two Long", "C:\\Folder Two Long\\x", "C:\\ABCDEFGHI\\x"},
            // Spelled through the profile's short name, as %TEMP% is.
            {"C:\\Users\\Some Long User\\AppData\\Local",
             "C:\\Users\\SOMELO~1\\AppData\\Local\\Temp\\Tool Folder",
@@ -2044,6 +2052,16 @@ TEST_F(RunPathShrinkTest, ADirectoryIsWrittenOnceThroughAJunctionWhoseNamesAreSh
   for (const auto& c : cases) {
     EXPECT_EQ(Run({"pathshrink", c.list, "-j", c.junction}).out, c.out) << c.list;
   }
+  // A junction whose own short form holds a numbered short name, with a
+  // sibling of its stem: the junction was chosen, not the short name, and
+  // nothing says it may not last.
+  fs.AddDirectory("C:\\Very Long Target\\bin", "C:\\Very Long Target\\bin");
+  fs.AddDirectory("C:\\Link Folder\\bin", "C:\\LINKFO~1\\bin");
+  fs.AddJunction("C:\\Link Folder", "C:\\Very Long Target");
+  fs.AddDirectory("C:\\Link Forest", "C:\\LINKFO~2");
+  const Outcome linked = Run({"pathshrink", "C:\\Very Long Target\\bin", "-j", "C:\\Link Folder"});
+  EXPECT_EQ(linked.out, "C:\\LINKFO~1\\bin\n");
+  EXPECT_EQ(linked.err, ExpectedReport("C:\\Very Long Target\\bin", "C:\\LINKFO~1\\bin"));
 }
 
 TEST_F(RunPathShrinkTest, AnEntryLongerThanABlockOfRewrittenTexts) {
