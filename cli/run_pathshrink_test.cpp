@@ -1557,10 +1557,9 @@ TEST_F(RunPathShrinkTest, ChecksAndReportsForTheFleet) {
            {"\"C:\\Lying Folder\\\"", "\"C:\\Lying Folder\\\"", "'C:\\OTHER~1'"}}) {
     const Outcome unproven = Run({"pathshrink", list, "-j", "C:\\pf"});
     EXPECT_EQ(unproven.out, out + "\n") << list;
-    EXPECT_NE(unproven.err.find("[entry '" + list + "' kept as given: " + line +
-                                " would not lead to the same folder]\n"),
-              std::string::npos)
-        << unproven.err;
+    std::string said = "[entry '" + list;
+    said.append("' kept as given: ").append(line).append(" would not lead to the same folder]\n");
+    EXPECT_NE(unproven.err.find(said), std::string::npos) << unproven.err;
   }
   // An entry that follows a variable of the user's is proved too, expanded
   // as the logon will: spelled short after its reference, it would open
@@ -1977,16 +1976,18 @@ TEST_F(RunPathShrinkTest, NoShorterThanNeededAndFormsThatLast) {
     store = InMemoryEnvironmentStore();
     store.Set(Scope::kUser, "APPS", {"C:\\Program Files", StoredType::kString, {}});
     store.Set(Scope::kUser, "Path", {stored, StoredType::kExpandString, {}});
-    store.files[memory] = "pathshrink written-for 1\r\n" + stored + "\t" + writtenFor + "\r\n";
+    std::string remembered = "pathshrink written-for 1\r\n" + stored;
+    remembered.append("\t").append(writtenFor).append("\r\n");
+    store.files[memory] = remembered;
     const Outcome drifted = Run({"pathshrink", "--user"});
     EXPECT_EQ(drifted.out, out + "\n") << stored;
-    EXPECT_EQ(drifted.err.rfind("[entry '" + stored + "' was written for '" + writtenFor +
-                                    "' and now leads to 'C:\\Program Files\\Microsoft Office'; "
-                                    "written for '" +
-                                    writtenFor + "' again]\n",
-                                0),
-              0u)
-        << drifted.err;
+    std::string said = "[entry '" + stored;
+    said.append("' was written for '")
+        .append(writtenFor)
+        .append("' and now leads to 'C:\\Program Files\\Microsoft Office'; written for '")
+        .append(writtenFor)
+        .append("' again]\n");
+    EXPECT_EQ(drifted.err.rfind(said, 0), 0u) << drifted.err;
   }
 
   // Entries written with a reference or a profile variable are remembered

@@ -255,11 +255,14 @@ void CheckLeftOutAndPutBack(const std::string& list, const std::set<std::string>
       Check(status == 6 || status == 9 || status == 12);
       return;
     }
-    const std::string stored = store.Get(Scope::kUser, "Path")->text;
+    std::string asGiven = machine + ";";
+    asGiven += list;
+    std::string asStored = machine + ";";
+    asStored += store.Get(Scope::kUser, "Path")->text;
     for (const char* name : {"tool", "run", "cargo"}) {
       for (const Starter starter : {Starter::kCmd, Starter::kCreateProcess, Starter::kPwsh}) {
-        Check(Winner(machine + ";" + list, name, starter, junctions, fs) ==
-              Winner(machine + ";" + stored, name, starter, junctions, fs));
+        Check(Winner(asGiven, name, starter, junctions, fs) ==
+              Winner(asStored, name, starter, junctions, fs));
       }
     }
   }
