@@ -228,9 +228,13 @@ void CheckList(const std::string& given, const std::string& written,
 void CheckLeftOutAndPutBack(const std::string& list, const std::set<std::string>& junctions,
                             FakeFileSystem& fs) {
   const std::vector<std::string> entries = SplitList(list);
+  // (None with a quote: a new window's PATH is the two values joined, and a
+  // quote the machine's leaves open would pair with one of the user's.)
   std::vector<std::string> listed;
   for (std::size_t i = 0; i < entries.size(); i += 2) {
-    if (!entries[i].empty()) listed.push_back(entries[i]);
+    if (!entries[i].empty() && entries[i].find('"') == std::string::npos) {
+      listed.push_back(entries[i]);
+    }
   }
   if (listed.empty()) return;
   const auto joined = [](const std::vector<std::string>& parts) {
