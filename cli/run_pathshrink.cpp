@@ -100,6 +100,11 @@ std::string SourceArguments(const CommandLine& line, const PathConventions& conv
 // --suggest: the script of the junctions to make, in place of the list.
 int Suggest(RunPlan& plan, const ResolvedRun& resolved, FileSystemQueries& files, std::ostream& out,
             std::ostream& err) {
+  // What resolving found of each entry, before the proposals.
+  const WrittenList none;
+  WriteEntryLines(
+      [&](const RecordVisit& visit) { ForEachRecord(resolved.list, none, resolved.found, visit); },
+      resolved.list, plan.line.verbose, err);
   const CommandLine& line = plan.line;
   AdviceRequest request;
   request.given = plan.source.list;
@@ -399,7 +404,7 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
   std::string refusal;
   if (line.check && status == kExitDone && !inState && plan.source.stored) {
     status = StoreRefusal(plan.source.stored->value, decided.text, "the stored Path", refusal,
-                          outcome.setxCut.seen);
+                          outcome.setxCut.seen && !line.force);
   }
   if (line.check && status == kExitDone && !inState) status = kExitCheckWouldChange;
   int delivered = kExitDone;
@@ -448,7 +453,7 @@ int DeliverResult(RunPlan& plan, DecidedList& decided, const RunRecords& records
 // `text` (redacted) with a note after an undo line that a mark stands in:
 // as printed, it names no file that exists.
 std::string WithRedactedUndoSaid(std::string text) {
-  const std::string undo = "To undo: reg import \"";
+  const std::string_view undo = kUndoLineStart;
   for (std::size_t at = text.find(undo); at != std::string::npos; at = text.find(undo, at + 1)) {
     const std::size_t end = std::min(text.find('\n', at), text.size());
     if (text.substr(at, end - at).find(kProfileMark) == std::string::npos) continue;
@@ -483,16 +488,7 @@ int Run(int argc, const char* const* argv, SystemAccess& given, std::ostream& ou
   if (read != kExitDone) return SourceUnread(plan, read, said.str(), redact, out, err);
   if (const int status = PlanRun(system, plan, err); status != kExitDone) return status;
   ResolvedRun resolved = ResolveList(plan, system.files, err);
-  if (plan.line.suggest) {
-    // What resolving found of each entry, before the proposals.
-    const WrittenList none;
-    WriteEntryLines(
-        [&](const RecordVisit& visit) {
-          ForEachRecord(resolved.list, none, resolved.found, visit);
-        },
-        resolved.list, plan.line.verbose, err);
-    return Suggest(plan, resolved, system.files, out, err);
-  }
+  if (plan.line.suggest) return Suggest(plan, resolved, system.files, out, err);
 
   std::ostringstream decisions;
   DecidedList decided = DecideEntries(plan.source.list, resolved.list, std::move(resolved.found),

@@ -76,7 +76,7 @@ void WriteEntryLines(const RecordWalk& records, const ResolvedList& resolved, bo
       }
       case Outcome::kListedByMachine:
         lines += "[entry '" + std::string(spelled(record)) +
-                 "' left out: the machine's Path lists" + " its folder as '" +
+                 "' left out: the machine's Path lists its folder as '" +
                  std::string(record.machineEntry) + "', and a new window searches that first]\n";
         break;
       case Outcome::kUnproven:

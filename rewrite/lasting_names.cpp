@@ -86,7 +86,7 @@ std::vector<std::string> VolumesWithoutShortNames(const WrittenList& written,
   // folder).
   struct OnVolume {
     bool usesShortNames = false;
-    std::vector<std::pair<std::size_t, std::string>> long_;
+    std::vector<std::pair<std::size_t, std::string>> stayLong;
   };
   std::map<std::string, OnVolume> volumes;
   for (const WrittenEntry& entry : written.entries) {
@@ -107,7 +107,7 @@ std::vector<std::string> VolumesWithoutShortNames(const WrittenList& written,
     for (const std::size_t end : ComponentEnds(answer, root.length, conventions)) {
       while (start < end && conventions.IsSeparator(answer[start])) ++start;
       if (start < end && NeedsShortName(std::string_view(answer).substr(start, end - start))) {
-        volumes[root.text].long_.emplace_back(entry.resolvedIndex, answer.substr(0, end));
+        volumes[root.text].stayLong.emplace_back(entry.resolvedIndex, answer.substr(0, end));
         break;
       }
       start = end + 1;
@@ -116,7 +116,7 @@ std::vector<std::string> VolumesWithoutShortNames(const WrittenList& written,
   for (const auto& [root, on] : volumes) {
     const std::optional<bool> makes = files.MakesShortNames(root);
     const char* lasting = "a short name written here lasts only while its folder keeps it";
-    if (on.long_.empty()) {
+    if (on.stayLong.empty()) {
       if (makes.value_or(true)) continue;
       std::string line = "the volume '" + root;
       line.append("' makes no short names for folders made from now on: they will have none, and ")
@@ -128,7 +128,7 @@ std::vector<std::string> VolumesWithoutShortNames(const WrittenList& written,
     if (makes.value_or(false)) {
       // The volume makes them: the folder was made while it did not (or
       // they were taken away).
-      for (const auto& [r, folder] : on.long_) {
+      for (const auto& [r, folder] : on.stayLong) {
         withoutShortName[r] = "no short name: its folder '" + folder;
         withoutShortName[r].append("' has none").append(advice);
       }
@@ -136,11 +136,11 @@ std::vector<std::string> VolumesWithoutShortNames(const WrittenList& written,
     }
     // The volume says it makes none, or cannot tell and a folder that needs
     // one has none.
-    for (const auto& [r, folder] : on.long_) {
+    for (const auto& [r, folder] : on.stayLong) {
       withoutShortName[r] = "no short name: the volume '" + root;
       withoutShortName[r].append("' makes none").append(advice);
     }
-    const std::size_t count = on.long_.size();
+    const std::size_t count = on.stayLong.size();
     std::string line = "the volume '" + root;
     line.append("' makes no short names: ")
         .append(std::to_string(count))

@@ -176,7 +176,7 @@ int StorePath(Scope scope, const StoredValue& before, const std::string& newText
   outcome.backup = backup.path();
   err << "Stored the new Path in " + key + ".\n";
   err << "Backup of the old Path: " + backup.path() + "\n";
-  err << "To undo: reg import \"" + backup.path() + "\"\n";
+  err << std::string(kUndoLineStart) + backup.path() + "\"\n";
   if (!store.AnnounceChange()) {
     err << "[can't tell running programs that the environment changed; sign out and in]\n";
   }

@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "report/exit_status.h"
 #include "system/environment.h"
@@ -27,6 +28,10 @@ struct StoreOutcome {
 int StorePath(Scope scope, const StoredValue& before, const std::string& newText,
               EnvironmentStore& store, Environment* environment, std::ostream& err,
               StoreOutcome& outcome, bool cutBySetx = false);
+
+// How the line that says how to undo a store starts: the backup's path
+// follows, then a closing quote.
+inline constexpr std::string_view kUndoLineStart = "To undo: reg import \"";
 
 // Where the backups of a Path go, below the folder `localAppData`, and how
 // the name of each of `scope` starts (the local time follows, then ".reg"

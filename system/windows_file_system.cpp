@@ -19,7 +19,7 @@
 namespace pathshrink {
 namespace {
 
-// Closes the junction's handle on every way out of the reader.
+// Closes a handle on every way out.
 class HandleGuard {
  public:
   explicit HandleGuard(HANDLE handle) : handle_(handle) {}
@@ -33,6 +33,20 @@ class HandleGuard {
  private:
   HANDLE handle_;
 };
+
+// `path` opened for its attributes alone, shared every way: a directory
+// needs backup semantics to be opened at all; `flags` may add
+// FILE_FLAG_OPEN_REPARSE_POINT to open a junction itself.
+HandleGuard OpenForAttributes(const std::wstring& path, DWORD flags = FILE_FLAG_BACKUP_SEMANTICS) {
+  return HandleGuard(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, flags, nullptr));
+}
+
+// `path` with a separator at its end, as a folder to look into.
+void EndWithSeparator(std::wstring& path) {
+  if (!path.empty() && path.back() != L'\\' && path.back() != L'/') path += L'\\';
+}
 
 // Asks a path question of the system: `ask(path, buffer, size)` as
 // AskForText has it, and on success puts the answer in `answer` (else
@@ -172,11 +186,8 @@ std::optional<DirectoryIdentity> WindowsFileSystem::Identity(const std::string& 
   if (known != identities_.end()) return known->second;
   std::wstring wide;
   if (path.empty() || !Utf8ToWide(path, wide)) return std::nullopt;
-  // Opened for its attributes alone, as a directory needs backup
-  // semantics to be opened at all; junctions on the way are followed.
-  const HandleGuard handle(::CreateFileW(
-      wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  // Junctions on the way are followed.
+  const HandleGuard handle = OpenForAttributes(wide);
   if (handle.get() == INVALID_HANDLE_VALUE) return std::nullopt;
   // The volume's 64-bit serial and the 128-bit file ID, in one question:
   // on ReFS (Dev Drive) the 64-bit file index is not unique, and two
@@ -220,7 +231,7 @@ bool WindowsFileSystem::HasShortNameSiblings(const std::string& folder,
   const std::size_t tilde = shortName.find('~');
   std::wstring pattern;
   if (tilde == std::string::npos || !Utf8ToWide(folder, pattern)) return false;
-  if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+  EndWithSeparator(pattern);
   std::wstring stem;
   std::wstring name;
   if (!Utf8ToWide(shortName.substr(0, tilde + 1), stem) || !Utf8ToWide(shortName, name)) {
@@ -246,7 +257,7 @@ bool WindowsFileSystem::HasShortNameSiblings(const std::string& folder,
 bool WindowsFileSystem::FilesIn(const std::string& folder, std::vector<FolderFile>& files) {
   std::wstring pattern;
   if (folder.empty() || !Utf8ToWide(folder, pattern)) return false;
-  if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
+  EndWithSeparator(pattern);
   pattern += L'*';
   WIN32_FIND_DATAW found{};
   // The basic answer: no short names, which a search for a program does
@@ -275,17 +286,14 @@ bool WindowsFileSystem::FilesIn(const std::string& folder, std::vector<FolderFil
 std::optional<bool> WindowsFileSystem::MakesShortNames(const std::string& root) {
   std::wstring wideRoot;
   if (root.empty() || !Utf8ToWide(root, wideRoot)) return std::nullopt;
-  if (wideRoot.back() != L'\\' && wideRoot.back() != L'/') wideRoot += L'\\';
+  EndWithSeparator(wideRoot);
   // The volume's own answer, where Windows has the call (Windows 11 24H2
   // and later; looked up, as older systems and Wine lack it).
   using AreEnabled = BOOL(WINAPI*)(HANDLE, BOOL*);
   static const auto areEnabled = reinterpret_cast<AreEnabled>(reinterpret_cast<void*>(
       ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "AreShortNamesEnabled")));
   if (areEnabled != nullptr) {
-    const HandleGuard handle(::CreateFileW(wideRoot.c_str(), FILE_READ_ATTRIBUTES,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                           nullptr));
+    const HandleGuard handle = OpenForAttributes(wideRoot);
     BOOL enabled = FALSE;  // documented as a BOOLEAN: the rest stays zero
     if (handle.get() != INVALID_HANDLE_VALUE && areEnabled(handle.get(), &enabled)) {
       return enabled != FALSE;
@@ -374,7 +382,7 @@ Unresolved WindowsFileSystem::WhyUnresolved(const std::string& path) {
       if (rootLength == 0 || !Utf8ToWide(path.substr(0, rootLength), root)) {
         return Unresolved::kUnreachable;
       }
-      if (root.back() != L'\\' && root.back() != L'/') root += L'\\';
+      EndWithSeparator(root);
       if (::GetFileAttributesW(root.c_str()) != INVALID_FILE_ATTRIBUTES) {
         return Unresolved::kMissing;
       }
@@ -408,7 +416,7 @@ std::string WindowsFileSystem::AbsolutePath(std::string path) {
 void AskWindowsRoot(const std::string& root) {
   std::wstring wide;
   if (root.empty() || !Utf8ToWide(root, wide)) return;
-  if (wide.back() != L'\\' && wide.back() != L'/') wide += L'\\';
+  EndWithSeparator(wide);
   ::GetFileAttributesW(wide.c_str());
 }
 
@@ -419,8 +427,6 @@ bool WindowsUtf16ToUtf8(const std::u16string& units, std::string& utf8) {
 }
 
 std::string WindowsFileSystem::ReadJunctionTarget(std::string path) {
-  // Opens the junction itself rather than what it points to.
-  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
   std::wstring widePath;
   if (path.empty() || !Utf8ToWide(path, widePath)) {
     throw JunctionError(JunctionError::Kind::kUnableToOpen, path);
@@ -429,10 +435,9 @@ std::string WindowsFileSystem::ReadJunctionTarget(std::string path) {
   // with a last-error value set, and it must be closed all the same. Reading
   // the reparse data needs no data access, only the attributes: a junction
   // that denies listing (as Windows' own compatibility junctions do) still
-  // opens.
-  HandleGuard handle(::CreateFileW(widePath.c_str(), FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, flags, nullptr));
+  // opens. The junction itself is opened, not what it points to.
+  const HandleGuard handle =
+      OpenForAttributes(widePath, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
   if (handle.get() == INVALID_HANDLE_VALUE) {
     throw JunctionError(JunctionError::Kind::kUnableToOpen, path);
   }
